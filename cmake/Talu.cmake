@@ -1,0 +1,71 @@
+# Project-wide build settings and helpers shared by every folder.
+
+set(TALU_WARNINGS -Wall -Wextra -Werror)
+
+if(WIN32)
+  # The product runs on a bare Windows: no runtime DLLs beside the programs.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+endif()
+
+# The real-world archives that tests read where they lie (never copied into the project).
+set(TALU_CORPUS_DIR "${CMAKE_SOURCE_DIR}/../shared/corpus" CACHE PATH "Folder of real-world test archives")
+
+option(TALU_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(TALU_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Adds a folder when it exists, so parts can arrive one at a time.
+function(talu_add_folder dir)
+  if(EXISTS "${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt")
+    add_subdirectory(${dir})
+  endif()
+endfunction()
+
+# GoogleTest: the system package natively, Debian's sources for the Windows build.
+if(BUILD_TESTING AND NOT TARGET GTest::gtest_main)
+  if(CMAKE_CROSSCOMPILING)
+    set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  else()
+    find_package(GTest REQUIRED)
+  endif()
+endif()
+
+# talu_add_library(NAME name SOURCES ... [LIBS ...]): a static library with the project's warnings.
+function(talu_add_library)
+  cmake_parse_arguments(A "" "NAME" "SOURCES;LIBS" ${ARGN})
+  add_library(${A_NAME} STATIC ${A_SOURCES})
+  target_compile_options(${A_NAME} PRIVATE ${TALU_WARNINGS})
+  target_include_directories(${A_NAME} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(${A_NAME} PUBLIC ${A_LIBS})
+endfunction()
+
+# talu_add_test(NAME name SOURCES ... [LIBS ...] [LABELS ...] [WINE_SERIAL])
+# A GoogleTest executable registered with ctest; in the Windows build ctest runs it under Wine.
+# WINE_SERIAL: never at the same time as another such test (restarts or machine-wide state).
+function(talu_add_test)
+  if(NOT BUILD_TESTING)
+    return()
+  endif()
+  cmake_parse_arguments(A "WINE_SERIAL" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${A_NAME} ${A_SOURCES})
+  target_compile_options(${A_NAME} PRIVATE ${TALU_WARNINGS})
+  target_link_libraries(${A_NAME} PRIVATE ${A_LIBS} GTest::gtest_main GTest::gmock)
+  add_test(NAME ${A_NAME} COMMAND ${A_NAME})
+  set(labels ${A_LABELS})
+  if(CMAKE_CROSSCOMPILING)
+    list(APPEND labels wine)
+  else()
+    list(APPEND labels native)
+  endif()
+  set_tests_properties(${A_NAME} PROPERTIES LABELS "${labels}" TIMEOUT 600
+                       ENVIRONMENT "TALU_SOURCE_DIR=${CMAKE_SOURCE_DIR};TALU_CORPUS_DIR=${TALU_CORPUS_DIR};TALU_WINE_ROOT=${CMAKE_BINARY_DIR}/wine")
+  if(A_WINE_SERIAL)
+    set_tests_properties(${A_NAME} PROPERTIES RESOURCE_LOCK wineprefix)
+  endif()
+endfunction()
