@@ -19,7 +19,7 @@ endif()
 
 # Adds a folder when it exists, so parts can arrive one at a time.
 function(talu_add_folder dir)
-  if(EXISTS "${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt")
+  if(EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt")
     add_subdirectory(${dir})
   endif()
 endfunction()

@@ -1,0 +1,8 @@
+#include "ByteUtil.h"
+
+void ProtectBuffer(void* Buffer, std::size_t Size) {
+  volatile std::uint8_t* p = static_cast<volatile std::uint8_t*>(Buffer);
+  for (std::uint8_t pattern : {0xFF, 0x55, 0xAA, 0x00}) {
+    for (std::size_t i = 0; i < Size; ++i) p[i] = pattern;
+  }
+}

@@ -1,0 +1,18 @@
+// Which instruction-set extensions the crypto units may use. Detected once with cpuid; tests may
+// switch them off to run the portable code on a machine that has them.
+#pragma once
+
+struct TCpuFeatures {
+  bool Aes = false;  // AES-NI with SSE4.1
+  bool Sha = false;  // SHA-NI with SSE4.1
+};
+
+// The features in force: those detected, minus any that tests switched off.
+const TCpuFeatures& CpuFeatures();
+
+// What the processor offers.
+TCpuFeatures DetectCpuFeatures();
+
+// Restricts the features in force to Wanted (never beyond what was detected); pass
+// DetectCpuFeatures() to restore. Not for use while other threads run crypto code.
+void SetCpuFeaturesForTesting(const TCpuFeatures& Wanted);
