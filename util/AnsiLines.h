@@ -1,0 +1,20 @@
+// A text file as a list of lines in the system's 8-bit code page.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace talu {
+
+using TextLines = std::vector<std::u16string>;
+
+// The file's lines, split at CR LF, LF or CR; empty when the file cannot be read.
+TextLines LoadAnsiLines(const std::u16string& path);
+// Writes every line followed by CR LF, replacing the file; false when it cannot be written.
+bool SaveAnsiLines(const std::u16string& path, const TextLines& lines);
+
+// The index of the first line equal to `line` with letter case ignored.
+std::optional<size_t> IndexOfLine(const TextLines& lines, const std::u16string& line);
+
+}  // namespace talu

@@ -1,0 +1,121 @@
+// Folder removal: through the shell's file operation (DelFilesFromDir, RemoveFolder,
+// RemoveFolderEx) or file by file (DeleteFolderTree). Nothing goes to the recycle bin.
+#include <windows.h>
+// The headers below build on the Windows types.
+#include <shellapi.h>
+
+#include <vector>
+
+#include "AppWindow.h"
+#include "FileSystem.h"
+#include "FolderLinks.h"
+#include "Get_Dir.h"
+#include "MS_File.h"
+#include "WideText.h"
+#include "WinHandles.h"
+
+namespace talu {
+namespace {
+
+// The source of the shell's delete holds up to 259 characters and its two terminators.
+constexpr size_t kLongestShellPath = MAX_PATH - 1;
+
+// "" and a bare drive such as "C:" name no folder of their own: appending "\*" to them would
+// list the drive's root instead.
+bool NamesNoFolder(const std::u16string& name) {
+  return name.empty() || (name.size() == 2 && name[1] == u':');
+}
+
+// A mask must select entries of the folder itself, never of another folder.
+bool MaskStaysInFolder(const std::u16string& mask) {
+  return mask.find_first_of(u"\\/") == std::u16string::npos &&
+         mask.find_first_not_of(u'.') != std::u16string::npos;
+}
+
+int ShellDelete(HWND owner, const std::u16string& source, FILEOP_FLAGS flags) {
+  std::u16string list = source;
+  list.push_back(u'\0');  // the end of the list; c_str() adds the path's own terminator
+  SHFILEOPSTRUCTW operation{};
+  operation.hwnd = owner;
+  operation.wFunc = FO_DELETE;
+  operation.pFrom = WStr(list);
+  operation.fFlags = flags;
+  return SHFileOperationW(&operation);
+}
+
+std::u16string CurrentDirectory() {
+  std::vector<wchar_t> buffer(GetCurrentDirectoryW(0, nullptr) + 1, L'\0');
+  GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
+  return U16(buffer.data());
+}
+
+// Windows does not remove a folder that is a process's current directory.
+void LeaveFolderIfCurrent(const std::u16string& folder) {
+  if (CurrentDirectory() != folder) return;
+  const std::u16string parent = folder.substr(0, folder.rfind(u'\\') + 1);
+  SetCurrentDirectoryW(WStr(parent));
+}
+
+}  // namespace
+
+void DelFilesFromDir(const std::u16string& Directory, const std::u16string& FileMask,
+                     bool DelSubDirs) {
+  if (NamesNoFolder(Directory) || !MaskStaysInFolder(FileMask)) return;
+  const std::u16string folder = CorrectDir(Directory);
+  const DWORD attributes = GetFileAttributesW(WStr(ExcludeTrailingBackslash(folder)));
+  if (!DirectoryExists(folder) || IsFolderLink(attributes)) return;
+  if (DelSubDirs && !RemoveFolderLinks(folder, FileMask)) return;
+  FILEOP_FLAGS flags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+  if (!DelSubDirs) flags |= FOF_FILESONLY;
+  ShellDelete(ApplicationWindow(), folder + FileMask, flags);
+}
+
+bool RemoveFolder(const std::u16string& Name, bool SILENT) {
+  const std::u16string folder = ExcludeTrailingBackslash(Name);
+  if (NamesNoFolder(folder)) return false;
+  const DWORD attributes = GetFileAttributesW(WStr(folder));
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    return true;
+  }
+  if (folder.size() > kLongestShellPath) return false;
+  if (IsFolderLink(attributes)) return RemoveFolderLink(folder);
+  if (!RemoveFolderLinks(CorrectDir(folder), u"*")) return false;
+  // SILENT true shows the progress window; false hides it.
+  const FILEOP_FLAGS flags = SILENT ? FOF_NOCONFIRMATION : FOF_NOCONFIRMATION | FOF_SILENT;
+  return ShellDelete(nullptr, folder, flags) == 0;
+}
+
+bool RemoveFolderEx(const std::u16string& Name, bool SILENT) {
+  const std::u16string folder = ExcludeTrailingBackslash(Name);
+  if (NamesNoFolder(folder) || !DirectoryExists(folder)) return false;
+  LeaveFolderIfCurrent(folder);
+  DelFilesFromDir(folder, u"*.*", true);
+  return RemoveFolder(folder, SILENT);
+}
+
+bool DeleteFolderTree(const std::u16string& Name, bool NextBoot) {
+  if (NamesNoFolder(Name)) return true;
+  if (IsFolderLink(GetFileAttributesW(WStr(Name)))) {
+    RemoveFolderLink(Name);
+    return true;
+  }
+  bool all_files_deleted = true;
+  WIN32_FIND_DATAW entry;
+  FindHandle listing(FindFirstFileW(WStr(Name + u"\\*.*"), &entry));
+  if (listing) {
+    do {
+      if (IsDotEntry(entry.cFileName)) continue;
+      const std::u16string path = Name + u'\\' + U16(entry.cFileName);
+      if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        DeleteFolderTree(path, NextBoot);
+      } else if (!DeleteFileW(WStr(path))) {
+        all_files_deleted = false;
+      }
+    } while (FindNextFileW(listing.get(), &entry));
+    listing.reset();
+  }
+  RemoveDirectoryW(WStr(Name));
+  return all_files_deleted;
+}
+
+}  // namespace talu

@@ -1,0 +1,49 @@
+#include "NextBoot.h"
+
+#include "MS_File.h"
+#include "PendingRenames.h"
+#include "Wininit.h"
+
+namespace talu {
+
+DWORD PlatformId() {
+  OSVERSIONINFOW version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  GetVersionExW(&version);  // on failure the id stays 0: nothing is supported
+  return version.dwPlatformId;
+}
+
+bool DeleteFileNextBootFor(DWORD platformId, const std::u16string& path) {
+  switch (platformId) {
+    case VER_PLATFORM_WIN32s:
+      SetLastError(ERROR_NOT_SUPPORTED);
+      return false;
+    case VER_PLATFORM_WIN32_NT:
+      return ScheduleInRegistry(path);
+    default:
+      return ScheduleInWininit(WininitPath(), path);
+  }
+}
+
+void DesistDeleteFileNextBootFor(DWORD platformId, const std::u16string& path) {
+  switch (platformId) {
+    case VER_PLATFORM_WIN32s:
+      SetLastError(ERROR_NOT_SUPPORTED);
+      return;
+    case VER_PLATFORM_WIN32_NT:
+      WithdrawFromRegistry(path);
+      return;
+    default:
+      WithdrawFromWininit(WininitPath(), path);
+  }
+}
+
+bool DeleteFileNextBoot(const std::u16string& lpFileNameToDelete) {
+  return DeleteFileNextBootFor(PlatformId(), lpFileNameToDelete);
+}
+
+void DesistDeleteFileNextBoot(const std::u16string& lpFileNameToDelete) {
+  DesistDeleteFileNextBootFor(PlatformId(), lpFileNameToDelete);
+}
+
+}  // namespace talu

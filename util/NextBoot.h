@@ -1,0 +1,20 @@
+// Deletion at the next restart, dispatched on the platform family. The public functions in
+// MS_File.h ask the running system for its platform id; the `For` forms take it as an argument
+// so that every branch can be exercised on one system.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace talu {
+
+// The platform id GetVersionEx reports: 0 Win32s, 1 Windows 9x, 2 Windows NT.
+DWORD PlatformId();
+
+// Win32s: last error ERROR_NOT_SUPPORTED and false. NT: the registry list. Anything else:
+// "wininit.ini".
+bool DeleteFileNextBootFor(DWORD platformId, const std::u16string& path);
+void DesistDeleteFileNextBootFor(DWORD platformId, const std::u16string& path);
+
+}  // namespace talu

@@ -1,0 +1,110 @@
+// Shell links (".lnk" files) through the ShellLink component's IShellLinkW and IPersistFile.
+#include <windows.h>
+// The headers below build on the Windows types.
+#include <objbase.h>
+#include <objidl.h>
+#include <shlobj.h>
+
+#include "ComError.h"
+#include "FileSystem.h"
+#include "MS_File.h"
+#include "RegIniFile.h"
+#include "WideText.h"
+#include "WinHandles.h"
+
+namespace talu {
+namespace {
+
+constexpr char16_t kExplorerKey[] = u"Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer";
+constexpr char16_t kGrpConvKey[] = u"Software\\MicroSoft\\Windows\\CurrentVersion\\GrpConv";
+constexpr char16_t kShellFolders[] = u"Shell Folders";
+
+// One shell-link object with the two interfaces used here; released when it goes.
+class ShellLink {
+ public:
+  ShellLink() {
+    HRESULT status = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_IShellLinkW, link_.put_void());
+    if (FAILED(status)) throw ComError("cannot create the shell link object", status);
+    status = link_->QueryInterface(IID_IPersistFile, file_.put_void());
+    if (FAILED(status)) throw ComError("the shell link object cannot be saved", status);
+  }
+  IShellLinkW* operator->() const { return link_.get(); }
+  void Save(const std::u16string& path) const { file_->Save(WStr(path), FALSE); }
+
+ private:
+  ComPtr<IShellLinkW> link_;
+  ComPtr<IPersistFile> file_;
+};
+
+std::u16string ReadShellFolder(const char16_t* key, const char16_t* section,
+                               const char16_t* ident) {
+  return RegIniFile(HKEY_CURRENT_USER, key).ReadString(section, ident, u"");
+}
+
+std::u16string LinkFolder(ShortcutType location, const std::u16string& subFolder) {
+  switch (location) {
+    case ShortcutType::_OTHERFOLDER:
+      return subFolder;
+    case ShortcutType::_QUICKLAUNCH:
+      return ReadShellFolder(kGrpConvKey, u"MapGroups", u"Quick Launch");
+    case ShortcutType::_SENDTO:
+      return ReadShellFolder(kExplorerKey, kShellFolders, u"SendTo");
+    case ShortcutType::_STARTMENU:
+      return ReadShellFolder(kExplorerKey, kShellFolders, u"Start Menu");
+    case ShortcutType::_DESKTOP:
+      break;
+  }
+  return ReadShellFolder(kExplorerKey, kShellFolders, u"Desktop");
+}
+
+std::u16string LinkFileName(const std::u16string& target) {
+  return ExtractFileName(ChangeFileExt(target, u".lnk"));
+}
+
+}  // namespace
+
+std::u16string CreateShortcutEXEX(const std::u16string& SourceFileName, ShortcutType Location,
+                                  const std::u16string& SubFolder, const std::u16string& WorkingDir,
+                                  const std::u16string& LinkName, const std::u16string& Icon,
+                                  const std::u16string& Parameters,
+                                  const std::u16string& Description) {
+  const ShellLink link;
+  link->SetPath(WStr(SourceFileName));
+  if (!Icon.empty()) link->SetIconLocation(WStr(Icon), 0);
+  link->SetArguments(WStr(Parameters));
+  link->SetDescription(WStr(Description));
+
+  const std::u16string name = LinkName.empty() ? LinkFileName(SourceFileName) : LinkName;
+  const std::u16string folder = LinkFolder(Location, SubFolder);
+  if (folder.empty()) return {};
+  const bool below_shell_folder = !SubFolder.empty() && Location != ShortcutType::_OTHERFOLDER;
+  const std::u16string path =
+      below_shell_folder ? folder + u'\\' + SubFolder + u'\\' + name : folder + u'\\' + name;
+
+  link->SetWorkingDirectory(
+      WStr(WorkingDir.empty() ? ExtractFilePath(SourceFileName) : WorkingDir));
+  ForceDirectories(ExtractFilePath(path));
+  link.Save(path);
+  return path;
+}
+
+void CreateShortcut(const std::u16string& FileName, const std::u16string& Args, bool uninstall) {
+  const ShellLink link;
+  link->SetPath(WStr(FileName));
+  link->SetArguments(WStr(Args));
+  const std::u16string startup = ReadShellFolder(kExplorerKey, kShellFolders, u"Startup");
+  if (startup.empty()) return;
+  const std::u16string path = startup + u'\\' + LinkFileName(FileName);
+  if (uninstall) {
+    DeleteFileW(WStr(path));
+  } else {
+    link.Save(path);
+  }
+}
+
+void DeleteShortcut(const std::u16string& FileName, const std::u16string& ShortcutName) {
+  CreateShortcut(FileName, ShortcutName, true);
+}
+
+}  // namespace talu

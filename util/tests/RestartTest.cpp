@@ -1,0 +1,107 @@
+// Deletion at the next restart, end to end: schedule and withdraw, restart the Wine prefix as a
+// reboot (wineboot -r), and check what is gone and what survived. The Windows 98 branch runs in
+// a copy of the helper program that Wine reports Windows 98 to.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "MS_File.h"
+#include "PendingRenames.h"
+#include "Registry.h"
+#include "TestSupport.h"
+#include "WideText.h"
+#include "Wininit.h"
+
+namespace talu {
+namespace {
+
+using test::Exists;
+
+bool PendingValueExists() {
+  RegKey key;
+  DWORD size = 0, type = 0;
+  return key.Open(HKEY_LOCAL_MACHINE, kSessionManagerKey, KEY_READ) &&
+         key.ReadRaw(kPendingRenamesValue, nullptr, size, type);
+}
+
+TEST(Restart, ProcessesScheduledDeletionsAndNotWithdrawnOnes) {
+  test::TempDir dir;
+  const std::u16string app = dir / u"app", cstalu = dir / u"CSTALU", keep = dir / u"keep.txt";
+  test::MakeDirs(app + u"\\sub");
+  test::MakeDirs(cstalu);
+  for (const auto& file :
+       {app + u"\\locked.bin", app + u"\\sub\\a.txt", cstalu + u"\\data.bin", keep}) {
+    test::WriteText(file, "x");
+  }
+  {
+    // The uninstaller's way: what cannot go now goes at the restart.
+    test::FileLocker lock(app + u"\\locked.bin");
+    ASSERT_TRUE(lock.locked());
+    EXPECT_FALSE(DeleteFolderTree(app, true));
+    EXPECT_TRUE(DeleteFileNextBoot(app + u"\\locked.bin"));
+    EXPECT_TRUE(DeleteFileNextBoot(app));
+  }  // a real restart has no lock holders left
+  EXPECT_TRUE(DeleteFileNextBoot(keep));
+  EXPECT_TRUE(DeleteFileNextBoot(cstalu + u"\\data.bin"));
+  EXPECT_TRUE(DeleteFileNextBoot(cstalu));
+  DesistDeleteFileNextBoot(keep);
+  DesistDeleteFileNextBoot(cstalu);  // must not take the file inside with it
+  EXPECT_TRUE(Exists(app + u"\\locked.bin"));
+  EXPECT_TRUE(Exists(cstalu + u"\\data.bin"));
+
+  test::RestartWine();
+  EXPECT_FALSE(Exists(app));
+  EXPECT_FALSE(Exists(cstalu + u"\\data.bin"));
+  EXPECT_TRUE(Exists(cstalu));
+  EXPECT_TRUE(Exists(keep));
+  EXPECT_FALSE(PendingValueExists());
+}
+
+// A copy of the helper program under a name Wine reports Windows 98 to.
+class Windows98Helper {
+ public:
+  explicit Windows98Helper(const test::TempDir& dir) : path_(dir / (kName)) {
+    CopyFileW(WStr(test::HelperPath()), WStr(path_), FALSE);
+    RegKey key;
+    key.Create(HKEY_CURRENT_USER, kAppDefaults + std::u16string(kName), KEY_ALL_ACCESS);
+    key.WriteString(u"Version", u"win98");
+  }
+  ~Windows98Helper() {
+    RegDeleteKeyW(HKEY_CURRENT_USER, WStr(kAppDefaults + std::u16string(kName)));
+  }
+  DWORD Run(const std::u16string& arguments) const { return test::RunToEnd(path_, arguments); }
+
+ private:
+  static constexpr char16_t kName[] = u"util_test_helper98.exe";
+  static constexpr char16_t kAppDefaults[] = u"Software\\Wine\\AppDefaults\\";
+  std::u16string path_;
+};
+
+TEST(Restart, ProcessesWininitOfAWindows98Program) {
+  const std::u16string wininit = WininitPath();
+  const std::u16string backup = wininit.substr(0, wininit.size() - 3) + u"bak";
+  ASSERT_FALSE(Exists(wininit)) << "a wininit.ini from elsewhere is pending";
+  test::TempDir dir;
+  const Windows98Helper helper(dir);
+  ASSERT_EQ(helper.Run(u"platform"), static_cast<DWORD>(VER_PLATFORM_WIN32_WINDOWS));
+
+  const std::u16string gone = dir / u"Long File Name.txt", kept = dir / u"kept.txt";
+  test::WriteText(gone, "x");
+  test::WriteText(kept, "x");
+  EXPECT_EQ(helper.Run(u"schedule \"" + gone + u'"'), 0u);
+  EXPECT_EQ(helper.Run(u"schedule \"" + kept + u'"'), 0u);
+  EXPECT_EQ(helper.Run(u"withdraw \"" + kept + u'"'), 0u);
+  wchar_t short_name[MAX_PATH + 1] = {};
+  GetShortPathNameW(WStr(gone), short_name, MAX_PATH + 1);
+  const std::u16string short_path = U16(short_name);
+  EXPECT_EQ(test::ReadText(wininit),
+            "[rename]\r\nNUL=" + std::string(short_path.begin(), short_path.end()) + "\r\n");
+
+  test::RestartWine();
+  EXPECT_FALSE(Exists(gone));
+  EXPECT_TRUE(Exists(kept));
+  EXPECT_FALSE(Exists(wininit));
+  DeleteFileW(WStr(backup));  // the boot code keeps the processed file as wininit.bak
+}
+
+}  // namespace
+}  // namespace talu

@@ -1,0 +1,218 @@
+#include "TestSupport.h"
+
+#include <atomic>
+#include <vector>
+
+#include "FileSystem.h"
+#include "WideText.h"
+
+namespace talu::test {
+namespace {
+
+// Starts a host program under Wine. Its process handle cannot be waited on, so the caller
+// polls for the program's effect.
+bool StartHostProgram(const std::u16string& program, const std::u16string& commandLine) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::u16string line = commandLine;
+  if (!CreateProcessW(WStr(program), const_cast<wchar_t*>(WStr(line)), nullptr, nullptr, FALSE, 0,
+                      nullptr, nullptr, &startup, &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
+// Polls for up to five seconds until the path's existence is `wanted`.
+bool WaitForExistence(const std::u16string& path, bool wanted) {
+  for (int tries = 0; tries < 100; ++tries) {
+    if (Exists(path) == wanted) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+}  // namespace
+
+void RemoveTree(const std::u16string& folder) {
+  WIN32_FIND_DATAW entry;
+  FindHandle listing(FindFirstFileW(WStr(folder + u"\\*"), &entry));
+  if (listing) {
+    do {
+      const DWORD attributes = entry.dwFileAttributes;
+      // A link is left to its owner (HostLink).
+      if (IsDotEntry(entry.cFileName) || IsFolderLink(attributes)) continue;
+      const std::u16string path = folder + u'\\' + U16(entry.cFileName);
+      if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path);
+      } else {
+        SetFileAttributesW(WStr(path), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(WStr(path));
+      }
+    } while (FindNextFileW(listing.get(), &entry));
+  }
+  RemoveDirectoryW(WStr(folder));
+}
+
+std::u16string TempFolder() {
+  wchar_t temp[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, temp);
+  return U16(temp);
+}
+
+TempDir::TempDir(const std::u16string& base) {
+  static std::atomic<int> counter{0};
+  path_ = base + u"talu-util-" + U16Of(std::to_string(GetCurrentProcessId())) + u'-' +
+          U16Of(std::to_string(++counter));
+  MakeDirs(path_);
+}
+
+TempDir::~TempDir() {
+  RemoveTree(path_);
+}
+
+std::u16string U16Of(const std::string& utf8) {
+  std::wstring wide(utf8.size(), L'\0');
+  wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                  wide.data(), static_cast<int>(wide.size())));
+  return std::u16string(wide.begin(), wide.end());
+}
+
+void WriteText(const std::u16string& path, const std::string& text) {
+  FileHandle file(CreateFileW(WStr(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  DWORD written = 0;
+  WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+std::string ReadText(const std::u16string& path) {
+  FileHandle file(
+      CreateFileW(WStr(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  std::string text(64 * 1024, '\0');
+  DWORD got = 0;
+  if (!file || !ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &got, nullptr)) {
+    return {};
+  }
+  text.resize(got);
+  return text;
+}
+
+bool Exists(const std::u16string& path) {
+  return GetFileAttributesW(WStr(path)) != INVALID_FILE_ATTRIBUTES;
+}
+
+void MakeDirs(const std::u16string& path) {
+  const auto slash = path.rfind(u'\\');
+  if (slash != std::u16string::npos && slash > 2) MakeDirs(path.substr(0, slash));
+  CreateDirectoryW(WStr(path), nullptr);
+}
+
+std::u16string HelperPath() {
+  wchar_t self[MAX_PATH + 1] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH + 1);
+  const std::u16string path = U16(self);
+  return path.substr(0, path.rfind(u'\\') + 1) + u"util_test_helper.exe";
+}
+
+DWORD RunToEnd(const std::u16string& program, const std::u16string& arguments) {
+  std::u16string line = u'"' + program + u"\" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(WStr(program), const_cast<wchar_t*>(WStr(line)), nullptr, nullptr, FALSE, 0,
+                      nullptr, nullptr, &startup, &info)) {
+    return ~0u;
+  }
+  KernelHandle process(info.hProcess);
+  CloseHandle(info.hThread);
+  DWORD code = ~0u;
+  if (WaitForSingleObject(process.get(), 120000) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(process.get(), &code);
+  }
+  return code;
+}
+
+void RestartWine() {
+  wchar_t system[MAX_PATH + 1] = {};
+  GetSystemDirectoryW(system, MAX_PATH + 1);
+  RunToEnd(U16(system) + u"\\wineboot.exe", u"-r");
+}
+
+FileLocker::FileLocker(const std::u16string& path) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE child_in = nullptr, to_child = nullptr, from_child = nullptr, child_out = nullptr;
+  CreatePipe(&child_in, &to_child, &inherit, 0);
+  CreatePipe(&from_child, &child_out, &inherit, 0);
+  SetHandleInformation(to_child, HANDLE_FLAG_INHERIT, 0);
+  SetHandleInformation(from_child, HANDLE_FLAG_INHERIT, 0);
+  to_child_.reset(to_child);
+  FileHandle reader(from_child);
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = child_in;
+  startup.hStdOutput = child_out;
+  startup.hStdError = child_out;
+  PROCESS_INFORMATION info{};
+  std::u16string line = u'"' + HelperPath() + u"\" lock \"" + path + u'"';
+  const BOOL started = CreateProcessW(WStr(HelperPath()), const_cast<wchar_t*>(WStr(line)), nullptr,
+                                      nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
+  CloseHandle(child_in);
+  CloseHandle(child_out);
+  if (!started) return;
+  process_.reset(info.hProcess);
+  CloseHandle(info.hThread);
+  char reply[64] = {};
+  DWORD got = 0;
+  locked_ = ReadFile(reader.get(), reply, sizeof reply - 1, &got, nullptr) &&
+            std::string(reply, got).starts_with("locked");
+}
+
+void FileLocker::Release() {
+  to_child_.reset();  // end of input: the locker closes the file and ends
+  if (process_) WaitForSingleObject(process_.get(), 30000);
+  process_.reset();
+  locked_ = false;
+}
+
+std::string UnixPathOf(const std::u16string& path) {
+  using ToUnix = char*(CDECL*)(const wchar_t*);
+  const auto to_unix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+  if (to_unix == nullptr) return {};
+  char* unix_path = to_unix(WStr(path));
+  if (unix_path == nullptr) return {};
+  std::string result = unix_path;
+  HeapFree(GetProcessHeap(), 0, unix_path);
+  return result;
+}
+
+HostLink::HostLink(const std::u16string& link, const std::u16string& target)
+    : HostLink(UnixPathOf(link), target, link) {}
+
+HostLink::HostLink(const std::string& unixLink, const std::u16string& target,
+                   const std::u16string& windowsName)
+    : windows_name_(windowsName), unix_link_(unixLink) {
+  const std::string unix_target = UnixPathOf(target);
+  if (unix_target.empty() || unix_link_.empty()) return;
+  const std::u16string line =
+      u"ln -s \"" + U16Of(unix_target) + u"\" \"" + U16Of(unix_link_) + u'"';
+  ok_ = StartHostProgram(u"Z:\\bin\\ln", line) && WaitForExistence(windows_name_, true);
+}
+
+std::unique_ptr<HostLink> HostLink::Drive(char letter, const std::u16string& target) {
+  std::string dosdevices = UnixPathOf(u"C:\\");  // ".../dosdevices/c:/"
+  if (dosdevices.size() > 3) dosdevices.resize(dosdevices.size() - 3);
+  const std::u16string root = {static_cast<char16_t>(toupper(letter)), u':', u'\\'};
+  return std::unique_ptr<HostLink>(new HostLink(dosdevices + letter + ':', target, root));
+}
+
+HostLink::~HostLink() {
+  if (!ok_) return;
+  StartHostProgram(u"Z:\\bin\\rm", u"rm -f \"" + U16Of(unix_link_) + u'"');
+  WaitForExistence(windows_name_, false);
+}
+
+}  // namespace talu::test
