@@ -1,0 +1,15 @@
+// The text that `list` and `info` print for an open archive.
+#pragma once
+
+#include <cstdio>
+
+#include "ZipArchiver.h"
+
+namespace talu::zipread {
+
+// One tab-separated line per item.
+void PrintList(const zip::TZipDirManager& dir, std::FILE* out);
+// "key: value" lines describing the archive.
+void PrintInfo(zip::TZipArchiver& archiver, std::FILE* out);
+
+}  // namespace talu::zipread

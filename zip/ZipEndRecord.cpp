@@ -1,0 +1,110 @@
+// Finding the end of central directory record and the Zip64 records in front of it.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "ZipArchiver.h"
+#include "ZipConst.h"
+#include "ZipDirManager.h"
+#include "stream/ZipStream.h"
+
+namespace talu::zip {
+namespace {
+
+// The end record, with the largest comment, fits in this many bytes from the end.
+constexpr std::int64_t kEndSearchWindow = 65600;
+
+}  // namespace
+
+bool TZipDirManager::CheckCDirEnd(const unsigned char* record, std::size_t available,
+                                  std::int64_t pos, std::int64_t streamSize,
+                                  TZipCentralDirEnd& dirEnd) const {
+  TByteCursor in(record, std::min<std::size_t>(available, kEndOfDirSize));
+  dirEnd = ReadCentralDirEnd(in);
+  const std::int64_t end = pos + kEndOfDirSize;
+  if (!in.Ok() || dirEnd.startDiskNumber > dirEnd.diskNumber ||
+      dirEnd.entriesOnDisk > dirEnd.entriesCentralDir) {
+    return false;
+  }
+  if (dirEnd.centralDirSize != kSentinel32 && dirEnd.centralDirSize >= end) return false;
+  if (dirEnd.startDiskNumber == dirEnd.diskNumber && dirEnd.offsetStartDir != kSentinel32 &&
+      dirEnd.offsetStartDir >= end - static_cast<std::int64_t>(dirEnd.centralDirSize)) {
+    return false;
+  }
+  return streamSize - end >= dirEnd.commentLength;
+}
+
+bool TZipDirManager::GetCentralDirEnd(TZipCentralDirEnd& dirEnd, std::int64_t& position,
+                                      std::uint32_t signature) {
+  position = -1;
+  ArchiveComment.clear();
+  dirEnd = {};
+  TStream& stream = *FCompressedStream;
+  const std::int64_t size = stream.Size();
+  const std::int64_t window = std::min(size, kEndSearchWindow);
+  const std::int64_t base = size - window;
+  std::vector<unsigned char> tail(static_cast<std::size_t>(window));
+  stream.SetPosition(base);
+  stream.ReadBuffer(tail.data(), window);
+
+  unsigned char sig[4];
+  for (int i = 0; i < 4; ++i) sig[i] = static_cast<unsigned char>(signature >> (8 * i));
+  for (std::int64_t i = window - 1; i >= 3 && position < 0; --i) {
+    const unsigned char* candidate = tail.data() + i - 3;
+    if (tail[static_cast<std::size_t>(i)] != sig[3] || std::memcmp(candidate, sig, 3) != 0)
+      continue;
+    const auto available = static_cast<std::size_t>(window - (i - 3));
+    if (CheckCDirEnd(candidate, available, base + i - 3, size, dirEnd)) position = base + i - 3;
+  }
+  if (position < 0) return false;
+  if (dirEnd.commentLength != 0) {
+    ArchiveComment.resize(dirEnd.commentLength);
+    stream.SetPosition(position + kEndOfDirSize);
+    stream.ReadBuffer(ArchiveComment.data(), dirEnd.commentLength);
+  }
+  return true;
+}
+
+bool TZipDirManager::HasCentralDirEnd() {
+  std::int64_t position = -1;
+  const bool found = GetCentralDirEnd(CentralDirEnd, position, EndSignature());
+  return found || FArc->OpenCorruptedArchives();
+}
+
+bool TZipDirManager::FindCentralDirEnd(TZipCentralDirEnd& dirEnd, std::int64_t& position) {
+  if (FArc->isZIPFormat) return GetCentralDirEnd(dirEnd, position, kEndOfDirSig);
+  return GetCentralDirEnd(dirEnd, position, kAltEndOfDirSig) ||
+         GetCentralDirEnd(dirEnd, position, kEndOfDirSig);
+}
+
+void TZipDirManager::ReadZip64Records(std::int64_t& dirEndPos) {
+  TStream& stream = *FCompressedStream;
+  if (dirEndPos > kZip64LocatorSize) {
+    unsigned char bytes[kZip64LocatorSize];
+    stream.SetPosition(dirEndPos - kZip64LocatorSize);
+    stream.ReadBuffer(bytes, kZip64LocatorSize);
+    TByteCursor in(bytes, sizeof bytes);
+    Zip64CentralDirEndLocator = ReadZip64Locator(in);
+    if (Zip64CentralDirEndLocator.signature == kZip64LocatorSig) {
+      FZip64 = true;
+      dirEndPos -= kZip64LocatorSize;
+    }
+  }
+  if (!FZip64) return;
+  const std::uint64_t at = Zip64CentralDirEndLocator.offsetStartDirEnd;
+  const auto size = static_cast<std::uint64_t>(stream.Size());
+  if (dirEndPos > kZip64EndSize && size >= kZip64EndSize && at <= size - kZip64EndSize) {
+    unsigned char bytes[kZip64EndSize];
+    stream.SetPosition(static_cast<std::int64_t>(at));
+    stream.ReadBuffer(bytes, kZip64EndSize);
+    TByteCursor in(bytes, sizeof bytes);
+    Zip64CentralDirEnd = ReadZip64CentralDirEnd(in);
+    if (Zip64CentralDirEnd.signature == kZip64EndSig) {
+      dirEndPos -= kZip64EndSize;
+      return;
+    }
+  }
+  throw EZipException(40, FArc);
+}
+
+}  // namespace talu::zip

@@ -1,0 +1,54 @@
+// The operating-system layer of the archive engine: files, drive types, code pages and the clock.
+// One implementation per system (ZipPlatformWin32.cpp, ZipPlatformPosix.cpp), chosen by CMake.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace talu::zip::platform {
+
+using FileHandle = std::intptr_t;
+inline constexpr FileHandle kInvalidFile = -1;
+
+enum class SeekFrom { Begin, Current, End };
+
+// File open modes. The low nibble selects the access, bits 4-6 the sharing granted to others;
+// kModeCreate creates the file (or empties an existing one) for reading and writing.
+inline constexpr std::uint16_t kModeRead = 0x0000;
+inline constexpr std::uint16_t kModeWrite = 0x0001;
+inline constexpr std::uint16_t kModeReadWrite = 0x0002;
+inline constexpr std::uint16_t kShareCompat = 0x0000;
+inline constexpr std::uint16_t kShareExclusive = 0x0010;
+inline constexpr std::uint16_t kShareDenyWrite = 0x0020;
+inline constexpr std::uint16_t kShareDenyRead = 0x0030;
+inline constexpr std::uint16_t kShareDenyNone = 0x0040;
+inline constexpr std::uint16_t kModeCreate = 0xFF00;
+
+// Opens `path` in `mode`; kInvalidFile on failure (LastErrorText tells why).
+FileHandle OpenFile(const std::u16string& path, std::uint16_t mode);
+void CloseFile(FileHandle file);
+// Reads or writes up to `count` bytes; the number moved, or -1 on error.
+std::int64_t ReadFile(FileHandle file, void* buffer, std::int64_t count);
+std::int64_t WriteFile(FileHandle file, const void* buffer, std::int64_t count);
+// Moves the file pointer; the new position, or -1 on error (a negative target included).
+std::int64_t SeekFile(FileHandle file, std::int64_t offset, SeekFrom origin);
+bool SetFileSize(FileHandle file, std::int64_t size);
+bool FlushFile(FileHandle file);
+// The system's description of the last failed file call.
+std::string LastErrorText();
+
+bool FileExists(const std::u16string& path);
+// Whether the operating system reports the drive of `path` as removable.
+bool IsRemovableDrive(const std::u16string& path);
+
+// Converts `count` bytes in place from the OEM code page to the ANSI code page.
+void ConvertOemToAnsi(char* bytes, std::size_t count);
+// Decodes `count` ANSI bytes into `out`, which has room for `count` units; returns the units
+// written.
+std::size_t AnsiToUtf16(const char* bytes, std::size_t count, char16_t* out);
+
+// Milliseconds since an arbitrary start, for measuring intervals.
+std::uint64_t TickCountMs();
+
+}  // namespace talu::zip::platform

@@ -1,0 +1,52 @@
+#include "ZipFileStream.h"
+
+#include "ZipUtf.h"
+
+namespace talu::zip {
+
+TFileStream::TFileStream(std::u16string fileName, std::uint16_t mode)
+    : fileName_(std::move(fileName)), handle_(platform::OpenFile(fileName_, mode)) {
+  if (handle_ != platform::kInvalidFile) return;
+  const std::u16string reason = Utf8ToUtf16(platform::LastErrorText());
+  if (mode == platform::kModeCreate) {
+    throw EFCreateError(Format(u"Cannot create file \"%s\". %s", {fileName_, reason}));
+  }
+  throw EFOpenError(Format(u"Cannot open file \"%s\". %s", {fileName_, reason}));
+}
+
+TFileStream::~TFileStream() {
+  platform::CloseFile(handle_);
+}
+
+std::int64_t TFileStream::Read(void* buffer, std::int64_t count) {
+  const std::int64_t n = platform::ReadFile(handle_, buffer, count);
+  if (n < 0) throw EReadError();
+  return n;
+}
+
+std::int64_t TFileStream::Write(const void* buffer, std::int64_t count) {
+  const std::int64_t n = platform::WriteFile(handle_, buffer, count);
+  return n < 0 ? 0 : n;
+}
+
+std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {
+  if (origin == TSeekOrigin::soBeginning && offset < 0) {
+    throw EStreamError(u"Invalid stream position");
+  }
+  static constexpr platform::SeekFrom kFrom[] = {
+      platform::SeekFrom::Begin, platform::SeekFrom::Current, platform::SeekFrom::End};
+  const std::int64_t position =
+      platform::SeekFile(handle_, offset, kFrom[static_cast<int>(origin)]);
+  if (position < 0) throw EStreamError(u"Invalid stream position");
+  return position;
+}
+
+void TFileStream::SetSize(std::int64_t size) {
+  if (!platform::SetFileSize(handle_, size)) throw EWriteError();
+}
+
+std::int64_t TFileStream::Size() {
+  return TStream::Size();
+}
+
+}  // namespace talu::zip

@@ -1,0 +1,31 @@
+#include <gtest/gtest.h>
+
+#include "ZipUtf.h"
+#include "platform/ZipPlatform.h"
+
+namespace talu::zip {
+namespace {
+
+TEST(ZipCodePages, OemAndAnsiCharacters) {
+  std::string oem = "a\x84\x94\x81\x8E\xE1";
+  platform::ConvertOemToAnsi(oem.data(), oem.size());
+  EXPECT_EQ(oem, "a\xE4\xF6\xFC\xC4\xDF");
+  char16_t out[4];
+  ASSERT_EQ(platform::AnsiToUtf16("\x80\xE9z", 3, out), 3u);
+  EXPECT_EQ(std::u16string(out, 3), u"\u20AC\u00E9z");
+}
+
+TEST(ZipUtf8, AcceptsOnlyWellFormedText) {
+  const std::pair<std::string, std::ptrdiff_t> cases[] = {
+      {"plain", 5},         {"\xC3\x84", 1}, {"\xF0\x9F\x98\x80", 2},  {"\xC0\x80", -1},
+      {"\xED\xA0\x80", -1}, {"\xC3", -1},    {"\xF4\x90\x80\x80", -1}, {"\xE4\xB8\x96", 1}};
+  for (const auto& [bytes, units] : cases) {
+    char16_t out[8];
+    EXPECT_EQ(DecodeUtf8(bytes, out), units) << bytes;
+  }
+  EXPECT_EQ(Utf16ToUtf8(u"\u00C4\U0001F600"), "\xC3\x84\xF0\x9F\x98\x80");
+  EXPECT_EQ(Utf8ToUtf16("a\xFFz"), u"a\uFFFDz");
+}
+
+}  // namespace
+}  // namespace talu::zip
