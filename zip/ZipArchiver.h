@@ -9,14 +9,20 @@
 #include <string>
 
 #include "ZipComponent.h"
+#include "ZipConst.h"
 #include "ZipDirManager.h"
 #include "ZipEvents.h"
+#include "ZipRecords.h"
+#include "ZipSearch.h"
 #include "ZipStringList.h"
 #include "ZipTypes.h"
 
 namespace talu::zip {
 
 class TStream;
+class TAESCryptoTransform;
+class TZipDecodeWorkspace;
+struct TZipKeys;
 
 class TZipBaseArchiver : public TComponent {
  public:
@@ -54,11 +60,22 @@ class TZipBaseArchiver : public TComponent {
   TStringList& NoCompressionMasks() { return FNoCompressionMasks; }
   bool InMemory() const { return FInMemory; }
 
-  // Events.
+  // Events; without a handler each takes the default of its dispatcher.
+  TZipFileProgressEvent OnFileProgress;
+  TZipProgressEvent OnOverallProgress;
+  TZipCopyTempFileProgressEvent OnCopyTempFileProgress;
+  TZipConfirmOverwriteEvent OnConfirmOverwrite;
+  TZipConfirmProcessFileEvent OnConfirmProcessFile;
   TNotifyEvent AfterOpen;
+  TZipOnPasswordEvent OnPassword;
+  TZipProcessFileFailureEvent OnProcessFileFailure;
+  TZipOnRequestBlankVolumeEvent OnRequestBlankVolume;
   TZipOnRequestFirstVolumeEvent OnRequestFirstVolume;
   TZipOnRequestLastVolumeEvent OnRequestLastVolume;
   TZipOnRequestMiddleVolumeEvent OnRequestMiddleVolume;
+  TZipOnDiskFullEvent OnDiskFull;
+  TZipOnStoreFileEvent OnStoreFile;
+  TZipOnExtractFileEvent OnExtractFile;
 
   // Public properties.
   const TZipVolumeNumberInfo& VolumeNumberInfo() const { return FVolumeNumberInfo; }
@@ -91,6 +108,34 @@ class TZipBaseArchiver : public TComponent {
   void ReopenFileStream(const std::u16string& newFileName);
   static bool IsSFXArchive(std::u16string_view arcFileName);
 
+  // Selection and batches: items chosen by the FileMasks/ExclusionMasks lists or by a mask,
+  // extracted under BaseDir or tested. Native error 13 when no archive is open, 26 in update.
+  void ExtractFiles();
+  void ExtractFiles(const std::u16string& fileMask, std::int32_t searchAttr = kZipAllAttributes,
+                    const std::u16string& exclusionMask = u"");
+  void TestFiles();
+  void TestFiles(const std::u16string& fileMask, std::int32_t searchAttr = kZipAllAttributes,
+                 const std::u16string& exclusionMask = u"");
+  void TagFiles();
+  void TagFiles(const std::u16string& fileMask, std::int32_t searchAttr,
+                const std::u16string& exclusionMask);
+  // Runs `operation` on every tagged item (index -1) or on item `index` if it is tagged.
+  void ProcessTaggedFiles(TZipProcessOperation operation, int index);
+  bool FindFirst(TZipArchiveItem& item);
+  bool FindFirst(const std::u16string& fileMask, TZipArchiveItem& item, std::int32_t searchAttr,
+                 const std::u16string& exclusionMask);
+  bool FindNext(TZipArchiveItem& item);
+
+  // One item found by name (native error 15 when there is none): into a stream, a window of
+  // `count` bytes from uncompressed byte `offset` into a buffer, or the whole item as text.
+  void ExtractToStream(const std::u16string& fileName, TStream& stream);
+  void ExtractToBuffer(const std::u16string& fileName, void* buffer, std::int32_t count,
+                       std::int64_t offset);
+  void ExtractToString(const std::u16string& fileName, std::u16string& text);
+  // Whether `password` opens the named item (true for an item that is not encrypted); native
+  // error 42 when no item has the name.
+  bool IsFilePasswordValid(const std::u16string& fileName, const std::string& password);
+
   // Guards: native error 13 when no archive is open, 26 while in update, 52 when a spanned
   // directory would be modified outside an update.
   void CheckInactive() const;
@@ -108,6 +153,42 @@ class TZipBaseArchiver : public TComponent {
  protected:
   virtual void SetCompMethod();
   void DoAfterOpen();
+
+  // Event dispatchers: fire the event, or apply its default without a handler.
+  virtual void DoOnOverallProgress(double progress, TZipProcessOperation operation,
+                                   TZipProgressPhase phase, bool& cancel);
+  virtual void DoOnFileProgress(const std::u16string& fileName, double progress,
+                                TZipProcessOperation operation, TZipProgressPhase phase,
+                                bool& cancel);
+  virtual void DoOnCopyTempFileProgress(double progress, TZipProgressPhase phase, bool& cancel);
+  virtual void DoOnConfirmOverwrite(const std::u16string& sourceFileName,
+                                    std::u16string& destFileName, bool& confirm);
+  virtual void DoOnConfirmProcessFile(const std::u16string& fileName,
+                                      TZipProcessOperation operation, bool& confirm);
+  virtual void DoOnPassword(const std::u16string& fileName, std::string& newPassword,
+                            bool& skipFile);
+  virtual void DoOnProcessFileFailure(const std::u16string& fileName,
+                                      TZipProcessOperation operation, std::int32_t nativeError,
+                                      std::int32_t errorCode, const std::u16string& errorMessage,
+                                      TZipAction& action);
+  virtual void DoOnRequestBlankVolume(std::int32_t volumeNumber, std::u16string& volumeFileName,
+                                      bool& cancel);
+  virtual void DoOnDiskFull(std::int32_t volumeNumber, const std::u16string& volumeFileName,
+                            bool& cancel);
+  virtual void DoOnProcessVolumeFailure(TZipProcessOperation operation, std::int32_t volumeNumber,
+                                        const std::u16string& volumeFileName, bool& cancel);
+  virtual void DoOnStoreFile(std::u16string& fileName, std::int32_t& fileAttr, std::string& comment,
+                             const std::u16string& originalFileName);
+  virtual void DoOnExtractFile(std::u16string& fileName, std::uint32_t& fileAttr,
+                               const std::string& comment);
+
+  // Per-item steps of a batch, and the extraction of one item into a stream (native error 16
+  // for a bad index, 8 when the item fails its checks).
+  void ExtractTaggedFile(int index, const std::u16string& fileName, const std::u16string& path);
+  void TestTaggedFile(int index, const std::u16string& fileName);
+  void ExtractItem(int index, TStream& dest, std::int32_t count, std::int64_t offset);
+  bool GetFileCendralDirItemNo(const std::u16string& fileName, int& itemNo);
+  void CancelUpdate() { FUpdateCount = 0; }
   void DoOnRequestVolume(const TZipVolumeNumberInfo& volume, std::u16string& fileName,
                          bool& cancel);
 
@@ -120,6 +201,21 @@ class TZipBaseArchiver : public TComponent {
 
  private:
   friend class TZipDirManager;
+  class TExtractSink;
+  class TRecurseOff;
+
+  bool InternalFind(TZipArchiveItem& item);
+  bool IsItemMatches(int index, const TInternalSearchRec& rec) const;
+  static void FillArchiveItem(const TDirItem& dirItem, TZipArchiveItem& item);
+  TZipAction ProcessOneItem(int index, TZipProcessOperation operation);
+  bool MayReplace(const TDirItem& item, std::u16string& name, std::u16string& target);
+  void SeekToLocalHeader(const TDirItem& item);
+  static TZipLocalHeader ReadLocalHeaderAt(TStream& source);
+  bool InternalDecompressFile(TStream& source, TStream& dest, TDirItem& item, std::int32_t count,
+                              std::int64_t offset);
+  bool PasswordStage(TStream& source, const TDirItem& item, const TZipLocalHeader& local,
+                     TAESCryptoTransform* aes, TZipKeys& keys);
+  int FindSingleItem(const std::u16string& fileName);
 
   void InternalOpenArchive();
   bool InternalOpenSFXArchive();
@@ -155,7 +251,27 @@ class TZipBaseArchiver : public TComponent {
   TZipCompressionLevel FCompressionLevel = clFastest;
   std::unique_ptr<TStream> FOwnedStream;
   TStream* FCompressedStream = nullptr;
+  TZipProcessVolumeFailureEvent FOnProcessVolumeFailure;
+  std::unique_ptr<TZipDecodeWorkspace> FDecodeWorkspace;  // made by the first extraction
+
+  // Batch and item progress.
+  std::int32_t FProcessedFileNo = 0;
+  std::int32_t FProcessedFileCount = 0;
+  std::int64_t FProcessedFilesTotalSize = 0;
+  std::int64_t FProcessedFilesSize = 0;
+  std::int64_t FProgress = 0;
+  std::int64_t FProgressMax = 0;
+  bool FProgressCancel = false;
+  bool FProgressEnabled = false;
+  bool FSkipFile = false;
+  bool FSuppressPasswordEvent = false;
 };
+
+// The base folder of a batch: BaseDir, or else the current folder, ending in "\".
+std::u16string GetSlashedDir(const std::u16string& baseDir, const std::u16string& currentDir);
+// Whether a path lies on a floppy drive (A: or B:) or a drive the system reports removable.
+bool IsFloppyDrive(std::u16string_view fileName);
+bool IsRemovableDrive(std::u16string_view fileName);
 
 class TZipArchiver : public TZipBaseArchiver {
  public:

@@ -51,6 +51,8 @@ inline constexpr std::uint32_t kAttrArchive = 0x20;
 inline constexpr std::int32_t kDefaultSearchAttr = 10431;
 
 // Archive file modes (see the platform layer for the bits).
+// Every attribute bit: the search set that selects all items.
+inline constexpr std::int32_t kZipAllAttributes = 10431;
 inline constexpr std::uint16_t kFileModeCreate = 0xFF00;
 inline constexpr std::uint16_t kFileModeReadWriteDenyWrite = 0x22;
 inline constexpr std::uint16_t kFileModeReadOnlyDenyNone = 0x40;

@@ -1,48 +1,19 @@
 #include "ZipRead.h"
 
 #include <optional>
-#include <string_view>
 
 #include "ZipArchiver.h"
 #include "ZipConst.h"
 #include "ZipExcept.h"
+#include "ZipReadArgs.h"
+#include "ZipReadExtract.h"
 #include "ZipReadOutput.h"
 #include "ZipUtf.h"
 
 namespace talu::zipread {
 namespace {
 
-constexpr std::string_view kUsage =
-    "usage: zipread list [--no-oem-names] [--no-corrupted] ARCHIVE\n"
-    "       zipread info [--no-oem-names] [--no-corrupted] ARCHIVE\n";
-
-struct TCommand {
-  std::string verb;
-  std::string archive;
-  bool oemNames = true;
-  bool openCorrupted = true;
-};
-
-std::optional<TCommand> Parse(const std::vector<std::string>& args) {
-  if (args.empty() || (args[0] != "list" && args[0] != "info")) return std::nullopt;
-  TCommand command{args[0], {}, true, true};
-  bool haveArchive = false;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "--no-oem-names") {
-      command.oemNames = false;
-    } else if (args[i] == "--no-corrupted") {
-      command.openCorrupted = false;
-    } else if (haveArchive || (args[i].size() > 1 && args[i][0] == '-')) {
-      return std::nullopt;
-    } else {
-      command.archive = args[i];
-      haveArchive = true;
-    }
-  }
-  return haveArchive ? std::optional(command) : std::nullopt;
-}
-
-void Execute(const TCommand& command, std::FILE* out) {
+void ExecuteListing(const TCommand& command, std::FILE* out) {
   zip::TZipArchiver archiver;
   archiver.Options().OEMFileNames = command.oemNames;
   archiver.SetOpenCorruptedArchives(command.openCorrupted);
@@ -60,14 +31,18 @@ void Execute(const TCommand& command, std::FILE* out) {
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
-  const std::optional<TCommand> command = Parse(args);
+  const std::optional<TCommand> command = ParseCommand(args);
   if (!command) {
-    std::fputs(kUsage.data(), err);
+    std::fputs(kUsage, err);
     return kExitUsage;
   }
   try {
-    Execute(*command, out);
-    return std::fflush(out) == 0 ? kExitOk : kExitOtherError;
+    int code = kExitOk;
+    if (command->verb == "list" || command->verb == "info")
+      ExecuteListing(*command, out);
+    else
+      code = ExecuteDataCommand(*command, out, err);
+    return std::fflush(out) == 0 ? code : kExitOtherError;
   } catch (const zip::EZipException& e) {
     std::fprintf(err, "%s\n", e.what());
     return kExitArchiveError;

@@ -48,6 +48,25 @@ void ConvertOemToAnsi(char* bytes, std::size_t count);
 // written.
 std::size_t AnsiToUtf16(const char* bytes, std::size_t count, char16_t* out);
 
+// Files as extraction lands them. Paths use "\" separators on every system.
+// A new file opened for writing and shared with nobody, replacing any file of that name.
+FileHandle CreateExclusiveFile(const std::u16string& path);
+// Sets the last-write time from a DOS date and time read as local time.
+bool SetFileTimeDos(FileHandle file, std::uint16_t dosDate, std::uint16_t dosTime);
+// The last-write time as a local DOS date-time (date in the high word); -1 when missing.
+std::int32_t FileAgeDos(const std::u16string& path);
+// Windows attribute bits (read-only 1, hidden 2, system 4, folder 0x10, archive 0x20, ...);
+// 4 when the file exists but its attributes cannot be read, 0 when it does not exist.
+std::uint32_t GetFileAttr(const std::u16string& path);
+bool SetFileAttr(const std::u16string& path, std::uint32_t attr);
+bool RemoveFile(const std::u16string& path);
+// Creates every missing folder of `path`; false for an empty path or on failure.
+bool ForceDirectories(const std::u16string& path);
+std::u16string CurrentDirectory();
+// Text typed by the user as the bytes the system's programs use for it (the ANSI code page on
+// Windows, UTF-8 elsewhere).
+std::string TextToSystemBytes(const std::u16string& text);
+
 // Milliseconds since an arbitrary start, for measuring intervals.
 std::uint64_t TickCountMs();
 

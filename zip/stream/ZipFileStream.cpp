@@ -14,6 +14,15 @@ TFileStream::TFileStream(std::u16string fileName, std::uint16_t mode)
   throw EFOpenError(Format(u"Cannot open file \"%s\". %s", {fileName_, reason}));
 }
 
+std::unique_ptr<TFileStream> TFileStream::CreateExclusive(std::u16string fileName) {
+  const platform::FileHandle handle = platform::CreateExclusiveFile(fileName);
+  if (handle == platform::kInvalidFile) {
+    const std::u16string reason = Utf8ToUtf16(platform::LastErrorText());
+    throw EFCreateError(Format(u"Cannot create file \"%s\". %s", {fileName, reason}));
+  }
+  return std::unique_ptr<TFileStream>(new TFileStream(std::move(fileName), handle));
+}
+
 TFileStream::~TFileStream() {
   platform::CloseFile(handle_);
 }

@@ -1,6 +1,7 @@
 // A stream over a file of the platform layer.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "ZipStream.h"
@@ -30,9 +31,20 @@ class TFileStream : public TStream {
   void SetSize(std::int64_t size) override;
   std::int64_t Size() override;
   bool Flush() { return platform::FlushFile(handle_); }
+  // Sets the last-write time from a local DOS date and time; false when the system refuses.
+  bool SetLastWriteDos(std::uint16_t date, std::uint16_t time) {
+    return platform::SetFileTimeDos(handle_, date, time);
+  }
+
+  // A new file for writing, shared with nobody (an existing one is replaced); EFCreateError
+  // when it cannot be made.
+  static std::unique_ptr<TFileStream> CreateExclusive(std::u16string fileName);
   const std::u16string& FileName() const { return fileName_; }
 
  private:
+  TFileStream(std::u16string fileName, platform::FileHandle handle)
+      : fileName_(std::move(fileName)), handle_(handle) {}
+
   std::u16string fileName_;
   platform::FileHandle handle_;
 };

@@ -1,0 +1,77 @@
+"""Benchmark datasets, built once with peer tools into a cache folder (tmpfs by default)."""
+import os
+import random
+import subprocess
+from pathlib import Path
+
+PASSWORD = "bench-pass"
+BIG_MIB = int(os.environ.get("TALU_BENCH_BIG_MIB", "512"))
+
+_WORDS = [
+    "".join(random.Random(i).choice("abcdefghijklmnopqrstuvwxyz") for _ in range(2 + i % 9))
+    for i in range(1200)
+]
+
+
+def compressible_text(size, seed):
+    """Word salad that deflates at roughly 3:1."""
+    rng = random.Random(seed)
+    out, total = [], 0
+    while total < size:
+        line = " ".join(rng.choices(_WORDS, k=12)) + " %08x\n" % rng.getrandbits(32)
+        out.append(line)
+        total += len(line)
+    return "".join(out).encode()[:size]
+
+
+def _write_big_compressible(path):
+    # Deflate sees 32 KiB back, so repeating a 16 MiB block keeps the ratio of the block.
+    block = compressible_text(16 << 20, 1)
+    with open(path, "wb") as f:
+        for _ in range(BIG_MIB // 16):
+            f.write(block)
+
+
+def _write_big_random(path):
+    with open(path, "wb") as f, open("/dev/urandom", "rb") as rnd:
+        for _ in range(BIG_MIB):
+            f.write(rnd.read(1 << 20))
+
+
+def _write_small_files(folder, count=20000):
+    rng = random.Random(7)
+    for i in range(count):
+        sub = folder / ("d%02d" % (i % 50))
+        sub.mkdir(parents=True, exist_ok=True)
+        (sub / ("f%05d.txt" % i)).write_bytes(compressible_text(rng.randint(1024, 8192), i))
+
+
+def _zip(archive, args, inputs, cwd):
+    subprocess.run(["zip", "-q", *args, str(archive), *inputs], cwd=cwd, check=True)
+
+
+def build(root):
+    """Returns {name: archive path}; builds what is missing."""
+    root = Path(root)
+    src = root / "src"
+    src.mkdir(parents=True, exist_ok=True)
+    big_text, big_rand, small = src / "big.txt", src / "big.bin", src / "small"
+    if not big_text.exists():
+        _write_big_compressible(big_text)
+    if not big_rand.exists():
+        _write_big_random(big_rand)
+    if not small.exists():
+        _write_small_files(small)
+    archives = {
+        "small-20000": (["-r"], ["small"]),
+        "big-deflate": ([], ["big.txt"]),
+        "big-stored": (["-0"], ["big.bin"]),
+        "big-traditional": (["-P", PASSWORD], ["big.txt"]),
+    }
+    result = {}
+    for name, (args, inputs) in archives.items():
+        path = root / (name + ".zip")
+        if not path.exists():
+            _zip(path, args, inputs, src)
+        result[name] = path
+    return result

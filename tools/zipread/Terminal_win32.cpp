@@ -1,0 +1,45 @@
+#include <io.h>
+#include <windows.h>
+
+#include <string>
+
+#include "Terminal.h"
+
+namespace talu::zipread {
+
+bool HasTerminal() {
+  return _isatty(_fileno(stdin)) && _isatty(_fileno(stderr));
+}
+bool StderrIsTerminal() {
+  return _isatty(_fileno(stderr));
+}
+
+// Reads through the console in UTF-16 so that any typed character arrives intact.
+bool ReadTerminalLine(std::string& line, bool echo) {
+  HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+  DWORD mode = 0;
+  const bool console = GetConsoleMode(in, &mode);
+  if (console && !echo) SetConsoleMode(in, mode & ~ENABLE_ECHO_INPUT);
+  std::wstring text;
+  wchar_t buffer[256];
+  DWORD got = 0;
+  bool ok = false;
+  while (ReadConsoleW(in, buffer, 256, &got, nullptr) && got > 0) {
+    ok = true;
+    text.append(buffer, got);
+    if (text.back() == L'\n') break;
+  }
+  if (console && !echo) {
+    SetConsoleMode(in, mode);
+    WriteConsoleW(GetStdHandle(STD_ERROR_HANDLE), L"\r\n", 2, &got, nullptr);
+  }
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                    0, nullptr, nullptr);
+  line.assign(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), line.data(), n,
+                      nullptr, nullptr);
+  return ok;
+}
+
+}  // namespace talu::zipread

@@ -1,0 +1,53 @@
+#include "ZipReadProgress.h"
+
+#include <algorithm>
+
+#include "ZipArchiver.h"
+#include "ZipUtf.h"
+#include "platform/ZipPlatform.h"
+
+namespace talu::zipread {
+
+TProgressBar::TProgressBar(zip::TZipBaseArchiver& archiver, std::FILE* err, bool enabled)
+    : err_(err), startMs_(zip::platform::TickCountMs()) {
+  if (!enabled) return;
+  archiver.OnFileProgress = [this, &archiver](zip::TZipBaseArchiver&, const std::u16string& name,
+                                              double percent, zip::TZipProcessOperation,
+                                              zip::TZipProgressPhase phase, bool&) {
+    if (phase == zip::ppStart) {
+      item_ = zip::Utf16ToUtf8(name);
+      std::u16string stored = name;  // events carry "\", the directory "/"
+      std::replace(stored.begin(), stored.end(), u'\\', u'/');
+      int index = -1;
+      const zip::TZipDirArray& dir = archiver.DMHandle()->CDir;
+      itemBytes_ = dir.FileExists(stored, index) ? std::int64_t(dir[index].UncompressedSize()) : 0;
+    }
+    itemPercent_ = percent;
+    if (phase == zip::ppEnd) {
+      bytesBefore_ += itemBytes_;
+      itemPercent_ = 0;
+    }
+  };
+  archiver.OnOverallProgress = [this](zip::TZipBaseArchiver&, double percent,
+                                      zip::TZipProcessOperation, zip::TZipProgressPhase phase,
+                                      bool&) { Draw(percent, phase != zip::ppProcess); };
+}
+
+TProgressBar::~TProgressBar() {
+  if (drawn_) std::fputs("\n", err_);
+}
+
+void TProgressBar::Draw(double percent, bool force) {
+  const std::uint64_t now = zip::platform::TickCountMs();
+  if (!force && now - lastDrawMs_ < 100) return;
+  lastDrawMs_ = now;
+  const double seconds = (now - startMs_) / 1000.0;
+  const double bytes = bytesBefore_ + itemBytes_ * itemPercent_ / 100.0;
+  const double mbs = seconds > 0 ? bytes / 1e6 / seconds : 0;
+  std::string shown = item_.size() > 40 ? "..." + item_.substr(item_.size() - 37) : item_;
+  std::fprintf(err_, "\r%5.1f%%  %8.1f MB/s  %-40s", percent, mbs, shown.c_str());
+  std::fflush(err_);
+  drawn_ = true;
+}
+
+}  // namespace talu::zipread

@@ -1,0 +1,33 @@
+// A one-line progress bar on standard error: overall percent, the current item and the speed.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace talu::zip {
+class TZipBaseArchiver;
+}
+
+namespace talu::zipread {
+
+class TProgressBar {
+ public:
+  // Hooks the bar to the archiver's progress events; shows nothing when `enabled` is false.
+  TProgressBar(zip::TZipBaseArchiver& archiver, std::FILE* err, bool enabled);
+  ~TProgressBar();
+
+ private:
+  void Draw(double percent, bool force);
+
+  std::FILE* err_;
+  std::string item_;
+  std::uint64_t startMs_;
+  std::uint64_t lastDrawMs_ = 0;
+  std::int64_t bytesBefore_ = 0;  // uncompressed bytes of finished items
+  std::int64_t itemBytes_ = 0;    // size of the current item
+  double itemPercent_ = 0;
+  bool drawn_ = false;
+};
+
+}  // namespace talu::zipread

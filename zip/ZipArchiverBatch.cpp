@@ -1,0 +1,137 @@
+// Batches: extracting or testing the tagged items one by one, with progress, confirmation and
+// failure events, retry, ignore and abort.
+#include <algorithm>
+
+#include "ZipArchiver.h"
+#include "ZipExcept.h"
+#include "platform/ZipPlatform.h"
+
+namespace talu::zip {
+namespace {
+
+// Holds the process-wide batch lock for a scope.
+class TBatchLock {
+ public:
+  TBatchLock() { TZipBaseArchiver::Lock(); }
+  ~TBatchLock() { TZipBaseArchiver::Unlock(); }
+  TBatchLock(const TBatchLock&) = delete;
+  TBatchLock& operator=(const TBatchLock&) = delete;
+};
+
+std::u16string Backslashed(std::u16string_view name) {
+  std::u16string out(name);
+  std::replace(out.begin(), out.end(), u'/', u'\\');
+  return out;
+}
+
+bool HasWildcards(std::u16string_view mask) {
+  return mask.find_first_of(u"*?") != std::u16string_view::npos;
+}
+
+}  // namespace
+
+void TZipBaseArchiver::ExtractFiles() {
+  CheckInactive();
+  CheckInUpdate();
+  TagFiles();
+  ProcessTaggedFiles(poExtract, -1);
+}
+
+void TZipBaseArchiver::ExtractFiles(const std::u16string& fileMask, std::int32_t searchAttr,
+                                    const std::u16string& exclusionMask) {
+  CheckInactive();
+  CheckInUpdate();
+  if (Options().Recurse || HasWildcards(fileMask) || !exclusionMask.empty() ||
+      searchAttr != kZipAllAttributes) {
+    TagFiles(fileMask, searchAttr, exclusionMask);
+    ProcessTaggedFiles(poExtract, -1);
+    return;
+  }
+  // One plain name: only that item is tagged, other tags stay.
+  TZipArchiveItem item;
+  if (!FindFirst(fileMask, item, searchAttr, exclusionMask)) return;
+  DMHandle()->CDir.GetItemPtr(item.Handle.ItemNo).Tagged = true;
+  ProcessTaggedFiles(poExtract, item.Handle.ItemNo);
+}
+
+void TZipBaseArchiver::TestFiles() {
+  CheckInactive();
+  CheckInUpdate();
+  TagFiles();
+  ProcessTaggedFiles(poTest, -1);
+}
+
+void TZipBaseArchiver::TestFiles(const std::u16string& fileMask, std::int32_t searchAttr,
+                                 const std::u16string& exclusionMask) {
+  CheckInactive();
+  CheckInUpdate();
+  TagFiles(fileMask, searchAttr, exclusionMask);
+  ProcessTaggedFiles(poTest, -1);
+}
+
+void TZipBaseArchiver::ProcessTaggedFiles(TZipProcessOperation operation, int index) {
+  TBatchLock lock;
+  TZipDirArray& dir = DMHandle()->CDir;
+  const bool reports = operation == poExtract || operation == poTest;
+  FProcessedFileNo = 0;
+  FProcessedFileCount = 1;
+  if (index == -1) {
+    FProcessedFileCount = 0;
+    for (int i = 0; i < dir.Count(); ++i) FProcessedFileCount += dir[i].Tagged ? 1 : 0;
+  }
+  FProgressCancel = false;
+  FProgressEnabled = true;
+  if (reports) DoOnOverallProgress(0, operation, ppStart, FProgressCancel);
+
+  TZipAction action = fxaIgnore;
+  if (!FProgressCancel) {
+    for (int i = index == -1 ? 0 : index; i < dir.Count(); ++i) {
+      if (dir[i].Tagged) {
+        action = ProcessOneItem(i, operation);
+        if (action == fxaAbort || FProgressCancel) break;
+      }
+      if (index != -1) break;
+    }
+    const bool saved = FProgressCancel;
+    if (reports) DoOnOverallProgress(100, operation, ppEnd, FProgressCancel);
+    FProgressCancel = FProgressCancel || saved;
+  }
+  if (FProgressCancel || action == fxaAbort) CancelUpdate();
+}
+
+// Runs the operation on one tagged item until it succeeds, is skipped, or the failure answer
+// is not Retry. Returns the last answer.
+TZipAction TZipBaseArchiver::ProcessOneItem(int i, TZipProcessOperation operation) {
+  TDirItem& item = DMHandle()->CDir.GetItemPtr(i);
+  item.Operation = operation;
+  const bool reports = operation == poExtract || operation == poTest;
+  TZipAction action;
+  do {
+    action = fxaIgnore;
+    const std::u16string name = Backslashed(item.Name);
+    try {
+      bool confirm = true;
+      DoOnConfirmProcessFile(name, operation, confirm);
+      if (!confirm) break;
+      if (FCurrentDir.empty()) FCurrentDir = platform::CurrentDirectory();
+      const std::u16string path = GetSlashedDir(FBaseDir, FCurrentDir);
+      if (reports) {
+        DoOnFileProgress(std::u16string(item.Name), 0, operation, ppStart, FProgressCancel);
+        if (FProgressCancel) break;
+      }
+      if (operation == poExtract) ExtractTaggedFile(i, name, path);
+      if (operation == poTest) TestTaggedFile(i, name);
+      const bool saved = FProgressCancel;
+      if (reports)
+        DoOnFileProgress(std::u16string(item.Name), 100, operation, ppEnd, FProgressCancel);
+      FProgressCancel = FProgressCancel || saved;
+      if (FProgressCancel) break;
+      ++FProcessedFileNo;
+    } catch (const EZipException& e) {
+      DoOnProcessFileFailure(name, operation, e.NativeError(), e.ErrorCode(), e.Message(), action);
+    }
+  } while (action == fxaRetry);
+  return action;
+}
+
+}  // namespace talu::zip

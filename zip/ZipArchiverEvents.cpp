@@ -1,0 +1,145 @@
+// The event dispatchers of the archive component: each fires its event, or, without a handler,
+// applies the default (for questions, a box through the process's prompt implementation).
+#include "ZipArchiver.h"
+#include "ZipConst.h"
+#include "ZipExcept.h"
+#include "ZipPrompts.h"
+#include "ZipUtf.h"
+#include "platform/ZipPlatform.h"
+
+namespace talu::zip {
+namespace {
+
+std::u16string WithBackslashes(std::u16string name) {
+  for (char16_t& c : name)
+    if (c == u'/') c = u'\\';
+  return name;
+}
+
+}  // namespace
+
+void TZipBaseArchiver::DoOnOverallProgress(double progress, TZipProcessOperation operation,
+                                           TZipProgressPhase phase, bool& cancel) {
+  if (OnOverallProgress)
+    OnOverallProgress(*this, progress, operation, phase, cancel);
+  else
+    cancel = false;
+}
+
+void TZipBaseArchiver::DoOnFileProgress(const std::u16string& fileName, double progress,
+                                        TZipProcessOperation operation, TZipProgressPhase phase,
+                                        bool& cancel) {
+  if (OnFileProgress)
+    OnFileProgress(*this, WithBackslashes(fileName), progress, operation, phase, cancel);
+  else
+    cancel = false;
+}
+
+void TZipBaseArchiver::DoOnCopyTempFileProgress(double progress, TZipProgressPhase phase,
+                                                bool& cancel) {
+  cancel = false;
+  if (OnCopyTempFileProgress) OnCopyTempFileProgress(*this, progress, phase, cancel);
+}
+
+void TZipBaseArchiver::DoOnConfirmOverwrite(const std::u16string& sourceFileName,
+                                            std::u16string& destFileName, bool& confirm) {
+  if (OnConfirmOverwrite) {
+    OnConfirmOverwrite(*this, sourceFileName, destFileName, confirm);
+    return;
+  }
+  const std::u16string text = Format(kTextOverwrite, {destFileName, sourceFileName});
+  switch (ZipPrompts().Confirm(text, kYesNoNoToAllYesToAll)) {
+    case TZipButton::Yes:
+      confirm = true;
+      break;
+    case TZipButton::NoToAll:
+      confirm = false;
+      Options().OverwriteMode = omNever;
+      break;
+    case TZipButton::YesToAll:
+      confirm = true;
+      Options().OverwriteMode = omAlways;
+      break;
+    default:
+      confirm = false;
+  }
+}
+
+void TZipBaseArchiver::DoOnConfirmProcessFile(const std::u16string& fileName,
+                                              TZipProcessOperation operation, bool& confirm) {
+  confirm = true;
+  if (OnConfirmProcessFile) OnConfirmProcessFile(*this, fileName, operation, confirm);
+}
+
+void TZipBaseArchiver::DoOnPassword(const std::u16string& fileName, std::string& newPassword,
+                                    bool& skipFile) {
+  if (OnPassword) {
+    OnPassword(*this, fileName, newPassword, skipFile);
+    return;
+  }
+  std::u16string typed;
+  if (ZipPrompts().PasswordInputQuery(Format(kTextPasswordCaption, {fileName}),
+                                      std::u16string(kTextPasswordPrompt), typed)) {
+    newPassword = platform::TextToSystemBytes(typed);
+    skipFile = false;
+  } else {
+    skipFile = true;
+  }
+}
+
+void TZipBaseArchiver::DoOnProcessFileFailure(const std::u16string& fileName,
+                                              TZipProcessOperation operation,
+                                              std::int32_t nativeError, std::int32_t errorCode,
+                                              const std::u16string& errorMessage,
+                                              TZipAction& action) {
+  if (OnProcessFileFailure) {
+    action = fxaIgnore;
+    OnProcessFileFailure(*this, fileName, operation, nativeError, errorCode, errorMessage, action);
+    return;
+  }
+  if (nativeError == 45) {
+    action = fxaAbort;
+    return;
+  }
+  const TZipButton answer =
+      nativeError == 61
+          ? ZipPrompts().Confirm(errorMessage, kAbortIgnore)
+          : ZipPrompts().Confirm(Format(kTextFileFailure, {errorMessage}), kAbortRetryIgnore);
+  action = answer == TZipButton::Retry    ? fxaRetry
+           : answer == TZipButton::Ignore ? fxaIgnore
+                                          : fxaAbort;
+}
+
+void TZipBaseArchiver::DoOnRequestBlankVolume(std::int32_t volumeNumber,
+                                              std::u16string& volumeFileName, bool& cancel) {
+  cancel = false;
+  if (OnRequestBlankVolume) OnRequestBlankVolume(*this, volumeNumber, volumeFileName, cancel);
+}
+
+// Without a handler a full disk ends the item with native error 65 (volumes on removable disks
+// belong to the writing side).
+void TZipBaseArchiver::DoOnDiskFull(std::int32_t volumeNumber, const std::u16string& volumeFileName,
+                                    bool& cancel) {
+  cancel = false;
+  if (!OnDiskFull) throw EZipException(65, this);
+  OnDiskFull(*this, volumeNumber + 1, volumeFileName, cancel);
+}
+
+void TZipBaseArchiver::DoOnProcessVolumeFailure(TZipProcessOperation operation,
+                                                std::int32_t volumeNumber,
+                                                const std::u16string& volumeFileName,
+                                                bool& cancel) {
+  if (FOnProcessVolumeFailure)
+    FOnProcessVolumeFailure(*this, operation, volumeNumber, volumeFileName, cancel);
+}
+
+void TZipBaseArchiver::DoOnStoreFile(std::u16string&, std::int32_t&, std::string&,
+                                     const std::u16string&) {}
+
+void TZipBaseArchiver::DoOnExtractFile(std::u16string& fileName, std::uint32_t& fileAttr,
+                                       const std::string& comment) {
+  fileName = WithBackslashes(std::move(fileName));
+  if (OnExtractFile) OnExtractFile(*this, fileName, fileAttr, comment);
+}
+
+}  // namespace talu::zip

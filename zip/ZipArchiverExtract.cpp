@@ -1,0 +1,288 @@
+// Extraction of one item to a stream: local header, password check, the chunk loop, and the
+// size, CRC and authentication checks; plus the single-item calls built on it.
+#include <algorithm>
+#include <memory>
+
+#include "ZipArchiver.h"
+#include "ZipByteCursor.h"
+#include "ZipCryptoTransform.h"
+#include "ZipExcept.h"
+#include "ZipItemDecoder.h"
+#include "ZipTradCrypt.h"
+#include "platform/ZipPlatform.h"
+#include "stream/ZipMemoryStreams.h"
+#include "stream/ZipNullStream.h"
+
+namespace talu::zip {
+namespace {
+
+class TTraditionalDecryptor final : public IZipItemDecryptor {
+ public:
+  TZipKeys keys{};
+  void DecryptBuffer(std::uint8_t* data, std::size_t count) override {
+    ZipDecryptBuffer(data, count, keys);
+  }
+};
+
+class TAesDecryptor final : public IZipItemDecryptor {
+ public:
+  explicit TAesDecryptor(TZipCryptoTransform& transform) : transform_(transform) {}
+  void DecryptBuffer(std::uint8_t* data, std::size_t count) override {
+    transform_.DecryptBuffer(data, 0, static_cast<int>(count), data, 0);
+  }
+
+ private:
+  TZipCryptoTransform& transform_;
+};
+
+int AesStrengthBits(TZipCryptoAlgorithm algorithm) {
+  switch (algorithm) {
+    case caAES_128:
+      return 128;
+    case caAES_192:
+      return 192;
+    case caAES_256:
+      return 256;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+// The archiver's side of the chunk loop: progress events and writes that ask about a full disk.
+class TZipBaseArchiver::TExtractSink final : public IZipDecodeSink {
+ public:
+  TExtractSink(TZipBaseArchiver& arc, const TDirItem& item) : arc_(arc), item_(item) {}
+
+  bool Progress(std::int64_t done) override {
+    arc_.FProgress = done;
+    if (arc_.FProgressEnabled) {
+      const double share = double(arc_.FProgress) / double(arc_.FProgressMax);
+      arc_.DoOnFileProgress(std::u16string(item_.Name), share * 100, item_.Operation, ppProcess,
+                            arc_.FProgressCancel);
+      if (!arc_.FProgressCancel) {
+        const double count = std::max(arc_.FProcessedFileCount, 1);
+        arc_.DoOnOverallProgress((share + arc_.FProcessedFileNo) / count * 100, item_.Operation,
+                                 ppProcess, arc_.FProgressCancel);
+      }
+    }
+    return !arc_.FProgressCancel;
+  }
+
+  // WriteToStreamWithOnDiskFull: a short write asks the disk-full event, then writes again from
+  // where the piece started; a cancelled event gives up.
+  bool Write(TStream& dest, const void* data, std::int64_t count) override {
+    for (;;) {
+      const std::int64_t written = dest.Write(data, count);
+      if (written == count) return true;
+      bool cancel = false;
+      arc_.DoOnDiskFull(-1, arc_.FFileName, cancel);
+      if (cancel) {
+        arc_.FProgressCancel = true;
+        return false;
+      }
+      if (written > 0) dest.Seek(-written, TSeekOrigin::soCurrent);
+    }
+  }
+
+ private:
+  TZipBaseArchiver& arc_;
+  const TDirItem& item_;
+};
+
+void TZipBaseArchiver::SeekToLocalHeader(const TDirItem& item) {
+  TZipVolumeNumberInfo volume;
+  const std::uint16_t disk = item.CentralDir.diskNumberStart;
+  volume.SetVolumeNumber(
+      disk == 0xFFFF
+          ? (DMHandle()->FZip64 ? static_cast<std::int32_t>(item.Zip64ExtInfo.diskNumberStart) : 0)
+          : disk);
+  OpenVolume(volume);
+  FCompressedStream->SetPosition(static_cast<std::int64_t>(item.LocalHeaderOffset()));
+}
+
+void TZipBaseArchiver::ExtractItem(int index, TStream& dest, std::int32_t count,
+                                   std::int64_t offset) {
+  if (index < 0 || index >= DMHandle()->CDir.Count()) throw EZipException(16, this);
+  TDirItem& item = DMHandle()->CDir.GetItemPtr(index);
+  SeekToLocalHeader(item);
+  if (!InternalDecompressFile(*FCompressedStream, dest, item, count, offset) && !FProgressCancel &&
+      !FExtractCorruptedFiles && !FSkipFile)
+    throw EZipException(8, this);
+}
+
+// Reads the local header and leaves `source` at the item's stored data.
+TZipLocalHeader TZipBaseArchiver::ReadLocalHeaderAt(TStream& source) {
+  unsigned char raw[kLocalHeaderSize];
+  source.ReadBuffer(raw, kLocalHeaderSize);
+  TByteCursor cursor(raw, kLocalHeaderSize);
+  const TZipLocalHeader header = ReadLocalHeader(cursor);
+  source.Seek(std::int64_t{header.nameLength} + header.extraLength, TSeekOrigin::soCurrent);
+  return header;
+}
+
+bool TZipBaseArchiver::InternalDecompressFile(TStream& source, TStream& dest, TDirItem& item,
+                                              std::int32_t count, std::int64_t offset) {
+  const bool encrypted = item.IsEncrypted();
+  const bool rulesApply = item.CentralDir.extractVersion < kNoEncryptionRulesVersion;
+  std::unique_ptr<TAESCryptoTransform> aes;
+  if (encrypted && rulesApply && AesStrengthBits(item.ZipEncryptionAlgorithm) > 0) {
+    aes = std::make_unique<TAESCryptoTransform>(AesStrengthBits(item.ZipEncryptionAlgorithm), 2,
+                                                FCompressionMethod);
+    aes->Initialize(Decryption, item);
+    aes->GenerateKey(FPassword);
+  }
+  const TZipLocalHeader local = ReadLocalHeaderAt(source);
+
+  std::int64_t compressedSize = static_cast<std::int64_t>(item.CompressedSize());
+  const std::uint64_t expected = item.UncompressedSize();
+  const std::int64_t dataStart = source.Position();
+  if (FSpanningMode == smNone && dataStart + compressedSize > DMHandle()->CentralDirOffset)
+    compressedSize = std::max<std::int64_t>(DMHandle()->CentralDirOffset - dataStart, 0);
+  FProgressMax = offset + count != 0 ? offset + count : static_cast<std::int64_t>(expected);
+  if (FProgressMax == 0) FProgressMax = 2;
+  FSkipFile = false;
+
+  if (item.CompressionMethod == 9) throw EZipException(55, this);
+  if (item.CompressionMethod != 0 && item.CompressionMethod != 8) return false;
+
+  TTraditionalDecryptor traditional;
+  std::unique_ptr<TAesDecryptor> aesDecryptor;
+  IZipItemDecryptor* decryptor = nullptr;
+  if (encrypted) {
+    compressedSize -= aes ? aes->GetFileStorageStartBlockSize() + aes->GetFileStorageEndBlockSize()
+                          : std::int64_t{kZipEncryptionHeaderSize};
+    if (!PasswordStage(source, item, local, aes.get(), traditional.keys)) return false;
+    if (aes) aesDecryptor = std::make_unique<TAesDecryptor>(*aes);
+    decryptor = aes ? static_cast<IZipItemDecryptor*>(aesDecryptor.get()) : &traditional;
+  }
+
+  TExtractSink sink(*this, item);
+  const TZipDecodeRequest request{&source,
+                                  &dest,
+                                  std::max<std::int64_t>(compressedSize, 0),
+                                  expected,
+                                  item.CompressionMethod,
+                                  decryptor,
+                                  count,
+                                  offset};
+  if (!FDecodeWorkspace) FDecodeWorkspace = std::make_unique<TZipDecodeWorkspace>();
+  const TZipDecodeResult result = ZipDecodeItemData(request, sink, *FDecodeWorkspace);
+  if (!result.ok) return false;
+  if (count != 0) return true;
+  if (static_cast<std::uint64_t>(result.totalOut) != expected) return false;
+  if (!rulesApply) return true;
+  if (aes) {
+    aes->LoadFileStorageEndBlock(source, 0);
+    return !aes->IsDirItemCorrupted(item, ~result.crc);
+  }
+  return ~result.crc == item.CentralDir.crc32;
+}
+
+// Checks the password against the item's encryption header until it fits or the password
+// event skips the item; leaves `source` at the encrypted content. False when skipped.
+bool TZipBaseArchiver::PasswordStage(TStream& source, const TDirItem& item,
+                                     const TZipLocalHeader& local, TAESCryptoTransform* aes,
+                                     TZipKeys& keys) {
+  const std::int64_t start = source.Position();
+  bool fits = false;
+  do {
+    source.SetPosition(start);
+    if (aes) {
+      aes->LoadFileStorageStartBlock(source, 0);
+      fits = aes->CheckPassword(FPassword, item);
+    } else if (!FPassword.empty()) {
+      std::uint8_t header[kZipEncryptionHeaderSize];
+      source.ReadBuffer(header, kZipEncryptionHeaderSize);
+      ZipKeyInit(FPassword, keys, header);
+      fits =
+          header[11] == ZipExpectedCheckByte(local.genPurposeFlag, local.lastModTime, local.crc32);
+    }
+    if (FSuppressPasswordEvent) break;
+    if (!fits) {
+      DoOnPassword(std::u16string(item.Name), FPassword, FSkipFile);
+      if (aes && aes->GetPassword() != FPassword && !FSkipFile) aes->GenerateKey(FPassword);
+    }
+  } while (!fits && !FSkipFile);
+  return !FSkipFile && fits;
+}
+
+void TZipBaseArchiver::TestTaggedFile(int index, const std::u16string&) {
+  if (DMHandle()->CDir[index].IsDirectory()) return;
+  TNullStream nothing;
+  ExtractItem(index, nothing, 0, 0);
+}
+
+bool TZipBaseArchiver::GetFileCendralDirItemNo(const std::u16string& fileName, int& itemNo) {
+  if (DMHandle()->CDir.FileExists(fileName, itemNo)) return true;
+  TZipArchiveItem found;
+  if (!FindFirst(fileName, found, kZipAllAttributes, u"")) return false;
+  itemNo = found.Handle.ItemNo;
+  return true;
+}
+
+// Options.Recurse is off for the lookup of one item, and restored on every path.
+class TZipBaseArchiver::TRecurseOff {
+ public:
+  explicit TRecurseOff(TZipOptions& options) : options_(options), saved_(options.Recurse) {
+    options.Recurse = false;
+  }
+  ~TRecurseOff() { options_.Recurse = saved_; }
+  TRecurseOff(const TRecurseOff&) = delete;
+  TRecurseOff& operator=(const TRecurseOff&) = delete;
+
+ private:
+  TZipOptions& options_;
+  bool saved_;
+};
+
+int TZipBaseArchiver::FindSingleItem(const std::u16string& fileName) {
+  int index = -1;
+  if (!GetFileCendralDirItemNo(fileName, index)) throw EZipException(15, {fileName}, this);
+  return index;
+}
+
+void TZipBaseArchiver::ExtractToStream(const std::u16string& fileName, TStream& stream) {
+  CheckInactive();
+  CheckInUpdate();
+  FProgressEnabled = true;
+  TRecurseOff recurseOff(Options());
+  FProcessedFileNo = 0;
+  DoOnOverallProgress(0, poExtract, ppStart, FProgressCancel);
+  const int index = FindSingleItem(fileName);
+  FProcessedFileCount = 1;
+  TDirItem& item = DMHandle()->CDir.GetItemPtr(index);
+  item.Operation = poExtract;
+  ExtractItem(index, stream, 0, 0);
+  DoOnFileProgress(std::u16string(item.Name), 100, poExtract, ppEnd, FProgressCancel);
+  DoOnOverallProgress(100, poExtract, ppEnd, FProgressCancel);
+}
+
+void TZipBaseArchiver::ExtractToBuffer(const std::u16string& fileName, void* buffer,
+                                       std::int32_t count, std::int64_t offset) {
+  CheckInactive();
+  CheckInUpdate();
+  FProgressEnabled = false;
+  TRecurseOff recurseOff(Options());
+  const int index = FindSingleItem(fileName);
+  TMemoryStream memory;
+  ExtractItem(index, memory, count, offset);
+  if (offset == 0) memory.SetPosition(0);
+  memory.ReadBuffer(buffer, count);
+}
+
+void TZipBaseArchiver::ExtractToString(const std::u16string& fileName, std::u16string& text) {
+  CheckInactive();
+  CheckInUpdate();
+  FProgressEnabled = false;
+  TRecurseOff recurseOff(Options());
+  const int index = FindSingleItem(fileName);
+  TStringStream bytes;
+  ExtractItem(index, bytes, 0, 0);
+  const std::string& data = bytes.DataString();
+  text.assign(data.size(), u'\0');
+  text.resize(platform::AnsiToUtf16(data.data(), data.size(), text.data()));
+}
+
+}  // namespace talu::zip

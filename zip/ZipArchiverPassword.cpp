@@ -1,0 +1,72 @@
+// Testing a password against one item, traditional or AES, without extracting it to disk.
+#include "ZipArchiver.h"
+#include "ZipCryptoTransform.h"
+#include "ZipExcept.h"
+#include "ZipTradCrypt.h"
+
+namespace talu::zip {
+namespace {
+
+int AesBits(TZipCryptoAlgorithm algorithm) {
+  return algorithm == caAES_128   ? 128
+         : algorithm == caAES_192 ? 192
+         : algorithm == caAES_256 ? 256
+                                  : 0;
+}
+
+}  // namespace
+
+// A quick check of the encryption header first; a password that passes it is confirmed by
+// testing the whole item, so that a lucky check byte or verifier is not taken for the password.
+bool TZipBaseArchiver::IsFilePasswordValid(const std::u16string& fileName,
+                                           const std::string& password) {
+  CheckInactive();
+  TZipArchiveItem found;
+  if (!FindFirst(fileName, found, kZipAllAttributes, u""))
+    throw EZipException(42, {fileName}, this);
+  const int index = found.Handle.ItemNo;
+  const TDirItem& item = DMHandle()->CDir[index];
+  if (!item.IsEncrypted()) return true;
+
+  SeekToLocalHeader(item);
+  TStream& source = *FCompressedStream;
+  ReadLocalHeaderAt(source);
+  if (item.CompressionMethod != 0 && item.CompressionMethod != 8) return false;
+
+  bool result = false;
+  if (const int bits = AesBits(item.ZipEncryptionAlgorithm)) {
+    TAESCryptoTransform aes(bits, 2, FCompressionMethod);
+    aes.Initialize(Decryption, item);
+    aes.GenerateKey(password);
+    aes.LoadFileStorageStartBlock(source, 0);
+    result = aes.CheckPassword(password, item);
+  } else if (FSpanningMode == smNone) {
+    std::uint8_t header[kZipEncryptionHeaderSize];
+    if (source.Read(header, kZipEncryptionHeaderSize) == kZipEncryptionHeaderSize) {
+      TZipKeys keys;
+      ZipKeyInit(password, keys, header);
+      result =
+          header[11] == ZipExpectedCheckByte(item.CentralDir.genPurposeFlag,
+                                             item.CentralDir.lastModTime, item.CentralDir.crc32);
+    }
+  }
+  if (!result && FSpanningMode == smNone) return false;
+
+  const std::string saved = FPassword;
+  const bool savedCorrupted = FExtractCorruptedFiles;
+  FSuppressPasswordEvent = true;
+  FExtractCorruptedFiles = false;
+  SetPassword(password);
+  try {
+    TestTaggedFile(index, std::u16string(item.Name));
+    result = true;
+  } catch (...) {
+    result = false;
+  }
+  FSuppressPasswordEvent = false;
+  FExtractCorruptedFiles = savedCorrupted;
+  SetPassword(saved);
+  return result;
+}
+
+}  // namespace talu::zip

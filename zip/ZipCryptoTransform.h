@@ -1,0 +1,113 @@
+// Item decryptors: the operations item extraction calls on any of them, and the AES one.
+//
+// Usage (reading): TAESCryptoTransform t(256, 2, 8); t.Initialize(Decryption, item);
+//   t.GenerateKey(pw); t.LoadFileStorageStartBlock(src, 0); if (t.CheckPassword(pw, item)) {
+//   t.DecryptBuffer(...) per chunk; t.LoadFileStorageEndBlock(src, 0);
+//   corrupted = t.IsDirItemCorrupted(item, crc); }
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ZipDirItem.h"
+#include "ZipHmac.h"
+#include "stream/ZipStream.h"
+
+class TCipher_Rijndael;
+
+namespace talu::zip {
+
+using TZipBytes = std::vector<std::uint8_t>;
+
+enum TCryptoTransformMode { Encryption, Decryption };
+
+// An extra block that owns its data (GetExtraFieldData of the writing side).
+struct TZipOwnedExtraField {
+  std::uint16_t headerID = 0;
+  TZipBytes data;
+};
+
+class TZipCryptoTransform {
+ public:
+  virtual ~TZipCryptoTransform() = default;
+
+  virtual void GenerateKey(const std::string& password) = 0;
+  virtual bool CheckPassword(const std::string& password, const TDirItem& item) = 0;
+  virtual const TZipBytes& GetKey() const = 0;
+  virtual const std::string& GetPassword() const = 0;
+  virtual void Initialize(TCryptoTransformMode mode, const TDirItem& item);
+  virtual void Reset() = 0;
+  virtual int DecryptBuffer(const std::uint8_t* input, int inputOffset, int inputCount,
+                            std::uint8_t* output, int outputOffset) = 0;
+  virtual int EncryptBuffer(const std::uint8_t* input, int inputOffset, int inputCount,
+                            std::uint8_t* output, int outputOffset) = 0;
+  virtual TZipBytes GetFileStorageStartBlock() = 0;
+  virtual void LoadFileStorageStartBlock(TStream& stream, std::int64_t offset) = 0;
+  virtual int GetFileStorageStartBlockSize() const = 0;
+  virtual TZipBytes GetFileStorageEndBlock() = 0;
+  virtual void LoadFileStorageEndBlock(TStream& stream, std::int64_t offset) = 0;
+  virtual int GetFileStorageEndBlockSize() const = 0;
+  virtual bool IsDirItemCorrupted(const TDirItem& item, std::uint32_t crc32) = 0;
+  virtual TZipOwnedExtraField GetExtraFieldData() const = 0;
+
+ protected:
+  TCryptoTransformMode FTransformMode = Encryption;
+};
+
+// AES in the AE-1/AE-2 item format: PBKDF2-HMAC-SHA1 keys (1000 iterations), AES-CTR content,
+// a 2-byte password verifier and a 10-byte HMAC-SHA1 code over the encrypted content.
+class TAESCryptoTransform final : public TZipCryptoTransform {
+ public:
+  static constexpr int kIterations = 1000;
+  static constexpr int kAuthenticationCodeSize = 10;
+
+  TAESCryptoTransform(int strengthBits, std::uint16_t cryptVersion, std::uint16_t actualCompMethod);
+  ~TAESCryptoTransform() override;
+
+  void GenerateKey(const std::string& password) override;
+  bool CheckPassword(const std::string& password, const TDirItem& item) override;
+  const TZipBytes& GetKey() const override { return FEncryptionKey; }
+  const std::string& GetPassword() const override { return FPassword; }
+  void Reset() override;
+  int DecryptBuffer(const std::uint8_t* input, int inputOffset, int inputCount,
+                    std::uint8_t* output, int outputOffset) override;
+  int EncryptBuffer(const std::uint8_t* input, int inputOffset, int inputCount,
+                    std::uint8_t* output, int outputOffset) override;
+  TZipBytes GetFileStorageStartBlock() override;
+  void LoadFileStorageStartBlock(TStream& stream, std::int64_t offset) override;
+  int GetFileStorageStartBlockSize() const override { return FKeyLengthBytes / 2 + 2; }
+  TZipBytes GetFileStorageEndBlock() override;
+  void LoadFileStorageEndBlock(TStream& stream, std::int64_t offset) override;
+  int GetFileStorageEndBlockSize() const override {
+    return FVersion == 1 ? 0 : FAuthenticationCodeSize;
+  }
+  bool IsDirItemCorrupted(const TDirItem& item, std::uint32_t crc32) override;
+  TZipOwnedExtraField GetExtraFieldData() const override;
+
+ private:
+  void UpdateKeys();
+  void EnsureKeys();
+  TZipBytes FinishCode();
+
+  std::uint16_t FKeyLengthBytes;
+  std::uint16_t FVersion;
+  std::uint16_t FActualCompressionMethod;
+  int FAuthenticationCodeSize = kAuthenticationCodeSize;
+  PHashDesc FPHash;
+  THMAC_Context FHMAC_Context{};
+  std::unique_ptr<TCipher_Rijndael> FCryptor;
+  TZipBytes FHashKey, FEncryptionKey, FPasswordVerificationValue, FSaltValue, FAuthenticationCode;
+  std::string FPassword;
+  // Keys are derived when first needed: on the reading side the random salt of GenerateKey is
+  // replaced by the item's salt before any key is used, so deriving from it would be wasted.
+  bool FKeysStale = false;
+};
+
+// PBKDF2-HMAC-SHA1 output for AES items, remembered for the last few password and salt pairs so
+// that the repeated derivations of one item (and retries) cost nothing after the first.
+TZipBytes ZipDeriveAesKeyMaterial(const std::string& password, const TZipBytes& salt,
+                                  std::uint16_t length);
+
+}  // namespace talu::zip

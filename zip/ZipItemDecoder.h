@@ -1,0 +1,83 @@
+// The chunk loop of item extraction: one item's data read in chunks of 1 MiB, decrypted in
+// place, inflated (or copied, for stored items) into the destination, with a running CRC-32,
+// progress callbacks before each inflate call or after each stored piece, and a window of the
+// uncompressed data that stops reading once it is complete.
+//
+// Usage: ZipDecodeItemData(request, sink) -> result; the caller checks size and CRC.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "ZipExcept.h"
+#include "stream/ZipStream.h"
+
+namespace talu::zip {
+
+// Raised when the decompressor cannot be set up.
+class EDecompressionError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// Decrypts an item's data in place; the state carries over from call to call.
+class IZipItemDecryptor {
+ public:
+  virtual ~IZipItemDecryptor() = default;
+  virtual void DecryptBuffer(std::uint8_t* data, std::size_t count) = 0;
+};
+
+// The archiver's side of one extraction.
+class IZipDecodeSink {
+ public:
+  virtual ~IZipDecodeSink() = default;
+  // Reports `done` uncompressed (deflate) or compressed (stored) bytes of the item; false when
+  // a handler asked to cancel.
+  virtual bool Progress(std::int64_t done) = 0;
+  // Writes all `count` bytes to `dest`; false when writing was given up (full disk, cancelled).
+  virtual bool Write(TStream& dest, const void* data, std::int64_t count) = 0;
+};
+
+struct TZipDecodeRequest {
+  TStream* source;  // at the first byte of the item's data (after encryption headers)
+  TStream* dest;
+  std::int64_t compressedSize;   // data bytes to read
+  std::uint64_t sizeLimit;       // output beyond this many bytes fails the item
+  std::uint16_t method;          // 0 stored, 8 deflate
+  IZipItemDecryptor* decryptor;  // null for items that are not encrypted
+  std::int64_t count = 0;        // window size, 0 for the whole item
+  std::int64_t offset = 0;       // first uncompressed byte of the window
+};
+
+struct TZipDecodeResult {
+  bool ok = false;            // all data read and decoded (a cancel or full disk still counts)
+  std::int64_t totalOut = 0;  // uncompressed bytes produced
+  std::uint32_t crc = 0xFFFFFFFFu;  // running CRC-32, not yet complemented
+};
+
+inline constexpr std::int64_t kZipChunkSize = 0x100000;      // input chunk, deflate output
+inline constexpr std::int64_t kZipStoredPieceSize = 0xFFFF;  // output piece of stored items
+
+// Working memory of the chunk loop, kept from item to item so that a batch of small items does
+// not allocate and clear two chunks and an inflate state for each: the input chunk (with room
+// for the two header bytes), the output chunk and the inflate state.
+class TZipDecodeWorkspace {
+ public:
+  TZipDecodeWorkspace();
+  ~TZipDecodeWorkspace();
+  TZipDecodeWorkspace(const TZipDecodeWorkspace&) = delete;
+  TZipDecodeWorkspace& operator=(const TZipDecodeWorkspace&) = delete;
+
+  struct TState;
+  TState& State() { return *state_; }
+
+ private:
+  std::unique_ptr<TState> state_;
+};
+
+// Runs the chunk loop for one item. Raises EDecompressionError when inflate cannot start and
+// passes on exceptions of the streams and the sink.
+TZipDecodeResult ZipDecodeItemData(const TZipDecodeRequest& request, IZipDecodeSink& sink,
+                                   TZipDecodeWorkspace& workspace);
+
+}  // namespace talu::zip

@@ -1,0 +1,110 @@
+// POSIX side of landing extracted files. Paths arrive with "\" separators and are used with
+// "/"; of the Windows attributes only read-only has a counterpart (the write permission bits).
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <ctime>
+
+#include "ZipPlatform.h"
+#include "ZipUtf.h"
+
+namespace talu::zip::platform {
+namespace {
+
+constexpr std::uint32_t kReadOnly = 0x01, kFolder = 0x10, kArchive = 0x20;
+constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+
+std::string Native(const std::u16string& path) {
+  std::string out = Utf16ToUtf8(path);
+  for (char& c : out)
+    if (c == '\\') c = '/';
+  return out;
+}
+
+// DOS date-time fields, read as local time.
+std::time_t DosToTime(std::uint16_t date, std::uint16_t time) {
+  std::tm tm{};
+  tm.tm_year = ((date >> 9) & 0x7F) + 80;
+  tm.tm_mon = ((date >> 5) & 0x0F) - 1;
+  tm.tm_mday = date & 0x1F;
+  tm.tm_hour = (time >> 11) & 0x1F;
+  tm.tm_min = (time >> 5) & 0x3F;
+  tm.tm_sec = (time & 0x1F) * 2;
+  tm.tm_isdst = -1;
+  return std::mktime(&tm);
+}
+
+}  // namespace
+
+FileHandle CreateExclusiveFile(const std::u16string& path) {
+  const int fd = open(Native(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  return fd < 0 ? kInvalidFile : fd;
+}
+
+bool SetFileTimeDos(FileHandle file, std::uint16_t dosDate, std::uint16_t dosTime) {
+  const std::time_t when = DosToTime(dosDate, dosTime);
+  if (when == static_cast<std::time_t>(-1)) return false;
+  const timespec times[2] = {{0, UTIME_OMIT}, {when, 0}};
+  return futimens(static_cast<int>(file), times) == 0;
+}
+
+std::int32_t FileAgeDos(const std::u16string& path) {
+  struct stat st {};
+  std::tm tm{};
+  if (stat(Native(path).c_str(), &st) != 0 || !localtime_r(&st.st_mtime, &tm)) return -1;
+  if (tm.tm_year < 80) return -1;
+  const std::uint32_t date = (tm.tm_year - 80) << 9 | (tm.tm_mon + 1) << 5 | tm.tm_mday;
+  const std::uint32_t time = tm.tm_hour << 11 | tm.tm_min << 5 | tm.tm_sec / 2;
+  return static_cast<std::int32_t>(date << 16 | time);
+}
+
+std::uint32_t GetFileAttr(const std::u16string& path) {
+  struct stat st {};
+  if (stat(Native(path).c_str(), &st) != 0) return errno == ENOENT ? 0 : 4;
+  if (S_ISDIR(st.st_mode)) return kFolder;
+  return (st.st_mode & kWriteBits) ? kArchive : kArchive | kReadOnly;
+}
+
+bool SetFileAttr(const std::u16string& path, std::uint32_t attr) {
+  const std::string native = Native(path);
+  struct stat st {};
+  if (stat(native.c_str(), &st) != 0) return false;
+  const mode_t umaskBits = [] {
+    const mode_t m = umask(0);
+    umask(m);
+    return m;
+  }();
+  const mode_t mode = (attr & kReadOnly) ? (st.st_mode & ~kWriteBits)
+                                         : (st.st_mode | (kWriteBits & ~umaskBits) | S_IWUSR);
+  return chmod(native.c_str(), mode & 07777) == 0;
+}
+
+bool RemoveFile(const std::u16string& path) {
+  return unlink(Native(path).c_str()) == 0;
+}
+
+bool ForceDirectories(const std::u16string& path) {
+  std::string dir = Native(path);
+  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  if (dir.empty()) return false;
+  struct stat st {};
+  if (stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+  const size_t cut = dir.find_last_of('/');
+  if (cut != std::string::npos && cut > 0 && !ForceDirectories(Utf8ToUtf16(dir.substr(0, cut))))
+    return false;
+  return mkdir(dir.c_str(), 0777) == 0 || errno == EEXIST;
+}
+
+std::u16string CurrentDirectory() {
+  char buffer[PATH_MAX];
+  return getcwd(buffer, sizeof buffer) ? Utf8ToUtf16(buffer) : std::u16string();
+}
+
+std::string TextToSystemBytes(const std::u16string& text) {
+  return Utf16ToUtf8(text);
+}
+
+}  // namespace talu::zip::platform

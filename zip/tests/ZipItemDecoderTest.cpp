@@ -1,0 +1,151 @@
+// The chunk loop: stored pieces, deflate across chunks, windows, cancel and lying sizes.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "ZipCrc32.h"
+#include "ZipItemDecoder.h"
+#include "stream/ZipMemoryStreams.h"
+
+namespace talu::zip {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes RandomBytes(size_t n, unsigned seed) {
+  std::mt19937 rng(seed);
+  Bytes b(n);
+  for (auto& x : b) x = static_cast<std::uint8_t>(rng());
+  return b;
+}
+
+Bytes RawDeflate(const Bytes& plain, int level) {
+  z_stream z{};
+  deflateInit2(&z, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+  Bytes out(deflateBound(&z, plain.size()));
+  z.next_in = const_cast<Bytef*>(plain.data());
+  z.avail_in = static_cast<uInt>(plain.size());
+  z.next_out = out.data();
+  z.avail_out = static_cast<uInt>(out.size());
+  deflate(&z, Z_FINISH);
+  out.resize(z.total_out);
+  deflateEnd(&z);
+  return out;
+}
+
+// Records what the loop reports and writes; can cancel after a number of progress calls.
+class RecordingSink : public IZipDecodeSink {
+ public:
+  bool Progress(std::int64_t done) override {
+    progress.push_back(done);
+    return cancelAfter < 0 || static_cast<int>(progress.size()) <= cancelAfter;
+  }
+  bool Write(TStream& dest, const void* data, std::int64_t count) override {
+    writes.push_back(count);
+    dest.WriteBuffer(data, count);
+    return true;
+  }
+  std::vector<std::int64_t> progress, writes;
+  int cancelAfter = -1;
+};
+
+struct Decoded {
+  TZipDecodeResult result;
+  std::string out;
+};
+
+Decoded Decode(const Bytes& data, std::uint16_t method, std::uint64_t limit, RecordingSink& sink,
+               std::int64_t count = 0, std::int64_t offset = 0) {
+  TStringStream source(std::string(data.begin(), data.end()));
+  TStringStream dest;
+  TZipDecodeRequest req{&source, &dest,  static_cast<std::int64_t>(data.size()),
+                        limit,   method, nullptr,
+                        count,   offset};
+  TZipDecodeWorkspace workspace;
+  Decoded d{ZipDecodeItemData(req, sink, workspace), {}};
+  d.out = dest.DataString();
+  return d;
+}
+
+std::uint32_t Crc(const Bytes& b) {
+  return CRC32(0xFFFFFFFFu, b.data(), b.size());
+}
+
+TEST(ItemDecoder, StoredItemsAreWrittenInPiecesOf65535) {
+  for (size_t size : {size_t(0), size_t(65535), size_t(65536)}) {
+    const Bytes plain = RandomBytes(size, 1);
+    RecordingSink sink;
+    const Decoded d = Decode(plain, 0, size, sink);
+    ASSERT_TRUE(d.result.ok);
+    EXPECT_EQ(d.out, std::string(plain.begin(), plain.end()));
+    EXPECT_EQ(d.result.crc, Crc(plain));
+    EXPECT_EQ(sink.writes.size(), (size + 65534) / 65535) << size;
+  }
+}
+
+TEST(ItemDecoder, DeflateAcrossChunksEqualsThePlainData) {
+  const Bytes plain = RandomBytes(3 * kZipChunkSize + 12345, 2);  // incompressible: 4 chunks
+  const Bytes packed = RawDeflate(plain, 6);
+  ASSERT_GT(packed.size(), 3u * kZipChunkSize);
+  RecordingSink sink;
+  const Decoded d = Decode(packed, 8, plain.size(), sink);
+  ASSERT_TRUE(d.result.ok);
+  EXPECT_EQ(d.result.totalOut, static_cast<std::int64_t>(plain.size()));
+  EXPECT_EQ(d.out, std::string(plain.begin(), plain.end()));
+  EXPECT_EQ(d.result.crc, Crc(plain));
+}
+
+TEST(ItemDecoder, WindowsReturnTheirBytesWithoutReadingPastThem) {
+  const Bytes plain = RandomBytes(3 * kZipChunkSize, 3);
+  const Bytes packed = RawDeflate(plain, 1);
+  const std::int64_t cases[][2] = {{100, 0}, {100, kZipChunkSize + 7}, {5000, kZipChunkSize - 10}};
+  for (const auto& c : cases) {
+    RecordingSink sink;
+    TStringStream source(std::string(packed.begin(), packed.end()));
+    TStringStream dest;
+    TZipDecodeRequest req{&source,      &dest, static_cast<std::int64_t>(packed.size()),
+                          plain.size(), 8,     nullptr,
+                          c[0],         c[1]};
+    TZipDecodeWorkspace workspace;
+    ASSERT_TRUE(ZipDecodeItemData(req, sink, workspace).ok);
+    if (c[1] == 0) dest.SetPosition(0);  // the loop positions the stream only inside a window
+    std::string window(static_cast<size_t>(c[0]), '\0');
+    dest.ReadBuffer(window.data(), c[0]);
+    EXPECT_EQ(window, std::string(plain.begin() + c[1], plain.begin() + c[1] + c[0]));
+    EXPECT_LT(source.Position(), static_cast<std::int64_t>(packed.size()));
+    EXPECT_LE(dest.Size(), 2 * kZipChunkSize + c[0]);
+  }
+}
+
+TEST(ItemDecoder, CancelOnFirstProgressLeavesNoOutput) {
+  const Bytes plain = RandomBytes(200000, 4);
+  for (std::uint16_t method : {std::uint16_t(0), std::uint16_t(8)}) {
+    RecordingSink sink;
+    sink.cancelAfter = 0;
+    const Decoded d = Decode(method ? RawDeflate(plain, 6) : plain, method, plain.size(), sink);
+    EXPECT_TRUE(d.result.ok);
+    EXPECT_TRUE(d.out.empty());
+  }
+}
+
+TEST(ItemDecoder, OutputPastTheStatedSizeFailsTheItem) {
+  const Bytes plain(10 * kZipChunkSize, 'z');  // a bomb: tiny input, lots of output
+  const Bytes packed = RawDeflate(plain, 9);
+  RecordingSink sink;
+  const Decoded d = Decode(packed, 8, 1000, sink);
+  EXPECT_FALSE(d.result.ok);
+  EXPECT_LE(d.out.size(), 1000u);
+}
+
+TEST(ItemDecoder, CorruptDeflateDataFails) {
+  Bytes packed = RawDeflate(RandomBytes(1000, 5), 6);
+  packed[0] = 0xFF;  // an invalid block type
+  RecordingSink sink;
+  EXPECT_FALSE(Decode(packed, 8, 1000, sink).result.ok);
+}
+
+}  // namespace
+}  // namespace talu::zip

@@ -1,0 +1,62 @@
+// Wildcard masks and attribute sets used to select items.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ZipMatch.h"
+
+namespace talu::zip {
+namespace {
+
+struct MaskCase {
+  const char16_t* name;
+  const char16_t* mask;
+  bool matches;
+};
+
+class MaskMatch : public testing::TestWithParam<MaskCase> {};
+
+TEST_P(MaskMatch, AsExpected) {
+  const MaskCase& c = GetParam();
+  EXPECT_EQ(IsInternalFileMatchMask(c.name, c.mask), c.matches);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Masks, MaskMatch,
+    testing::Values(MaskCase{u"a.txt", u"*.txt", true}, MaskCase{u"sub/a.txt", u"*.txt", true},
+                    MaskCase{u"a.txt.bak", u"*.txt", false}, MaskCase{u"readme", u"*.", true},
+                    MaskCase{u"readme.txt", u"*.", false}, MaskCase{u"a.c", u"?.c", true},
+                    MaskCase{u"ab.c", u"?.c", false}, MaskCase{u"README.TXT", u"*.txt", true},
+                    MaskCase{u"\u00C4.txt", u"\u00E4.txt", false},  // only A-Z fold
+                    MaskCase{u"anything/at/all", u"*.*", true}, MaskCase{u"x", u"", false},
+                    MaskCase{u"ab", u"ab**", false}, MaskCase{u"ab", u"ab*", true},
+                    MaskCase{u"abc", u"a*c", true}, MaskCase{u"ac", u"a*c", true},
+                    MaskCase{u"dir.x/readme", u"*.", true},  // the extension is the last segment's
+                    MaskCase{u"name.", u"name", true}));
+
+TEST(StrMatchPattern, RespectsCaseWhenAsked) {
+  EXPECT_FALSE(ZipIsStrMatchPattern(u"ABC", u"abc", false));
+  EXPECT_TRUE(ZipIsStrMatchPattern(u"ABC", u"abc", true));
+  EXPECT_TRUE(ZipIsStrMatchPattern(u"", u"*", false));
+  EXPECT_TRUE(ZipIsStrMatchPattern(u"", u"", false));
+  EXPECT_FALSE(ZipIsStrMatchPattern(u"a", u"", false));
+}
+
+// Many stars against a long name that almost matches: a backtracking matcher takes forever.
+TEST(StrMatchPattern, HostileInputStaysPolynomial) {
+  const std::u16string name(20000, u'a');
+  EXPECT_FALSE(ZipIsStrMatchPattern(name, u"*a*a*a*a*a*a*a*a*b", false));
+  EXPECT_TRUE(ZipIsStrMatchPattern(name + u"b", u"*a*a*a*a*a*a*a*a*b", false));
+}
+
+TEST(AttributeMatch, OnlyHiddenSystemVolumeAndFolderBitsCount) {
+  constexpr int32_t kAll = 10431;
+  EXPECT_TRUE(CheckAttributesMatch(0x10, kAll));
+  EXPECT_TRUE(CheckAttributesMatch(0x21, 0x20));   // read-only and archive bits never exclude
+  EXPECT_FALSE(CheckAttributesMatch(0x22, 0x20));  // hidden
+  EXPECT_FALSE(CheckAttributesMatch(0x24, 0x20));  // system
+  EXPECT_FALSE(CheckAttributesMatch(0x10, 0x20));  // folder
+}
+
+}  // namespace
+}  // namespace talu::zip
