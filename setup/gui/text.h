@@ -1,0 +1,30 @@
+// UTF-16 text at the Win32 boundary: std::u16string inside, wchar_t at the calls.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace gui {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 wide characters are UTF-16 units");
+
+inline const wchar_t* Wide(const std::u16string& text) {
+  return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+
+inline std::u16string FromWide(std::wstring_view text) {
+  return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
+}
+
+// The text of a window of this process (caption, label or edit contents).
+std::u16string WindowText(HWND window);
+
+std::u16string FromUtf8(std::string_view text);
+std::string ToUtf8(std::u16string_view text);
+
+// The text without its access-key markers: "&Yes" -> "Yes", "&&" -> "&".
+std::u16string WithoutAccessKeys(std::u16string_view text);
+
+}  // namespace gui
