@@ -89,7 +89,8 @@ void TZipBaseArchiver::ExtractTaggedFile(int index, const std::u16string& fileNa
   std::u16string path = basePath;
   // The item's own name is never trusted to leave the base folder; a handler's name is.
   if (name == fileName && LeavesBaseFolder(name)) throw EZipException(19, {path + name}, this);
-  if (name.find(u':') != std::u16string::npos || name.find(u"\\\\") != std::u16string::npos)
+  if (name.find(u':') != std::u16string::npos || name.find(u"\\\\") != std::u16string::npos ||
+      platform::IsRootedPath(name))
     path.clear();
 
   if (!Options().CreateDirs) {

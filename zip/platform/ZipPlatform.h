@@ -60,6 +60,9 @@ std::int32_t FileAgeDos(const std::u16string& path);
 std::uint32_t GetFileAttr(const std::u16string& path);
 bool SetFileAttr(const std::u16string& path, std::uint32_t attr);
 bool RemoveFile(const std::u16string& path);
+// Whether a path names a place without a drive: on POSIX, a path from the root ("/...").
+// Windows paths of that kind carry a drive colon or a network prefix instead.
+bool IsRootedPath(const std::u16string& path);
 // Creates every missing folder of `path`; false for an empty path or on failure.
 bool ForceDirectories(const std::u16string& path);
 std::u16string CurrentDirectory();

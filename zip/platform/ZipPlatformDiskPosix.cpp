@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "ZipPlatform.h"
+#include "ZipPosixPath.h"
 #include "ZipUtf.h"
 
 namespace talu::zip::platform {
@@ -16,13 +17,6 @@ namespace {
 
 constexpr std::uint32_t kReadOnly = 0x01, kFolder = 0x10, kArchive = 0x20;
 constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
-
-std::string Native(const std::u16string& path) {
-  std::string out = Utf16ToUtf8(path);
-  for (char& c : out)
-    if (c == '\\') c = '/';
-  return out;
-}
 
 // DOS date-time fields, read as local time.
 std::time_t DosToTime(std::uint16_t date, std::uint16_t time) {
@@ -40,7 +34,7 @@ std::time_t DosToTime(std::uint16_t date, std::uint16_t time) {
 }  // namespace
 
 FileHandle CreateExclusiveFile(const std::u16string& path) {
-  const int fd = open(Native(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  const int fd = open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   return fd < 0 ? kInvalidFile : fd;
 }
 
@@ -54,7 +48,7 @@ bool SetFileTimeDos(FileHandle file, std::uint16_t dosDate, std::uint16_t dosTim
 std::int32_t FileAgeDos(const std::u16string& path) {
   struct stat st {};
   std::tm tm{};
-  if (stat(Native(path).c_str(), &st) != 0 || !localtime_r(&st.st_mtime, &tm)) return -1;
+  if (stat(NativePath(path).c_str(), &st) != 0 || !localtime_r(&st.st_mtime, &tm)) return -1;
   if (tm.tm_year < 80) return -1;
   const std::uint32_t date = (tm.tm_year - 80) << 9 | (tm.tm_mon + 1) << 5 | tm.tm_mday;
   const std::uint32_t time = tm.tm_hour << 11 | tm.tm_min << 5 | tm.tm_sec / 2;
@@ -63,13 +57,13 @@ std::int32_t FileAgeDos(const std::u16string& path) {
 
 std::uint32_t GetFileAttr(const std::u16string& path) {
   struct stat st {};
-  if (stat(Native(path).c_str(), &st) != 0) return errno == ENOENT ? 0 : 4;
+  if (stat(NativePath(path).c_str(), &st) != 0) return errno == ENOENT ? 0 : 4;
   if (S_ISDIR(st.st_mode)) return kFolder;
   return (st.st_mode & kWriteBits) ? kArchive : kArchive | kReadOnly;
 }
 
 bool SetFileAttr(const std::u16string& path, std::uint32_t attr) {
-  const std::string native = Native(path);
+  const std::string native = NativePath(path);
   struct stat st {};
   if (stat(native.c_str(), &st) != 0) return false;
   const mode_t umaskBits = [] {
@@ -82,12 +76,16 @@ bool SetFileAttr(const std::u16string& path, std::uint32_t attr) {
   return chmod(native.c_str(), mode & 07777) == 0;
 }
 
+bool IsRootedPath(const std::u16string& path) {
+  return !path.empty() && path[0] == u'/';
+}
+
 bool RemoveFile(const std::u16string& path) {
-  return unlink(Native(path).c_str()) == 0;
+  return unlink(NativePath(path).c_str()) == 0;
 }
 
 bool ForceDirectories(const std::u16string& path) {
-  std::string dir = Native(path);
+  std::string dir = NativePath(path);
   while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
   if (dir.empty()) return false;
   struct stat st {};

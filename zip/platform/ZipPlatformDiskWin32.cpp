@@ -44,6 +44,10 @@ bool SetFileAttr(const std::u16string& path, std::uint32_t attr) {
   return SetFileAttributesW(Wide(path), attr) != 0;
 }
 
+bool IsRootedPath(const std::u16string&) {
+  return false;
+}
+
 bool RemoveFile(const std::u16string& path) {
   return DeleteFileW(Wide(path)) != 0;
 }

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "ZipPlatform.h"
+#include "ZipPosixPath.h"
 #include "ZipUtf.h"
 
 namespace talu::zip::platform {
@@ -57,11 +58,14 @@ constexpr char16_t kAnsi1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-std::string NativePath(const std::u16string& path) {
-  return Utf16ToUtf8(path);
-}
-
 }  // namespace
+
+std::string NativePath(const std::u16string& path) {
+  std::string native = Utf16ToUtf8(path);
+  for (char& c : native)
+    if (c == '\\') c = '/';
+  return native;
+}
 
 FileHandle OpenFile(const std::u16string& path, std::uint16_t mode) {
   const int fd = ::open(NativePath(path).c_str(), AccessFlags(mode) | O_CLOEXEC, 0666);

@@ -33,7 +33,11 @@ inline Bytes ExtraBlock(std::uint16_t id, const Bytes& data) {
 struct TestEntry {
   TestEntry(Bytes n, Bytes d) : name(std::move(n)), data(std::move(d)) {}
   Bytes name;
-  Bytes data;  // stored as is (method 0)
+  Bytes data;  // the item's stored bytes, as they stand in the archive
+  std::uint16_t method = 0;
+  std::uint32_t crc = 0x12345678;
+  std::int64_t uncompressedSize = -1;          // -1: the size of `data`
+  std::uint16_t time = 0x6000, date = 0x5821;  // 2024-01-01 12:00:00
   std::uint16_t flag = 0;
   std::uint16_t extractVersion = 20;
   std::uint32_t externalAttr = 0x20;
@@ -57,9 +61,9 @@ inline void PutSharedFields(Bytes& out, const TestEntry& e, std::uint32_t crc,
                             std::uint32_t compSize, std::uint32_t size, std::size_t extraSize) {
   Put16(out, e.extractVersion);
   Put16(out, e.flag | (e.dataDescriptor ? 8 : 0));
-  Put16(out, 0);
-  Put16(out, 0x6000);
-  Put16(out, 0x5821);
+  Put16(out, e.method);
+  Put16(out, e.time);
+  Put16(out, e.date);
   Put32(out, crc);
   Put32(out, compSize);
   Put32(out, size);
@@ -79,23 +83,27 @@ inline Bytes BuildArchive(const std::vector<TestEntry>& entries, const ArchiveOp
   const std::uint64_t base = o.offsetsIncludeStub ? o.stub.size() : 0;
   for (const TestEntry& e : entries) {
     const std::uint32_t offset = static_cast<std::uint32_t>(base + body.size());
-    const std::uint32_t crc = 0x12345678;
+    const std::uint32_t crc = e.crc;
     const std::uint32_t size = static_cast<std::uint32_t>(e.data.size());
+    const std::uint32_t plainSize =
+        e.uncompressedSize < 0 ? size : static_cast<std::uint32_t>(e.uncompressedSize);
     Bytes zip64;
-    if (e.zip64Sizes) Put64(zip64, size);
+    if (e.zip64Sizes) Put64(zip64, plainSize);
     if (e.zip64Sizes || e.zip64CompressedOnly) Put64(zip64, size);
     const Bytes cextra = (zip64.empty() ? Bytes() : ExtraBlock(1, zip64)) + e.centralExtra;
-    const std::uint32_t stated = e.zip64Sizes ? 0xFFFFFFFF : size;
+    const std::uint32_t stated = e.zip64Sizes ? 0xFFFFFFFF : plainSize;
     const std::uint32_t statedComp = zip64.empty() ? size : 0xFFFFFFFF;
+    const std::uint32_t localComp = e.zip64Sizes ? 0xFFFFFFFF : size;
     const bool dd = e.dataDescriptor;
     Put32(body, 0x04034B50);
-    PutSharedFields(body, e, dd ? 0 : crc, dd ? 0 : stated, dd ? 0 : stated, e.localExtra.size());
+    PutSharedFields(body, e, dd ? 0 : crc, dd ? 0 : localComp, dd ? 0 : stated,
+                    e.localExtra.size());
     body += e.name + e.localExtra + e.data;
     if (e.dataDescriptor) {
       Put32(body, 0x08074B50);
       Put32(body, crc);
       Put32(body, size);
-      Put32(body, size);
+      Put32(body, plainSize);
     }
     Put32(central, 0x02014B50);
     Put16(central, 20);

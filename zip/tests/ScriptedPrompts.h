@@ -13,7 +13,7 @@ namespace talu::zip {
 
 class ScriptedPrompts : public IZipPrompts {
  public:
-  struct Asked {
+  struct Question {
     std::u16string text;  // the box text, or the password box's caption
     TZipButtons buttons;  // empty for the password box
   };
@@ -23,7 +23,7 @@ class ScriptedPrompts : public IZipPrompts {
 
   void Answer(TZipButton button) { buttons_.push_back(button); }
   void AnswerPassword(std::u16string typed) { passwords_.push_back(std::move(typed)); }
-  const std::vector<Asked>& Asked() const { return asked_; }
+  const std::vector<Question>& Asked() const { return asked_; }
 
   TZipButton Confirm(const std::u16string& text, const TZipButtons& buttons) override {
     asked_.push_back({text, buttons});
@@ -49,7 +49,7 @@ class ScriptedPrompts : public IZipPrompts {
  private:
   std::deque<TZipButton> buttons_;
   std::deque<std::u16string> passwords_;
-  std::vector<Asked> asked_;
+  std::vector<Question> asked_;
 };
 
 }  // namespace talu::zip

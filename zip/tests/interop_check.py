@@ -30,9 +30,24 @@ class ZipRead:
     def __init__(self, exe, runner):
         self.prefix = ([runner] if runner else []) + [exe]
 
+    def call_bytes(self, verb, path, *options):
+        """Options after the archive are operands (masks, item names)."""
+        before = [o for o in options if not self._operand(options, o)]
+        after = [o for o in options if self._operand(options, o)]
+        p = subprocess.run(self.prefix + [verb, *before, path, *after], capture_output=True, timeout=300)
+        return p.returncode, p.stdout, p.stderr.decode("utf-8", "replace")
+
+    @staticmethod
+    def _operand(options, option):
+        """The last option is an operand when it is neither a flag nor a flag's value."""
+        i = options.index(option)
+        takes_value = ("-p", "-d", "--offset", "--count")
+        return i == len(options) - 1 and not option.startswith("-") and \
+            (i == 0 or options[i - 1] not in takes_value)
+
     def call(self, verb, path, *options):
-        p = subprocess.run(self.prefix + [verb, *options, path], capture_output=True, timeout=300)
-        return p.returncode, p.stdout.decode("utf-8", "replace"), p.stderr.decode("utf-8", "replace")
+        rc, out, err = self.call_bytes(verb, path, *options)
+        return rc, out.decode("utf-8", "replace"), err
 
     def items(self, path, *options):
         """(name, size, compressed size, crc) per item, or None when the tool failed. A name may

@@ -1,0 +1,184 @@
+// Items landing as files: folders, contents, dates, the overwrite policy, failed items, and
+// names that try to leave the base folder.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "ItemMaker.h"
+#include "ScriptedPrompts.h"
+#include "TestArchive.h"
+#include "platform/ZipPlatform.h"
+#include "stream/ZipFileStream.h"
+
+namespace talu::zip::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Opens archive bytes, extracts under a temp folder, and records failures by native error.
+struct Extraction {
+  explicit Extraction(const Bytes& bytes) : opened(OpenBytes(bytes)), temp("extract") {
+    zip().SetBaseDir(temp.OutText());
+    zip().OnProcessFileFailure = [this](TZipBaseArchiver&, const std::u16string&,
+                                        TZipProcessOperation, std::int32_t native, std::int32_t,
+                                        const std::u16string&, TZipAction& action) {
+      failures.push_back(native);
+      action = failureAnswer;
+    };
+  }
+  TZipArchiver& zip() { return opened->zip; }
+  fs::path Out(const char* relative) const { return temp.Out() / fs::path(relative); }
+
+  std::unique_ptr<OpenedArchive> opened;
+  TempFolder temp;
+  std::vector<int> failures;
+  TZipAction failureAnswer = fxaIgnore;
+};
+
+TEST(ExtractToDisk, FoldersContentsAndDates) {
+  const Bytes text(100000, 'x');
+  TestEntry folder = Stored("empty/", "");
+  folder.externalAttr = 0x10;
+  Extraction x(BuildArchive({Deflated("dir/sub/a.txt", text), Stored("b.txt", "bee"), folder}));
+  x.zip().ExtractFiles(u"*.*");
+  EXPECT_TRUE(x.failures.empty());
+  EXPECT_EQ(ReadFile(x.Out("dir/sub/a.txt")), text);
+  EXPECT_EQ(ReadFile(x.Out("b.txt")), "bee");
+  EXPECT_TRUE(fs::is_directory(x.Out("empty")));
+  const std::u16string b = (x.temp.Out() / "b.txt").u16string();
+  EXPECT_EQ(platform::FileAgeDos(b), 0x58216000);
+}
+
+TEST(ExtractToDisk, WithoutCreateDirsEverythingLandsInTheBase) {
+  Extraction x(BuildArchive({Stored("dir/sub/a.txt", "a")}));
+  x.zip().Options().CreateDirs = false;
+  x.zip().ExtractFiles(u"*.*");
+  EXPECT_EQ(ReadFile(x.Out("a.txt")), "a");
+  EXPECT_FALSE(fs::exists(x.Out("dir")));
+}
+
+TEST(ExtractToDisk, OverwriteModes) {
+  Extraction x(BuildArchive({Stored("a.txt", "new"), Stored("b.txt", "new")}));
+  const auto reset = [&] {
+    WriteFile(x.Out("a.txt"), "old");
+    WriteFile(x.Out("b.txt"), "old");
+  };
+  reset();
+  x.zip().Options().OverwriteMode = omNever;
+  x.zip().ExtractFiles(u"*.*");
+  EXPECT_EQ(ReadFile(x.Out("a.txt")), "old");
+
+  // "No to all" answers the first question and keeps both files; the mode stays omNever.
+  ScriptedPrompts prompts;
+  prompts.Answer(TZipButton::NoToAll);
+  x.zip().Options().OverwriteMode = omPrompt;
+  x.zip().ExtractFiles(u"*.*");
+  EXPECT_EQ(prompts.Asked().size(), 1u);
+  EXPECT_EQ(x.zip().Options().OverwriteMode, omNever);
+  EXPECT_EQ(ReadFile(x.Out("b.txt")), "old");
+
+  prompts.Answer(TZipButton::YesToAll);
+  x.zip().Options().OverwriteMode = omPrompt;
+  x.zip().ExtractFiles(u"*.*");
+  EXPECT_EQ(prompts.Asked().size(), 2u);
+  EXPECT_EQ(x.zip().Options().OverwriteMode, omAlways);
+  EXPECT_EQ(ReadFile(x.Out("a.txt")), "new");
+  EXPECT_EQ(ReadFile(x.Out("b.txt")), "new");
+}
+
+TEST(ExtractToDisk, EqualDatesAreNeitherNewerNorOlder) {
+  Extraction x(BuildArchive({Stored("a.txt", "new")}));
+  x.zip().ExtractFiles(u"*.*");  // the file now carries the item's own date
+  WriteFile(x.Out("a.txt"), "old");
+  const std::u16string a = (x.temp.Out() / "a.txt").u16string();
+  TFileStream(a, kFileModeReadWriteDenyWrite).SetLastWriteDos(0x5821, 0x6000);
+  for (TZipOverwriteMode mode : {omIfNewer, omIfOlder}) {
+    x.zip().Options().OverwriteMode = mode;
+    x.zip().ExtractFiles(u"*.*");
+    EXPECT_EQ(ReadFile(x.Out("a.txt")), "old");
+  }
+}
+
+TEST(ExtractToDisk, CorruptedItemFailsAndLeavesNoFileUnlessAsked) {
+  TestEntry bad = Stored("bad.txt", "payload");
+  bad.crc ^= 1;
+  Extraction x(BuildArchive({bad, Stored("good.txt", "fine")}));
+  x.zip().ExtractFiles(u"*.*");
+  EXPECT_EQ(x.failures, std::vector<int>{8});
+  EXPECT_FALSE(fs::exists(x.Out("bad.txt")));
+  EXPECT_EQ(ReadFile(x.Out("good.txt")), "fine");
+
+  x.zip().SetExtractCorruptedFiles(true);
+  x.zip().ExtractFiles(u"*.*");
+  EXPECT_EQ(ReadFile(x.Out("bad.txt")), "payload");
+}
+
+TEST(ExtractToDisk, FailureAnswersRetryIgnoreAndAbort) {
+  TestEntry bad = Stored("bad.txt", "payload");
+  bad.crc ^= 1;
+  Extraction x(BuildArchive({bad, bad, Stored("last.txt", "z")}));
+  x.failureAnswer = fxaAbort;
+  x.zip().ExtractFiles(u"*.*");
+  EXPECT_EQ(x.failures.size(), 1u);
+  EXPECT_FALSE(fs::exists(x.Out("last.txt")));
+
+  x.failures.clear();
+  x.failureAnswer = fxaIgnore;
+  x.zip().ExtractFiles(u"*.*");
+  EXPECT_EQ(x.failures.size(), 2u);
+  EXPECT_TRUE(fs::exists(x.Out("last.txt")));
+
+  // The default question: Retry runs the item again, then Ignore moves on.
+  Extraction d(BuildArchive({bad}));
+  d.zip().OnProcessFileFailure = nullptr;
+  ScriptedPrompts prompts;
+  prompts.Answer(TZipButton::Retry);
+  prompts.Answer(TZipButton::Ignore);
+  d.zip().ExtractFiles(u"*.*");
+  ASSERT_EQ(prompts.Asked().size(), 2u);
+  EXPECT_EQ(prompts.Asked()[0].text,
+            u"Invalid size or check sum of file or unsupported compression format - Native "
+            u"error: 00008. File processing error, possibly disk is full");
+  EXPECT_EQ(prompts.Asked()[0].buttons, kAbortRetryIgnore);
+}
+
+TEST(ExtractToDisk, OutputPastTheStatedSizeFailsTheItem) {
+  TestEntry bomb = Deflated("bomb.bin", Bytes(8 << 20, 'z'));
+  bomb.uncompressedSize = 1000;
+  Extraction x(BuildArchive({bomb}));
+  x.zip().ExtractFiles(u"*.*");
+  EXPECT_EQ(x.failures, std::vector<int>{8});
+  EXPECT_FALSE(fs::exists(x.Out("bomb.bin")));
+}
+
+// Names that climb out, are absolute, or carry a drive or a network prefix fail with native
+// error 19 and create nothing, anywhere.
+TEST(ExtractToDisk, ItemNamesNeverLeaveTheBaseFolder) {
+  const char* names[] = {"../evil.txt",    "/abs.txt",    "C:\\x.txt", "\\\\server\\share\\x.txt",
+                         "a/../../up.txt", "..\\back.txt"};
+  for (const char* name : names) {
+    Extraction x(BuildArchive({Stored(name, "evil"), Stored("ok/../fine.txt", "ok")}));
+    x.zip().ExtractFiles(u"*.*");
+    EXPECT_EQ(x.failures, std::vector<int>{19}) << name;
+    EXPECT_EQ(ReadFile(x.Out("fine.txt")), "ok") << name;
+    std::size_t files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(x.temp.Root()))
+      files += entry.is_regular_file();
+    EXPECT_EQ(files, 1u) << name;
+  }
+}
+
+TEST(ExtractToDisk, AHandlersAbsoluteNameIsHonoured) {
+  Extraction x(BuildArchive({Stored("a.txt", "moved")}));
+  const fs::path elsewhere = x.temp.Root() / "elsewhere.txt";
+  x.zip().OnExtractFile = [&](TZipBaseArchiver&, std::u16string& name, std::uint32_t&,
+                              const std::string&) {
+    EXPECT_EQ(name, u"a.txt");
+    name = elsewhere.u16string();
+  };
+  x.zip().ExtractFiles(u"*.*");
+  EXPECT_EQ(ReadFile(elsewhere), "moved");
+}
+
+}  // namespace
+}  // namespace talu::zip::test
