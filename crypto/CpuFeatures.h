@@ -1,10 +1,11 @@
-// Which instruction-set extensions the crypto units may use. Detected once with cpuid; tests may
-// switch them off to run the portable code on a machine that has them.
+// Which instruction-set extensions the crypto units (and the CRC-32 of archives) may use. Detected
+// once with cpuid; tests may switch them off to run the portable code on a machine that has them.
 #pragma once
 
 struct TCpuFeatures {
-  bool Aes = false;  // AES-NI with SSE4.1
-  bool Sha = false;  // SHA-NI with SSE4.1
+  bool Aes = false;    // AES-NI with SSE4.1
+  bool Sha = false;    // SHA-NI with SSE4.1
+  bool Clmul = false;  // carry-less multiply (PCLMULQDQ) with SSE4.1, for CRC-32
 };
 
 // The features in force: those detected, minus any that tests switched off.

@@ -2,6 +2,9 @@
 
 #include <array>
 
+#include "CpuFeatures.h"
+#include "ZipCrc32Clmul.h"
+
 namespace talu::zip {
 namespace {
 
@@ -29,11 +32,19 @@ std::uint32_t Load32(const std::uint8_t* p) {
 
 }  // namespace
 
-std::uint32_t UpdCRC(std::uint8_t b, std::uint32_t crc) {
-  return kTables[0][(crc ^ b) & 0xFF] ^ (crc >> 8);
-}
+const std::array<std::uint32_t, 256> kCrc32Table = kTables[0];
 
 std::uint32_t CRC32(std::uint32_t crc, const void* buffer, std::size_t length) {
+  if (length >= kCrc32ClmulMinimum && CpuFeatures().Clmul) {
+    const std::size_t folded = length & ~std::size_t{15};
+    crc = CRC32Clmul(crc, static_cast<const std::uint8_t*>(buffer), folded);
+    buffer = static_cast<const std::uint8_t*>(buffer) + folded;
+    length -= folded;
+  }
+  return CRC32Tables(crc, buffer, length);
+}
+
+std::uint32_t CRC32Tables(std::uint32_t crc, const void* buffer, std::size_t length) {
   const auto* p = static_cast<const std::uint8_t*>(buffer);
   for (; length >= 8; length -= 8, p += 8) {
     const std::uint32_t lo = Load32(p) ^ crc;
@@ -42,7 +53,7 @@ std::uint32_t CRC32(std::uint32_t crc, const void* buffer, std::size_t length) {
           kTables[4][lo >> 24] ^ kTables[3][hi & 0xFF] ^ kTables[2][(hi >> 8) & 0xFF] ^
           kTables[1][(hi >> 16) & 0xFF] ^ kTables[0][hi >> 24];
   }
-  for (; length > 0; --length) crc = UpdCRC(*p++, crc);
+  for (; length > 0; --length) crc = kTables[0][(crc ^ *p++) & 0xFF] ^ (crc >> 8);
   return crc;
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "ZipChunkReader.h"
 #include "ZipCrc32.h"
 
 namespace talu::zip {
@@ -51,11 +52,10 @@ class TDecodeRun {
   TZipDecodeResult Run();
 
  private:
-  bool DecodeChunk(std::int64_t size);
+  bool DecodeChunk(std::uint8_t* data, std::int64_t size);
   bool CopyStored(const std::uint8_t* data, std::int64_t size);
   bool Inflate(std::uint8_t* data, std::int64_t size);
   bool Emit(const std::uint8_t* data, std::int64_t size);
-  bool WindowComplete(std::int64_t& skip);
 
   const TZipDecodeRequest& req_;
   IZipDecodeSink& sink_;
@@ -68,13 +68,16 @@ class TDecodeRun {
 };
 
 TZipDecodeResult TDecodeRun::Run() {
+  TZipChunkReader reader(*req_.source, req_.decryptor, req_.compressedSize, work_.input.get(),
+                         req_.count == 0);
   std::int64_t skip = 0;
   while (consumed_ < req_.compressedSize) {
-    const std::int64_t n = std::min(kZipChunkSize, req_.compressedSize - consumed_);
-    if (req_.source->Read(work_.input.get() + 2, n) != n) return result_;
+    std::uint8_t* data = nullptr;
+    std::int64_t n = 0;
+    if (!reader.Next(data, n)) return result_;
     chunkOut_ = 0;
     stopped_ = false;
-    if (!DecodeChunk(n)) return result_;
+    if (!DecodeChunk(data, n)) return result_;
     consumed_ += n;
     // Window bookkeeping: output before the window is overwritten by the next chunk.
     const std::int64_t total = result_.totalOut;
@@ -91,15 +94,13 @@ TZipDecodeResult TDecodeRun::Run() {
   return result_;
 }
 
-bool TDecodeRun::DecodeChunk(std::int64_t size) {
-  std::uint8_t* input = work_.input.get();
-  std::uint8_t* data = input + 2;
-  if (req_.decryptor) req_.decryptor->DecryptBuffer(data, static_cast<std::size_t>(size));
+// `data` has two writable bytes in front: the first chunk of deflate data gets the zlib header.
+bool TDecodeRun::DecodeChunk(std::uint8_t* data, std::int64_t size) {
   if (req_.method == 0) return CopyStored(data, size);
   if (consumed_ == 0) {
-    input[0] = kZlibHeader[0];
-    input[1] = kZlibHeader[1];
-    return Inflate(input, size + 2);
+    data[-2] = kZlibHeader[0];
+    data[-1] = kZlibHeader[1];
+    return Inflate(data - 2, size + 2);
   }
   return Inflate(data, size);
 }

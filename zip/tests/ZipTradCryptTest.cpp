@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "CpuFeatures.h"
 #include "ZipCrc32.h"
 #include "ZipTradCrypt.h"
 
@@ -57,6 +58,25 @@ TEST(TraditionalCipher, WrongPasswordFailsTheCheckByte) {
   TZipKeys keys;
   ZipKeyInit("wrong", keys, header);
   EXPECT_NE(header[11], ZipExpectedCheckByte(kFlags, kTime, kCrc));
+}
+
+// The folding method against the tables at every length around its steps, from every
+// alignment, with and without the processor's carry-less multiply.
+TEST(Crc32, FoldingEqualsTablesAtEveryLengthAndAlignment) {
+  std::string data;
+  for (int i = 0; i < 700; ++i) data.push_back(static_cast<char>(i * 131 + 7));
+  const TCpuFeatures detected = DetectCpuFeatures();
+  for (bool clmul : {true, false}) {
+    TCpuFeatures wanted = detected;
+    wanted.Clmul = clmul;
+    SetCpuFeaturesForTesting(wanted);
+    for (size_t start = 0; start < 16; ++start)
+      for (size_t len = 0; start + len <= data.size(); len += (len < 200 ? 1 : 37))
+        ASSERT_EQ(CRC32(0x1234567u, data.data() + start, len),
+                  CRC32Tables(0x1234567u, data.data() + start, len))
+            << start << "+" << len;
+  }
+  SetCpuFeaturesForTesting(detected);
 }
 
 TEST(Crc32, BulkEqualsByteSteps) {
