@@ -62,16 +62,40 @@ def build(root):
         _write_big_random(big_rand)
     if not small.exists():
         _write_small_files(small)
-    archives = {
+    zip_made = {
         "small-20000": (["-r"], ["small"]),
         "big-deflate": ([], ["big.txt"]),
         "big-stored": (["-0"], ["big.bin"]),
         "big-traditional": (["-P", PASSWORD], ["big.txt"]),
     }
+    sevenzip_made = {
+        "big-aes256": ("AES256", ["big.txt"]),
+        "big-aes128": ("AES128", ["big.txt"]),
+        "small-aes256": ("AES256", ["small"]),
+    }
     result = {}
-    for name, (args, inputs) in archives.items():
+    for name, (args, inputs) in zip_made.items():
         path = root / (name + ".zip")
         if not path.exists():
             _zip(path, args, inputs, src)
         result[name] = path
+    for name, (method, inputs) in sevenzip_made.items():
+        path = root / (name + ".zip")
+        if not path.exists():
+            subprocess.run(["7z", "a", "-tzip", "-mx=5", f"-mem={method}", f"-p{PASSWORD}",
+                            str(path), *inputs], cwd=src, check=True, stdout=subprocess.DEVNULL)
+        result[name] = path
+    truncated = root / "big-truncated.zip"
+    if not truncated.exists():
+        _cut_directory(result["big-deflate"], truncated)
+    result["big-truncated"] = truncated
     return result
+
+
+def _cut_directory(source, target):
+    """A copy that ends where the central directory starts: the directory must be rebuilt."""
+    import zipfile
+    with zipfile.ZipFile(source) as z:
+        end = z.start_dir
+    with open(source, "rb") as f, open(target, "wb") as out:
+        out.write(f.read(end))
