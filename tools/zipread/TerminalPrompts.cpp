@@ -44,7 +44,7 @@ TZipButton TerminalPrompts::Confirm(const std::u16string& text,
   }
   std::string line;
   for (;;) {
-    std::cerr << talu::zip::Utf16ToUtf8(text) << "\n";
+    std::cerr << "\n" << talu::zip::Utf16ToUtf8(text) << "\n";  // below any progress line
     for (size_t i = 0; i < buttons.size(); ++i)
       std::cerr << (i ? ", " : "") << ChoiceFor(buttons[i])->label;
     std::cerr << ": " << std::flush;
@@ -60,7 +60,7 @@ bool TerminalPrompts::PasswordInputQuery(const std::u16string& caption,
     unanswered_ = true;
     return false;
   }
-  std::cerr << talu::zip::Utf16ToUtf8(caption) << "\n"
+  std::cerr << "\n" << talu::zip::Utf16ToUtf8(caption) << "\n"
             << talu::zip::Utf16ToUtf8(prompt) << std::flush;
   std::string typed;
   if (!ReadTerminalLine(typed, false)) return false;
