@@ -1,0 +1,49 @@
+// Names, texts and fixed values of the TaluDemo setup program.
+#pragma once
+
+#include <string>
+
+namespace talu::setup {
+
+// The payload beside the setup program, and the password of its items.
+inline constexpr char16_t kPayloadName[] = u"TDfls.zdt";
+inline constexpr char kPayloadPassword[] = "qarvu-tn.pzo";
+
+inline constexpr char16_t kDefaultFolder[] = u"C:\\Marlo\\Talu\\";
+inline constexpr char16_t kDriveRoot[] = u"C:\\";
+
+// What an installation lays down in its folder.
+inline constexpr char16_t kProgramName[] = u"TaluDemo.exe";
+inline constexpr char16_t kIconName[] = u"TaluDemo.ico";
+inline constexpr char16_t kUninstallerName[] = u"Uninstall.exe";
+inline constexpr char16_t kDataFolderName[] = u"CSTALU";
+inline constexpr char16_t kLinkName[] = u"TaluDemo.lnk";
+inline constexpr char16_t kUninstallLinkName[] = u"Uninstall.lnk";
+
+// The start-menu groups below the user's Programs folder.
+inline constexpr char16_t kMakerGroup[] = u"Marlo";
+inline constexpr char16_t kProductGroup[] = u"Marlo\\Talu";
+
+// Registry keys under HKEY_CURRENT_USER.
+inline constexpr char16_t kUninstallKey[] =
+    u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\MarloTALUDemo";
+inline constexpr char16_t kProductKey[] = u"Software\\Corvanis\\MarloTALUDemo";
+
+// The maker's web address (an example domain) and its caption.
+inline constexpr char16_t kWebAddress[] = u"https://www.example.com/talu/";
+inline constexpr char16_t kWebCaption[] = u"www.example.com";
+
+// Captions of the command button, which select what it does.
+inline constexpr char16_t kInstallCaption[] = u"Install";
+inline constexpr char16_t kUninstallCaption[] = u"Uninstall";
+inline constexpr char16_t kExitCaption[] = u"Exit";
+
+// Messages.
+inline constexpr char16_t kTextFilesMissing[] = u"Required files are not found!";
+inline constexpr char16_t kTextFolderInvalid[] = u"Folder name is not valid!";
+inline constexpr char16_t kTextOldVersion[] =
+    u"Found old version.\r\nDo you want to uninstall the old version?";
+inline constexpr char16_t kTextAfterReboot[] = u"Some files will be deleted after reboot.";
+inline constexpr char16_t kTextSuccessful[] = u"Successful";
+
+}  // namespace talu::setup

@@ -1,0 +1,147 @@
+// The install run: the install branch of the command button and Install_CR with the archive
+// component's two events.
+#include <windows.h>
+
+#include "FileSystem.h"
+#include "Get_Dir.h"
+#include "MS_File.h"
+#include "MS_Func.h"
+#include "ProductFiles.h"
+#include "SetupConst.h"
+#include "Talu_Seup_Unit.h"
+#include "WideText.h"
+#include "gui/application.h"
+#include "gui/dialogs.h"
+
+namespace talu::setup {
+namespace {
+
+// The search attributes of the extraction: every kind of item (0x28BF).
+constexpr std::int32_t kAllItems = 10431;
+
+std::u16string PayloadPath() {
+  return CorrectDir(CurrentDirectory()) + kPayloadName;
+}
+
+}  // namespace
+
+void TForm1::InstallClick() {
+  if (!FileExists(kPayloadName)) {
+    gui::CurrentDialogs().ShowError(kTextFilesMissing);
+    BitBtn1.SetEnabled(true);
+    Button1.SetEnabled(true);
+    return;
+  }
+  if (!PrepareDestination()) {
+    gui::CurrentDialogs().ShowError(kTextFolderInvalid);
+    Button1.SetEnabled(true);
+    return;
+  }
+  DisableControls({&Button2, &BitBtn1, &Lang, &Edit1});
+  const std::u16string oldFolder = CheckForOldVersion();
+  if (!oldFolder.empty()) {
+    const gui::Answer answer =
+        gui::CurrentDialogs().Ask(gui::MessageKind::Confirmation, kTextOldVersion,
+                                  {gui::Answer::Yes, gui::Answer::Cancel}, gui::Answer::Yes);
+    if (answer != gui::Answer::Yes) {
+      Close();
+      return;
+    }
+    Uninstall_CR(oldFolder);
+  }
+  Install_CR(MyFolder);
+  Button1.SetEnabled(true);
+}
+
+// Takes the destination from the box (a missing drive becomes "C:\") and makes sure the
+// folder exists. False when it cannot be created.
+bool TForm1::PrepareDestination() {
+  MyFolder = Edit1.Text();
+  if (!HasDrivePart(MyFolder)) MyFolder = kDriveRoot + MyFolder;
+  Edit1.SetText(MyFolder);
+  if (DirectoryExists(MyFolder)) return true;
+  return HasDrivePart(MyFolder) && ForceDirectories(CorrectDir(MyFolder));
+}
+
+void TForm1::Install_CR(std::u16string TargetDir) {
+  BitBtn1.SetEnabled(false);
+  TargetDir = CorrectDir(TargetDir);
+  ClearProductItems(TargetDir);
+  ForceDirectories(TargetDir);
+  // An earlier uninstall run may have scheduled these; the new ones must survive a restart.
+  for (const char16_t* name : {kUninstallerName, kIconName, kProgramName, kDataFolderName}) {
+    DesistDeleteFileNextBoot(TargetDir + name);
+  }
+  ExtractPayload(TargetDir);
+  KeepChosenEdition(TargetDir);
+  SetStatus(u"Create shortcut...");
+  gui::ProcessMessages();
+  CreateDesktopLink(TargetDir);
+  SetStatus(u"Delete tmp files...");
+  RemovePayload();
+  DeleteFileNextBoot(context_.programPath);
+  SetStatus(kTextSuccessful);
+  SetProgress(100);
+  SetRegUninstall();
+  CreateStartMenuLinks(TargetDir);
+  msdelay(200);
+  Button1.SetCaption(kExitCaption);
+  Button2.SetEnabled(false);
+}
+
+// Archive errors are not caught: they end the run and are shown by the window's handler.
+void TForm1::ExtractPayload(const std::u16string& target) {
+  ZIP.SetFileName(PayloadPath());
+  ZIP.OpenArchive();
+  ZIP.SetPassword(kPayloadPassword);
+  ZIP.SetBaseDir(target);
+  ZIP.ExtractFiles(u"*.*", kAllItems, u"");
+  ZIP.CloseArchive();
+}
+
+void TForm1::KeepChosenEdition(const std::u16string& target) {
+  const TEdition* edition = EditionAt(Lang.ItemIndex());
+  if (edition == nullptr) return;
+  for (const char16_t* other : edition->deleted) {
+    if (FileExists(target + other)) DeleteFileW(WStr(target + other));
+  }
+  // Fails when the payload brought its own TaluDemo.exe; that one then stays.
+  MoveFileW(WStr(target + edition->kept), WStr(target + kProgramName));
+}
+
+void TForm1::CreateDesktopLink(const std::u16string& target) {
+  const std::u16string oldLink = InShellFolder(GetDeskTopDir(), kLinkName);
+  if (!oldLink.empty() && FileExists(oldLink)) DeleteFileW(WStr(oldLink));
+  if (!FileExists(target + kProgramName)) return;
+  CreateShortcutEXEX(target + kProgramName, ShortcutType::_DESKTOP, u"", u"", kLinkName,
+                     target + kIconName, u"", u"");
+}
+
+void TForm1::RemovePayload() {
+  ClearFileAtrrib(kPayloadName);
+  const std::u16string payload = PayloadPath();
+  if (FileExists(payload) && !DeleteFileW(WStr(payload))) DeleteFileNextBoot(payload);
+}
+
+void TForm1::CreateStartMenuLinks(const std::u16string& target) {
+  const std::u16string group = InShellFolder(GetProgramDir(), kProductGroup);
+  if (group.empty()) return;
+  CreateShortcutEXEX(target + kProgramName, ShortcutType::_OTHERFOLDER, group, u"", kLinkName,
+                     target + kIconName, u"", u"");
+  CreateShortcutEXEX(target + kUninstallerName, ShortcutType::_OTHERFOLDER, group, u"",
+                     kUninstallLinkName, u"", u"", u"Uninstall TaluDemo");
+}
+
+void TForm1::ZIPExtractFile(zip::TZipBaseArchiver& /*Sender*/, std::u16string& FileName,
+                            std::uint32_t& /*FileAttr*/, const std::string& /*Comment*/) {
+  SetStatus(u"Extracting " + FileName);
+}
+
+void TForm1::ZIPOverallProgress(zip::TZipBaseArchiver& /*Sender*/, double Progress,
+                                zip::TZipProcessOperation /*Operation*/,
+                                zip::TZipProgressPhase /*ProgressPhase*/, bool& /*Cancel*/) {
+  SetProgress(static_cast<int>(Progress));
+  gui::ProcessMessages();
+}
+
+}  // namespace talu::setup
