@@ -278,11 +278,22 @@ bool TZipBaseArchiver::IsValidArchiveFile() {
   if (!candidate) return false;
   {
     TFlagOverride corrupted(FOpenCorruptedArchives, true);
+    // A candidate found only by rebuilding must also pass the test of all its items: the first
+    // item that fails ends the test with the answer false, without asking anybody.
+    const TZipProcessFileFailureEvent savedHandler = OnProcessFileFailure;
+    OnProcessFileFailure = [&candidate](TZipBaseArchiver&, const std::u16string&,
+                                        TZipProcessOperation, std::int32_t, std::int32_t,
+                                        const std::u16string&, TZipAction& action) {
+      candidate = false;
+      action = fxaAbort;
+    };
     try {
       OpenArchive(kFileModeReadOnlyDenyNone);
+      TestFiles(u"*.*", kZipAllAttributes, u"");
     } catch (const Exception&) {
       candidate = false;
     }
+    OnProcessFileFailure = savedHandler;
     CloseArchive();
   }
   FSpanningMode = savedSpanning;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "ItemMaker.h"
 #include "TestArchive.h"
 #include "ZipConst.h"
 
@@ -121,8 +122,13 @@ TEST(ZipArchiver, OpensFilesOfEveryKind) {
 
 TEST(ZipArchiver, FilesWithoutEndRecord) {
   TempFolder folder;
-  const Bytes whole = test::BuildArchive({{"a", "1"}});
+  const Bytes whole = test::BuildArchive({test::Stored("a", "1")});
   TZipArchiver zip;
+  // Without an end record the candidate's items are tested: a damaged item makes it invalid.
+  Bytes damaged = whole.substr(0, test::CentralDirStart(whole));
+  damaged[damaged.size() - 1] ^= 1;
+  zip.SetFileName(folder.File("damaged.zip", damaged));
+  EXPECT_FALSE(zip.IsValidArchiveFile());
   zip.SetFileName(folder.File("cut.zip", whole.substr(0, test::CentralDirStart(whole))));
   EXPECT_TRUE(zip.IsValidArchiveFile());
   zip.OpenArchive(0x40);
