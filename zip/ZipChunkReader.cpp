@@ -5,7 +5,7 @@
 namespace talu::zip {
 
 TZipChunkReader::TZipChunkReader(TStream& source, IZipItemDecryptor* decryptor, std::int64_t total,
-                                 std::uint8_t* buffer, bool readAhead)
+                                 std::unique_ptr<std::uint8_t[]>& buffer, bool readAhead)
     : source_(source), decryptor_(decryptor), total_(total), buffer_(buffer) {
   if (!readAhead || total_ <= kZipChunkSize) return;
   for (TSlot& slot : slots_) slot.bytes.reset(new std::uint8_t[kZipChunkSize + 2]);
@@ -61,7 +61,8 @@ void TZipChunkReader::Produce() {
 
 bool TZipChunkReader::Next(std::uint8_t*& data, std::int64_t& size) {
   if (!producer_.joinable()) {  // read here, one chunk at a time
-    data = buffer_ + 2;
+    if (!buffer_) buffer_.reset(new std::uint8_t[kZipChunkSize + 2]);
+    data = buffer_.get() + 2;
     const std::int64_t wanted = ChunkLength(offset_);
     offset_ += wanted;
     return ReadChunk(data, wanted, size);

@@ -1,5 +1,5 @@
 // Supplies an item's stored data chunk by chunk, read and decrypted. Whole items of several
-// chunks are read and decrypted by a helper thread that keeps up to two chunks ready ahead, so that
+// chunks are read and decrypted by a helper thread that keeps the next chunk ready, so that
 // decryption (and reading) overlaps with decompression on a second core; the chunks, their
 // order and their contents are the same either way.
 //
@@ -21,10 +21,11 @@ namespace talu::zip {
 
 class TZipChunkReader {
  public:
-  // `buffer` (kZipChunkSize + 2 bytes) serves chunks read in the caller's thread: for items of
-  // one chunk, and when `readAhead` is false (a window must not read past its end).
+  // `buffer` (made on first use, kZipChunkSize + 2 bytes) serves chunks read in the caller's
+  // thread: for items of one chunk, and when `readAhead` is false (a window must not read past
+  // its end).
   TZipChunkReader(TStream& source, IZipItemDecryptor* decryptor, std::int64_t total,
-                  std::uint8_t* buffer, bool readAhead);
+                  std::unique_ptr<std::uint8_t[]>& buffer, bool readAhead);
   ~TZipChunkReader();
   TZipChunkReader(const TZipChunkReader&) = delete;
   TZipChunkReader& operator=(const TZipChunkReader&) = delete;
@@ -35,7 +36,7 @@ class TZipChunkReader {
   bool Next(std::uint8_t*& data, std::int64_t& size);
 
  private:
-  static constexpr int kSlots = 3;
+  static constexpr int kSlots = 2;  // one with the consumer, one being filled
   struct TSlot {
     std::unique_ptr<std::uint8_t[]> bytes;
     std::int64_t size = 0;  // bytes read; short of the chunk's length when the source ended
@@ -51,7 +52,7 @@ class TZipChunkReader {
   TStream& source_;
   IZipItemDecryptor* decryptor_;
   const std::int64_t total_;
-  std::uint8_t* buffer_;
+  std::unique_ptr<std::uint8_t[]>& buffer_;
 
   std::int64_t offset_ = 0;  // bytes handed out in the caller's thread
   TSlot slots_[kSlots];

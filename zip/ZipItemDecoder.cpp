@@ -18,7 +18,7 @@ constexpr std::uint8_t kZlibHeader[2] = {0x78, 0x01};
 }  // namespace
 
 struct TZipDecodeWorkspace::TState {
-  std::unique_ptr<std::uint8_t[]> input{new std::uint8_t[kZipChunkSize + 2]};
+  std::unique_ptr<std::uint8_t[]> input;   // made when a chunk is read in this thread
   std::unique_ptr<std::uint8_t[]> output;  // made on the first deflate item
   z_stream z{};
   bool inflating = false;  // z holds an inflate state
@@ -68,7 +68,7 @@ class TDecodeRun {
 };
 
 TZipDecodeResult TDecodeRun::Run() {
-  TZipChunkReader reader(*req_.source, req_.decryptor, req_.compressedSize, work_.input.get(),
+  TZipChunkReader reader(*req_.source, req_.decryptor, req_.compressedSize, work_.input,
                          req_.count == 0);
   std::int64_t skip = 0;
   while (consumed_ < req_.compressedSize) {
