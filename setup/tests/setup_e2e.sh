@@ -64,7 +64,7 @@ start_setup "$work/setupdir" setup.exe
 shot "$title" install_ready
 driver click "$title" "Browse..." click "Browse for Folder" Cancel \
   wait-text "$title" Edit:1 'C:\Marlo\Talu\'
-driver set "$title" Edit:1 "$win_target" click "$title" Install
+driver click "$title" Japanese set "$title" Edit:1 "$win_target" click "$title" Install
 shot 'Password for "Extra.txt"' password_box
 driver click 'Password for "Extra.txt"' Cancel get "$title" Exit >/dev/null
 shot "$title" finished
@@ -75,6 +75,7 @@ expect_control '\tdisabled\t425,363,122,25\tCancel$'
 [ "$(reg_value "$product_key" WorkDir)" = "$win_target" ] || fail "WorkDir"
 [ -f "$target/TaluDemo.exe" ] && [ -f "$target/CSTALU/aes.dat" ] && [ ! -e "$target/Extra.txt" ] ||
   fail "installed files"
+grep -q "TaluDemo J" "$target/TaluDemo.exe" || fail "the chosen edition: $(cat "$target/TaluDemo.exe")"
 [ ! -e "$work/setupdir/TDfls.zdt" ] || fail "the payload is still there"
 driver click "$title" Exit
 finish_setup

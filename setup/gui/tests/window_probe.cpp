@@ -142,7 +142,14 @@ bool WriteText(HWND control, const std::u16string& text) {
          result != 0;
 }
 
+// A radio button or check box changes its state only when it is clicked itself; a push button's
+// notification is posted to its parent, so that a modal box it opens does not hold us up.
 void PostClick(HWND button) {
+  const LONG kind = GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK;
+  if (kind == BS_AUTORADIOBUTTON || kind == BS_AUTOCHECKBOX || kind == BS_AUTO3STATE) {
+    PostMessageW(button, BM_CLICK, 0, 0);
+    return;
+  }
   PostMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
                reinterpret_cast<LPARAM>(button));
 }
