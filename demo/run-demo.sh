@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# run-demo.sh WIN32_BUILD_DIR: installs TaluDemo from its real payload into a fresh Wine prefix,
+# runs the installed product, uninstalls it through its uninstall entry, restarts the prefix
+# and reports what was there at each step. Without a display (or with TALU_DEMO_AUTO=1) it
+# presses the buttons itself on a virtual display and takes a screenshot of each step; with a
+# display the windows are the user's to click.
+set -euo pipefail
+build=$(cd "$1" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+run="$here/../tools/wine/wine-run"
+out="$build/demo/run"
+export TALU_WINE_ROOT="$out/wine"
+rm -rf "$out"
+mkdir -p "$out/screenshots"
+report="$out/report.txt"
+: >"$report"
+say() { echo "$*" | tee -a "$report"; }
+
+auto=${TALU_DEMO_AUTO:-}
+xvfb=""
+if [ -z "${DISPLAY:-}" ]; then
+  auto=1
+  fifo=$(mktemp -u); mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 & xvfb=$!
+  read -r n <"$fifo"; rm -f "$fifo"; export DISPLAY=":$n"
+fi
+trap '[ -z "$xvfb" ] || kill "$xvfb"; WINEPREFIX="$TALU_WINE_ROOT/pfx" wineserver -k 2>/dev/null || true' EXIT
+
+driver() { "$run" "$build/setup/gui/tests/gui_driver.exe" --timeout 120 "$@"; }
+shot() { "$here/../setup/gui/tests/screenshot.sh" "$1" "$out/screenshots/$2.png" 60 >/dev/null &&
+  say "screenshot: $out/screenshots/$2.png"; }
+reg_value() { "$run" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
+pending() { "$run" reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
+  /v PendingFileRenameOperations 2>/dev/null | tr -d '\r' | grep -o 'REG_MULTI_SZ.*' || echo "(none)"; }
+
+title="Talu Demo Setup"
+uninstall_key='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\MarloTALUDemo'
+product_key='HKCU\Software\Corvanis\MarloTALUDemo'
+
+"$run" cmd /c exit  # a fresh prefix
+drive_c="$TALU_WINE_ROOT/pfx/drive_c"
+mkdir -p "$drive_c/setupdir"
+cp "$build/setup/setup.exe" "$build/demo/payload/TDfls.zdt" "$drive_c/setupdir/"
+say "== Install: C:\\setupdir\\setup.exe with the payload TDfls.zdt beside it"
+(cd "$drive_c/setupdir" && exec "$run" setup.exe) & app=$!
+if [ -n "$auto" ]; then
+  driver wait "$title" >/dev/null
+  shot "$title" 1-install-ready
+  driver click "$title" Japanese click "$title" Install get "$title" Exit >/dev/null
+  shot "$title" 2-install-finished
+  say "status line: $(driver list "$title" | tr -d '\r' | grep -o 'Successful' || echo '(not Successful)')"
+  driver click "$title" Exit >/dev/null
+fi
+wait "$app"
+workdir=$(reg_value "$product_key" WorkDir)
+uninstall=$(reg_value "$uninstall_key" UninstallString)
+say "WorkDir: $workdir"
+say "UninstallString: $uninstall"
+say "DisplayName: $(reg_value "$uninstall_key" DisplayName)"
+target="$drive_c/${workdir#C:\\}"; target="${target//\\//}"
+say "installed files:"; (cd "$target" && find . -type f | sort | sed 's/^/  /') | tee -a "$report"
+say "shortcuts:"; (cd "$drive_c/users" && find . -name '*.lnk' | sort | sed 's/^/  /') | tee -a "$report"
+say "pending operations after install: $(pending)"
+
+say "== The installed product"
+(cd "$target" && exec "$run" TaluDemo.exe) & app=$!
+if [ -n "$auto" ]; then
+  driver wait "TaluDemo - Japanese" >/dev/null
+  shot "TaluDemo - Japanese" 3-product
+  driver click "TaluDemo - Japanese" Close >/dev/null
+fi
+wait "$app"
+
+say "== Uninstall through the uninstall entry: $uninstall"
+(cd "$target" && exec "$run" cmd /c "$uninstall") & app=$!
+if [ -n "$auto" ]; then
+  driver wait "$title" >/dev/null
+  shot "$title" 4-uninstall-ready
+  driver click "$title" Uninstall wait Information >/dev/null
+  shot Information 5-uninstall-information
+  driver click Information OK >/dev/null
+fi
+wait "$app" || true
+say "status after uninstall: uninstall entry $( "$run" reg query "$uninstall_key" >/dev/null 2>&1 && echo present || echo gone)"
+say "files left before the restart:"; (cd "$target" 2>/dev/null && find . | sort | sed 's/^/  /') | tee -a "$report" || true
+say "pending operations before the restart: $(pending)"
+
+say "== Restart (wineboot -r)"
+"$run" wineboot -r
+say "pending operations after the restart: $(pending)"
+if [ -e "$target" ]; then
+  say "RESULT: files of the product survived the restart"; exit 1
+fi
+say "RESULT: TaluDemo installed, ran, uninstalled; after the restart nothing of it is left"
+say "report: $report"
