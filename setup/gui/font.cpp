@@ -34,14 +34,14 @@ FontSpec DefaultGuiFont() {
   return {FromWide(font.lfFaceName), font.lfHeight < 0 ? -font.lfHeight : font.lfHeight};
 }
 
-Font::Font(const FontSpec& spec) : spec_(spec) {
+Font::Font(const FontSpec& params) : params_(params) {
   LOGFONTW font{};
-  font.lfHeight = -spec.pixelHeight;
-  font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-  font.lfUnderline = spec.underline;
+  font.lfHeight = -params.pixelHeight;
+  font.lfWeight = params.bold ? FW_BOLD : FW_NORMAL;
+  font.lfUnderline = params.underline;
   font.lfCharSet = DEFAULT_CHARSET;
   font.lfQuality = DEFAULT_QUALITY;
-  spec.name.copy(reinterpret_cast<char16_t*>(font.lfFaceName), LF_FACESIZE - 1);
+  params.name.copy(reinterpret_cast<char16_t*>(font.lfFaceName), LF_FACESIZE - 1);
   handle_ = CreateFontIndirectW(&font);
 }
 

@@ -20,16 +20,16 @@ FontSpec DefaultGuiFont();
 // One GDI font, owned.
 class Font {
  public:
-  explicit Font(const FontSpec& spec);
+  explicit Font(const FontSpec& params);
   ~Font() { DeleteObject(handle_); }
   Font(const Font&) = delete;
   Font& operator=(const Font&) = delete;
 
   HFONT Handle() const { return handle_; }
-  const FontSpec& Spec() const { return spec_; }
+  const FontSpec& Params() const { return params_; }
 
  private:
-  FontSpec spec_;
+  FontSpec params_;
   HFONT handle_;
 };
 

@@ -27,8 +27,8 @@ void Label::SetCaption(const std::u16string& text) {
   Fit();
 }
 
-void Label::SetFont(const FontSpec& spec) {
-  Window::SetFont(spec);
+void Label::SetFont(const FontSpec& params) {
+  Window::SetFont(params);
   Fit();
 }
 

@@ -16,7 +16,7 @@ class Label : public Control {
   Label(Container& parent, const Bounds& bounds, const std::u16string& caption);
 
   void SetCaption(const std::u16string& text) override;
-  void SetFont(const FontSpec& spec) override;
+  void SetFont(const FontSpec& params) override;
   // CLR_INVALID: the system's window text colour.
   void SetTextColor(COLORREF color) { color_ = color; }
   COLORREF TextColor() const { return color_; }

@@ -51,8 +51,8 @@ void Window::SetBounds(const Bounds& bounds) {
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Window::SetFont(const FontSpec& spec) {
-  font_ = std::make_shared<const Font>(spec);
+void Window::SetFont(const FontSpec& params) {
+  font_ = std::make_shared<const Font>(params);
   SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_->Handle()), TRUE);
 }
 

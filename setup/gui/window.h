@@ -33,7 +33,7 @@ class Window {
   HWND Handle() const { return handle_; }
   Form& OwnerForm() const { return *form_; }
   HFONT FontHandle() const { return font_->Handle(); }
-  const FontSpec& GetFont() const { return font_->Spec(); }
+  const FontSpec& GetFont() const { return font_->Params(); }
   const std::shared_ptr<const Font>& SharedFont() const { return font_; }
 
   std::u16string Caption() const;
@@ -46,7 +46,7 @@ class Window {
   // Place in the parent's client area (top-level windows: on the screen).
   Bounds GetBounds() const;
   void SetBounds(const Bounds& bounds);
-  virtual void SetFont(const FontSpec& spec);
+  virtual void SetFont(const FontSpec& params);
   // Draws the window now instead of at the next idle moment.
   void Repaint() const {
     RedrawWindow(handle_, nullptr, nullptr,
