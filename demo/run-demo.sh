@@ -8,6 +8,7 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 run="$here/../tools/wine/wine-run"
+. "$(dirname "$run")/display.sh"
 out="$build/demo/run"
 export TALU_WINE_ROOT="$out/wine"
 rm -rf "$out"
@@ -20,9 +21,7 @@ auto=${TALU_DEMO_AUTO:-}
 xvfb=""
 if [ -z "${DISPLAY:-}" ]; then
   auto=1
-  fifo=$(mktemp -u); mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 & xvfb=$!
-  read -r n <"$fifo"; rm -f "$fifo"; export DISPLAY=":$n"
+  talu_start_display
 fi
 trap '[ -z "$xvfb" ] || kill "$xvfb"; WINEPREFIX="$TALU_WINE_ROOT/pfx" wineserver -k 2>/dev/null || true' EXIT
 

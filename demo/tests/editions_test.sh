@@ -9,14 +9,13 @@ set -euo pipefail
 items=$1 driver_exe=$2 out=$3
 here=$(cd "$(dirname "$0")" && pwd)
 run="$here/../../tools/wine/wine-run"
+. "$(dirname "$run")/display.sh"
 shot="$here/../../setup/gui/tests/screenshot.sh"
 mkdir -p "$out"
 
 xvfb=""
 if [ -z "${DISPLAY:-}" ]; then  # the programs, the driver and the screenshots share one display
-  fifo=$(mktemp -u); mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 & xvfb=$!
-  read -r n <"$fifo"; rm -f "$fifo"; export DISPLAY=":$n"
+  talu_start_display
 fi
 trap '[ -z "$xvfb" ] || kill "$xvfb"' EXIT
 

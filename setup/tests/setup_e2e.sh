@@ -9,6 +9,7 @@ set -euo pipefail
 setup_exe=$1 driver_exe=$2 locker_exe=$3 payloads=$4 out=$5
 here=$(cd "$(dirname "$0")" && pwd)
 run="$here/../../tools/wine/wine-run"
+. "$(dirname "$run")/display.sh"
 export TALU_WINE_ROOT=${TALU_WINE_ROOT:-$PWD/wine}
 "$run" cmd /c exit  # makes the prefix when needed
 drive_c="$TALU_WINE_ROOT/pfx/drive_c"
@@ -23,9 +24,7 @@ mkdir -p "$out" "$work"
 
 xvfb="" lock_pid=""
 if [ -z "${DISPLAY:-}" ]; then  # the program, the driver and the screenshots share one display
-  fifo=$(mktemp -u); mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 & xvfb=$!
-  read -r n <"$fifo"; rm -f "$fifo"; export DISPLAY=":$n"
+  talu_start_display
 fi
 cleanup() {
   exec 8>&- 2>/dev/null || true
