@@ -7,15 +7,16 @@
 set -euo pipefail
 build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-run="$here/../tools/wine/wine-run"
-. "$(dirname "$run")/display.sh"
 out="$build/demo/run"
 export TALU_WINE_ROOT="$out/wine"
+driver_exe="$build/setup/gui/tests/gui_driver.exe" shots="$out/screenshots" driver_timeout=120
+. "$here/../setup/tests/e2e_lib.sh"
 rm -rf "$out"
-mkdir -p "$out/screenshots"
+mkdir -p "$shots"
 report="$out/report.txt"
 : >"$report"
 say() { echo "$*" | tee -a "$report"; }
+snap() { say "screenshot: $(shot "$1" "$2")"; }
 
 auto=${TALU_DEMO_AUTO:-}
 xvfb=""
@@ -25,28 +26,16 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 trap '[ -z "$xvfb" ] || kill "$xvfb"; WINEPREFIX="$TALU_WINE_ROOT/pfx" wineserver -k 2>/dev/null || true' EXIT
 
-driver() { "$run" "$build/setup/gui/tests/gui_driver.exe" --timeout 120 "$@"; }
-shot() { "$here/../setup/gui/tests/screenshot.sh" "$1" "$out/screenshots/$2.png" 60 >/dev/null &&
-  say "screenshot: $out/screenshots/$2.png"; }
-reg_value() { "$run" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
-pending() { "$run" reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
-  /v PendingFileRenameOperations 2>/dev/null | tr -d '\r' | grep -o 'REG_MULTI_SZ.*' || echo "(none)"; }
-
-title="Talu Demo Setup"
-uninstall_key='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\MarloTALUDemo'
-product_key='HKCU\Software\Corvanis\MarloTALUDemo'
-
 "$run" cmd /c exit  # a fresh prefix
 drive_c="$TALU_WINE_ROOT/pfx/drive_c"
 mkdir -p "$drive_c/setupdir"
 cp "$build/setup/setup.exe" "$build/demo/payload/TDfls.zdt" "$drive_c/setupdir/"
 say "== Install: C:\\setupdir\\setup.exe with the payload TDfls.zdt beside it"
-(cd "$drive_c/setupdir" && exec "$run" setup.exe) & app=$!
+start_setup "$drive_c/setupdir" setup.exe
 if [ -n "$auto" ]; then
-  driver wait "$title" >/dev/null
-  shot "$title" 1-install-ready
+  snap "$title" 1-install-ready
   driver click "$title" Japanese click "$title" Install get "$title" Exit >/dev/null
-  shot "$title" 2-install-finished
+  snap "$title" 2-install-finished
   say "status line: $(driver list "$title" | tr -d '\r' | grep -o 'Successful' || echo '(not Successful)')"
   driver click "$title" Exit >/dev/null
 fi
@@ -56,7 +45,7 @@ uninstall=$(reg_value "$uninstall_key" UninstallString)
 say "WorkDir: $workdir"
 say "UninstallString: $uninstall"
 say "DisplayName: $(reg_value "$uninstall_key" DisplayName)"
-target="$drive_c/${workdir#C:\\}"; target="${target//\\//}"
+target=$(unix_path "$workdir")
 say "installed files:"; (cd "$target" && find . -type f | sort | sed 's/^/  /') | tee -a "$report"
 say "shortcuts:"; (cd "$drive_c/users" && find . -name '*.lnk' | sort | sed 's/^/  /') | tee -a "$report"
 say "pending operations after install: $(pending)"
@@ -65,22 +54,21 @@ say "== The installed product"
 (cd "$target" && exec "$run" TaluDemo.exe) & app=$!
 if [ -n "$auto" ]; then
   driver wait "TaluDemo - Japanese" >/dev/null
-  shot "TaluDemo - Japanese" 3-product
+  snap "TaluDemo - Japanese" 3-product
   driver click "TaluDemo - Japanese" Close >/dev/null
 fi
 wait "$app"
 
 say "== Uninstall through the uninstall entry: $uninstall"
-(cd "$target" && exec "$run" cmd /c "$uninstall") & app=$!
+run_uninstall_string "$out"
 if [ -n "$auto" ]; then
-  driver wait "$title" >/dev/null
-  shot "$title" 4-uninstall-ready
+  snap "$title" 4-uninstall-ready
   driver click "$title" Uninstall wait Information >/dev/null
-  shot Information 5-uninstall-information
+  snap Information 5-uninstall-information
   driver click Information OK >/dev/null
 fi
 wait "$app" || true
-say "status after uninstall: uninstall entry $( "$run" reg query "$uninstall_key" >/dev/null 2>&1 && echo present || echo gone)"
+say "status after uninstall: uninstall entry $(reg_key_exists "$uninstall_key" && echo present || echo gone)"
 say "files left before the restart:"; (cd "$target" 2>/dev/null && find . | sort | sed 's/^/  /') | tee -a "$report" || true
 say "pending operations before the restart: $(pending)"
 

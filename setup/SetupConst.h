@@ -45,5 +45,7 @@ inline constexpr char16_t kTextOldVersion[] =
     u"Found old version.\r\nDo you want to uninstall the old version?";
 inline constexpr char16_t kTextAfterReboot[] = u"Some files will be deleted after reboot.";
 inline constexpr char16_t kTextSuccessful[] = u"Successful";
+// The caption of the status line before a run.
+inline constexpr char16_t kTextInstallProgress[] = u"Installation progress";
 
 }  // namespace talu::setup

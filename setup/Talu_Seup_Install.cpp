@@ -67,13 +67,18 @@ void TForm1::Install_CR(std::u16string TargetDir) {
   BitBtn1.SetEnabled(false);
   TargetDir = CorrectDir(TargetDir);
   ClearProductItems(TargetDir);
+  // Still there when another process holds it: the old program is running.
+  const bool oldProgramStayed = FileExists(TargetDir + kProgramName);
   ForceDirectories(TargetDir);
   // An earlier uninstall run may have scheduled these; the new ones must survive a restart.
   for (const char16_t* name : {kUninstallerName, kIconName, kProgramName, kDataFolderName}) {
     DesistDeleteFileNextBoot(TargetDir + name);
   }
-  ExtractPayload(TargetDir);
-  KeepChosenEdition(TargetDir);
+  if (!ExtractPayload(TargetDir)) {
+    ReturnToReady();
+    return;
+  }
+  KeepChosenEdition(TargetDir, oldProgramStayed);
   SetStatus(u"Create shortcut...");
   gui::ProcessMessages();
   CreateDesktopLink(TargetDir);
@@ -89,24 +94,42 @@ void TForm1::Install_CR(std::u16string TargetDir) {
   Button2.SetEnabled(false);
 }
 
-// Archive errors are not caught: they end the run and are shown by the window's handler.
-void TForm1::ExtractPayload(const std::u16string& target) {
+// False when the user answered a failed item with Abort. Archive errors are not caught: they
+// end the run and are shown by the window's handler.
+bool TForm1::ExtractPayload(const std::u16string& target) {
+  ZIP.ResetAborted();
   ZIP.SetFileName(PayloadPath());
   ZIP.OpenArchive();
   ZIP.SetPassword(kPayloadPassword);
   ZIP.SetBaseDir(target);
   ZIP.ExtractFiles(u"*.*", kAllItems, u"");
   ZIP.CloseArchive();
+  return !ZIP.Aborted();
 }
 
-void TForm1::KeepChosenEdition(const std::u16string& target) {
+// After an aborted extraction nothing is registered, linked or deleted: the payload and the
+// setup program stay, and the window is ready for another try (or Cancel).
+void TForm1::ReturnToReady() {
+  for (gui::Window* control :
+       std::initializer_list<gui::Window*>{&Button2, &BitBtn1, &Lang, &Edit1}) {
+    control->SetEnabled(true);
+  }
+  SetStatus(kTextInstallProgress);
+  SetProgress(0);
+}
+
+void TForm1::KeepChosenEdition(const std::u16string& target, bool oldProgramStayed) {
   const TEdition* edition = EditionAt(Lang.ItemIndex());
   if (edition == nullptr) return;
   for (const char16_t* other : edition->deleted) {
     if (FileExists(target + other)) DeleteFileW(WStr(target + other));
   }
-  // Fails when the payload brought its own TaluDemo.exe; that one then stays.
-  MoveFileW(WStr(target + edition->kept), WStr(target + kProgramName));
+  // Fails when the payload brought its own TaluDemo.exe; that one then stays. An old program
+  // that could not be removed (it is running) is replaced at the next restart instead.
+  const std::u16string kept = target + edition->kept, program = target + kProgramName;
+  if (!MoveFileW(WStr(kept), WStr(program)) && oldProgramStayed) {
+    MoveFileExW(WStr(kept), WStr(program), MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT);
+  }
 }
 
 void TForm1::CreateDesktopLink(const std::u16string& target) {

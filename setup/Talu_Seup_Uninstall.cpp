@@ -36,6 +36,9 @@ void TForm1::Uninstall_CR(const std::u16string& TargetDir) {
 
   UninstallStep(u"TaluDemo.exe", 30);
   DeleteOrSchedule(target + kProgramName);
+  // An install over a running program leaves the new edition's file to replace TaluDemo.exe
+  // at the next restart; without it that replacement cannot bring the program back.
+  for (const char16_t* edition : kEditionFiles) DeleteFileW(WStr(target + edition));
 
   UninstallStep(u"Delete CSTALU files", 50);
   if (!DeleteFolderTree(target + kDataFolderName, false)) {

@@ -12,8 +12,9 @@
 #include <initializer_list>
 #include <string>
 
+#include "PayloadArchiver.h"
+#include "SetupConst.h"
 #include "SetupRules.h"
-#include "ZipArchiver.h"
 #include "gui/bevel.h"
 #include "gui/button.h"
 #include "gui/edit.h"
@@ -80,14 +81,14 @@ class TForm1 : public gui::Form {
   gui::Label Label2{*this, 150, 254, u"Destination folder"};
   gui::Edit Edit1{*this, {150, 268, 309, 0}, u"C:\\Marlo\\Talu"};
   gui::Button BitBtn1{*this, {465, 266, 82, 25}, u"Browse..."};
-  gui::Label Label1{*this, 150, 302, u"Installation progress"};
+  gui::Label Label1{*this, 150, 302, kTextInstallProgress};
   gui::ProgressBar ProgressBar1{*this, {150, 316, 397, 17}};
   gui::Bevel Bevel1{*this, {9, 351, 538, 6}};
   gui::Label Label15{*this, 8, 372, u""};
   gui::Button Button1{*this, {280, 363, 122, 25}, u"Install"};
   gui::Button Button2{*this, {425, 363, 122, 25}, u"Cancel"};
 
-  zip::TZipArchiver ZIP;
+  TPayloadArchiver ZIP;
 
  private:
   void StyleControls();
@@ -104,8 +105,9 @@ class TForm1 : public gui::Form {
   bool PrepareDestination();
 
   // Steps of the install run.
-  void ExtractPayload(const std::u16string& target);
-  void KeepChosenEdition(const std::u16string& target);
+  bool ExtractPayload(const std::u16string& target);
+  void ReturnToReady();
+  void KeepChosenEdition(const std::u16string& target, bool oldProgramStayed);
   void CreateDesktopLink(const std::u16string& target);
   void RemovePayload();
   void CreateStartMenuLinks(const std::u16string& target);

@@ -6,12 +6,10 @@
 # file, takes a screenshot into OUT_DIR, and presses Close: the program must end with code 0.
 set -euo pipefail
 [ $# -eq 3 ] || { echo "usage: editions_test.sh ITEMS_DIR GUI_DRIVER OUT_DIR" >&2; exit 2; }
-items=$1 driver_exe=$2 out=$3
+items=$1 driver_exe=$2 shots=$3
 here=$(cd "$(dirname "$0")" && pwd)
-run="$here/../../tools/wine/wine-run"
-. "$(dirname "$run")/display.sh"
-shot="$here/../../setup/gui/tests/screenshot.sh"
-mkdir -p "$out"
+. "$here/../../setup/tests/e2e_lib.sh"
+mkdir -p "$shots"
 
 xvfb=""
 if [ -z "${DISPLAY:-}" ]; then  # the programs, the driver and the screenshots share one display
@@ -28,7 +26,7 @@ edition() {
   local title="TaluDemo - $name" before=$failed
   "$run" "$items/Talu_Demo_0107$letter.exe" & local program=$!
   local controls
-  controls=$("$run" "$driver_exe" list "$title") || { fail "$name: no window"; kill "$program"; return; }
+  controls=$(driver list "$title") || { fail "$name: no window"; kill "$program"; return; }
   grep -qF "$greeting" <<<"$controls" || fail "$name: no greeting \"$greeting\""
   grep -qF "TaluDemo 1.0.7" <<<"$controls" || fail "$name: no product line from CSTALU"
   local tip_shown=false line
@@ -36,12 +34,12 @@ edition() {
     [ -n "$line" ] && grep -qF "$line" <<<"$controls" && tip_shown=true
   done <"$items/CSTALU/tips/$tips.txt"
   $tip_shown || fail "$name: no line of tips/$tips.txt"
-  "$shot" "$title" "$out/edition_$letter.png" || fail "$name: no screenshot"
-  "$run" "$driver_exe" click "$title" Close || fail "$name: Close not pressed"
+  shot "$title" "edition_$letter" >/dev/null || fail "$name: no screenshot"
+  driver click "$title" Close || fail "$name: Close not pressed"
   local status=0; wait "$program" || status=$?
   [ "$status" = 0 ] || fail "$name: exit code $status"
   if [ "$failed" = "$before" ]; then
-    passed=$((passed + 1)); echo "$name: $out/edition_$letter.png"
+    passed=$((passed + 1)); echo "$name: $shots/edition_$letter.png"
   fi
 }
 

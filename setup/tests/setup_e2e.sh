@@ -1,33 +1,36 @@
 #!/usr/bin/env bash
-# setup_e2e.sh SETUP.exe GUI_DRIVER.exe LOCKER.exe PAYLOAD_DIR OUT_DIR
+# setup_e2e.sh SETUP.exe GUI_DRIVER.exe LOCKER.exe PAYLOAD_DIR PRODUCT_PAYLOAD_DIR OUT_DIR
 # Drives the real setup program under Wine from outside, as a user would, and takes a
-# screenshot of each state into OUT_DIR: the missing payload, the install ready, the password
-# box of an item under another password, the finished install, the uninstall ready. Then the
-# installed uninstaller runs while TaluDemo.exe is held open, and a restart (wineboot -r)
-# removes what it had to leave.
+# screenshot of each state into OUT_DIR:
+#  1. a folder named like the payload: the missing-payload window;
+#  2. an install of the test payload (an item under another password, its box cancelled),
+#     its shortcuts read back from the .lnk files;
+#  3. a second install over it from the product's AES payload (PRODUCT_PAYLOAD_DIR, with the
+#     laid-out items in its "items" folder): "Found old version." answered Yes, and the
+#     failure question for a data file held open by another process answered Retry;
+#  4. the uninstaller started through the uninstall entry's command line while TaluDemo.exe
+#     is held open;
+#  5. a restart (wineboot -r), which removes what the uninstaller had to leave.
 set -euo pipefail
-setup_exe=$1 driver_exe=$2 locker_exe=$3 payloads=$4 out=$5
-here=$(cd "$(dirname "$0")" && pwd)
-run="$here/../../tools/wine/wine-run"
-. "$(dirname "$run")/display.sh"
+setup_exe=$1 driver_exe=$2 locker_exe=$3 payloads=$4 product=$5 shots=$6
 export TALU_WINE_ROOT=${TALU_WINE_ROOT:-$PWD/wine}
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/e2e_lib.sh"
 "$run" cmd /c exit  # makes the prefix when needed
-drive_c="$TALU_WINE_ROOT/pfx/drive_c"
 name="talu-e2e-$$"
-work="$drive_c/$name" win_work="C:\\$name"
-target="$work/Talu Demo" win_target="$win_work\\Talu Demo"
-title="Talu Demo Setup"
-uninstall_key='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\MarloTALUDemo'
-product_key='HKCU\Software\Corvanis\MarloTALUDemo'
-pending_key='HKLM\System\CurrentControlSet\Control\Session Manager'
-mkdir -p "$out" "$work"
+win_work="C:\\$name" work=$(unix_path "C:\\$name")
+win_target="$win_work\\Talu Demo" target="$work/Talu Demo"
+mkdir -p "$shots" "$work"
 
-xvfb="" lock_pid=""
+xvfb="" lock_pid="" lock_holder=""
 if [ -z "${DISPLAY:-}" ]; then  # the program, the driver and the screenshots share one display
   talu_start_display
 fi
 cleanup() {
-  exec 8>&- 2>/dev/null || true
+  local status=$?
+  # A failed step may leave a window waiting for an answer: end this prefix's programs.
+  [ "$status" = 0 ] || WINEPREFIX="$TALU_WINE_ROOT/pfx" wineserver -k 2>/dev/null || true
+  [ -z "$lock_holder" ] || kill "$lock_holder" 2>/dev/null || true
   [ -z "$lock_pid" ] || wait "$lock_pid" 2>/dev/null || true
   "$run" reg delete "$uninstall_key" /f >/dev/null 2>&1 || true
   "$run" reg delete "$product_key" /f >/dev/null 2>&1 || true
@@ -37,28 +40,66 @@ cleanup() {
 trap cleanup EXIT
 
 fail() { echo "setup_e2e: $*" >&2; exit 1; }
-driver() { "$run" "$driver_exe" --timeout 60 "$@"; }
-shot() { "$here/../gui/tests/screenshot.sh" "$1" "$out/$2.png" 60; echo "$out/$2.png"; }
-# start_setup FOLDER PROGRAM: starts the program with FOLDER as its current folder.
-start_setup() { (cd "$1" && exec "$run" "$2") & app=$!; driver wait "$title" >/dev/null; }
 finish_setup() { wait "$app" || fail "the setup program ended with $?"; }
 expect_control() {  # expect_control LIST_LINE_PATTERN: a line of "gui_driver list"
   driver list "$title" | grep -qP "$1" || fail "no control like /$1/"
 }
-reg_value() { "$run" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
+# setup_folder NAME PAYLOAD: a folder with setup.exe and PAYLOAD as TDfls.zdt.
+setup_folder() {
+  mkdir -p "$work/$1"
+  cp "$setup_exe" "$work/$1/setup.exe"
+  cp "$2" "$work/$1/TDfls.zdt"
+}
+# lock_file WINDOWS_PATH: another process holds the file open (without delete sharing) until
+# unlock_file. The locker ends when its input ends, which only `lock_holder` keeps open, so
+# programs started meanwhile inherit nothing that would keep it alive.
+lock_file() {
+  rm -f "$work/lock.in" "$work/lock.out"
+  mkfifo "$work/lock.in"
+  sleep 600 >"$work/lock.in" &
+  lock_holder=$!
+  "$run" "$locker_exe" lock "$1" <"$work/lock.in" >"$work/lock.out" &
+  lock_pid=$!
+  for _ in $(seq 100); do grep -q locked "$work/lock.out" 2>/dev/null && break; sleep 0.1; done
+  grep -q locked "$work/lock.out" || fail "$1 could not be locked"
+}
+unlock_file() {
+  kill "$lock_holder"
+  wait "$lock_pid"
+  lock_pid="" lock_holder=""
+}
+desktop=$(unix_path "$(shell_folder Desktop)")
+group=$(unix_path "$(shell_folder Programs)\\Marlo\\Talu")
+# The three shortcuts of an installation in $win_target, as the .lnk files hold them.
+expect_links() {
+  local links="$here/read_lnk.py" d="$win_target\\"
+  python3 "$links" "$desktop/TaluDemo.lnk" --target "${d}TaluDemo.exe" \
+    --icon "${d}TaluDemo.ico,0" --workdir "$d" --args "" --description "" &&
+    python3 "$links" "$group/TaluDemo.lnk" --target "${d}TaluDemo.exe" \
+      --icon "${d}TaluDemo.ico,0" --workdir "$d" --args "" --description "" &&
+    python3 "$links" "$group/Uninstall.lnk" --target "${d}Uninstall.exe" --icon "" \
+      --workdir "$d" --args "" --description "Uninstall TaluDemo" || fail "the shortcuts"
+}
+expect_registry() {
+  [ "$(reg_value "$uninstall_key" UninstallString)" = "\"$win_target\\Uninstall.exe\" Uninstall" ] ||
+    fail "UninstallString: $(reg_value "$uninstall_key" UninstallString)"
+  [ "$(reg_value "$uninstall_key" DisplayIcon)" = "$win_target\\TaluDemo.ico" ] || fail "DisplayIcon"
+  [ "$(reg_value "$product_key" WorkDir)" = "$win_target" ] || fail "WorkDir"
+}
 
-# 1. Started without the payload: only Cancel works.
-mkdir -p "$work/empty"; cp "$setup_exe" "$work/empty/setup.exe"
+# 1. A folder in the payload's place: only Cancel works, and the folder is left alone.
+mkdir -p "$work/empty/TDfls.zdt"; cp "$setup_exe" "$work/empty/setup.exe"
+echo "not the payload" >"$work/empty/TDfls.zdt/notes.txt"
 start_setup "$work/empty" setup.exe
 shot "$title" missing_payload
 expect_control '\tdisabled\t280,363,122,25\tInstall$'
 expect_control '\tvisible\tenabled\t105,128,\d+,\d+\tRequired files are not found!$'
 driver click "$title" Cancel
 finish_setup
+[ -f "$work/empty/TDfls.zdt/notes.txt" ] || fail "the folder named like the payload was touched"
 
 # 2. The install run, with an item under another password whose box is cancelled.
-mkdir -p "$work/setupdir"; cp "$setup_exe" "$work/setupdir/setup.exe"
-cp "$payloads/TDfls-extra.zdt" "$work/setupdir/TDfls.zdt"
+setup_folder setupdir "$payloads/TDfls-extra.zdt"
 start_setup "$work/setupdir" setup.exe
 shot "$title" install_ready
 driver click "$title" "Browse..." click "Browse for Folder" Cancel \
@@ -69,9 +110,9 @@ driver click 'Password for "Extra.txt"' Cancel get "$title" Exit >/dev/null
 shot "$title" finished
 expect_control '\tenabled\t280,363,122,25\tExit$'
 expect_control '\tdisabled\t425,363,122,25\tCancel$'
-[ "$(reg_value "$uninstall_key" UninstallString)" = "\"$win_target\\Uninstall.exe\" Uninstall" ] ||
-  fail "UninstallString: $(reg_value "$uninstall_key" UninstallString)"
-[ "$(reg_value "$product_key" WorkDir)" = "$win_target" ] || fail "WorkDir"
+expect_control '\tSuccessful$'
+expect_registry
+expect_links
 [ -f "$target/TaluDemo.exe" ] && [ -f "$target/CSTALU/aes.dat" ] && [ ! -e "$target/Extra.txt" ] ||
   fail "installed files"
 grep -q "TaluDemo J" "$target/TaluDemo.exe" || fail "the chosen edition: $(cat "$target/TaluDemo.exe")"
@@ -79,26 +120,53 @@ grep -q "TaluDemo J" "$target/TaluDemo.exe" || fail "the chosen edition: $(cat "
 driver click "$title" Exit
 finish_setup
 
-# 3. The installed uninstaller, started by its name, while the product runs.
-mkfifo "$work/lock.in"
-"$run" "$locker_exe" lock "$win_target\\TaluDemo.exe" <"$work/lock.in" >"$work/lock.out" &
-lock_pid=$!
-exec 8>"$work/lock.in"
-for _ in $(seq 100); do grep -q locked "$work/lock.out" 2>/dev/null && break; sleep 0.1; done
-grep -q locked "$work/lock.out" || fail "TaluDemo.exe could not be locked"
-start_setup "$target" Uninstall.exe
+# 3. The product's AES payload over the old installation: the old one goes first. A data file
+#    of the same name is held open, so that its item fails until it is released and retried.
+echo "old data" >"$target/CSTALU/product.ini"
+lock_file "$win_target\\CSTALU\\product.ini"
+setup_folder setupdir2 "$product/TDfls.zdt"
+start_setup "$work/setupdir2" setup.exe
+driver click "$title" Greek set "$title" Edit:1 "$win_target" click "$title" Install \
+  wait Confirmation >/dev/null
+shot Confirmation old_version
+driver list Confirmation | grep -q 'Found old version.' || fail "the old-version question"
+driver click Confirmation Yes wait-closed Confirmation wait Confirmation >/dev/null
+shot Confirmation locked_file
+driver list Confirmation | grep -q "Cannot create file .*possibly disk is full" ||
+  fail "the question for the held file: $(driver list Confirmation)"
+unlock_file
+driver click Confirmation Retry get "$title" Exit >/dev/null
+shot "$title" finished_over_old
+expect_control '\tSuccessful$'
+driver click "$title" Exit
+finish_setup
+cmp -s "$target/TaluDemo.exe" "$product/items/Talu_Demo_0107G.exe" || fail "not the Greek edition"
+diff -r "$target/CSTALU" "$product/items/CSTALU" >/dev/null || fail "CSTALU is not the product's"
+! compgen -G "$target/Talu_Demo_*" >/dev/null || fail "edition files left: $(ls "$target")"
+expect_registry
+expect_links
+pending=$(pending)
+# The removal of the old installation scheduled the running program and the folder.
+grep -qF "setupdir2\\setup.exe" <<<"$pending" || fail "the setup program is not scheduled"
+grep -qF "Talu Demo\\\\0" <<<"$pending" || fail "the old folder is not scheduled"
+! grep -qF "Talu Demo\\TaluDemo.exe" <<<"$pending" || fail "the new program would go at restart"
+! grep -qF "Talu Demo\\CSTALU" <<<"$pending" || fail "the new data would go at restart"
+
+# 4. The installed uninstaller, through the uninstall entry, while the product runs.
+lock_file "$win_target\\TaluDemo.exe"
+run_uninstall_string "$work" || fail "no uninstall entry"
 [ "$(driver get "$title" Edit:1 | tr -d '\r')" = "$win_target" ] || fail "the folder shown"
 shot "$title" uninstall_ready
 driver click "$title" Uninstall click Information OK
 finish_setup
 [ -f "$target/TaluDemo.exe" ] || fail "the locked program was deleted"
 [ ! -e "$target/TaluDemo.ico" ] && [ ! -e "$target/CSTALU" ] || fail "not removed at once"
-"$run" reg query "$pending_key" /v PendingFileRenameOperations | tr -d '\r' |
-  grep -qF "$name\\Talu Demo\\TaluDemo.exe" || fail "TaluDemo.exe not scheduled"
-! "$run" reg query "$uninstall_key" >/dev/null 2>&1 || fail "the uninstall entry is still there"
+[ ! -e "$desktop/TaluDemo.lnk" ] && [ ! -e "$(dirname "$group")" ] || fail "shortcuts left"
+pending | grep -qF "Talu Demo\\TaluDemo.exe" || fail "TaluDemo.exe not scheduled"
+! reg_key_exists "$uninstall_key" && ! reg_key_exists "$product_key" || fail "registry keys left"
 
-# 4. The restart removes the program, the uninstaller and the folder.
-exec 8>&-; wait "$lock_pid"; lock_pid=""
+# 5. The restart removes the program, the uninstaller and the folder.
+unlock_file
 "$run" wineboot -r
 [ ! -e "$target" ] || fail "the installation folder survived the restart: $(ls "$target")"
 echo "setup_e2e: all steps passed"

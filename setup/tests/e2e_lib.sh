@@ -1,0 +1,63 @@
+# Sourced by the scripts that drive the real setup program under Wine from outside
+# (setup/tests/setup_e2e.sh, demo/run-demo.sh). Before sourcing, the caller sets `driver_exe`
+# (gui_driver.exe) and `shots` (the screenshot folder) and exports TALU_WINE_ROOT. It provides
+# the names of the product's window and registry entries and helpers that start the program,
+# press its buttons and read back what it left, with the platform's own tools.
+e2e_lib_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+run="$e2e_lib_dir/../../tools/wine/wine-run"
+. "$e2e_lib_dir/../../tools/wine/display.sh"
+
+title="Talu Demo Setup"
+uninstall_key='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\MarloTALUDemo'
+product_key='HKCU\Software\Corvanis\MarloTALUDemo'
+pending_key='HKLM\System\CurrentControlSet\Control\Session Manager'
+
+driver() { "$run" "$driver_exe" --timeout "${driver_timeout:-60}" "$@"; }
+# shot TITLE NAME: a picture of the window into $shots/NAME.png; prints its path.
+shot() {
+  "$e2e_lib_dir/../gui/tests/screenshot.sh" "$1" "$shots/$2.png" 60 >/dev/null
+  echo "$shots/$2.png"
+}
+reg_value() {
+  "$run" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
+}
+reg_key_exists() { "$run" reg query "$1" >/dev/null 2>&1; }
+# The deletions and renames pending for the next restart, as "reg query" shows them.
+pending() {
+  "$run" reg query "$pending_key" /v PendingFileRenameOperations 2>/dev/null | tr -d '\r' |
+    grep -o 'REG_MULTI_SZ.*' || echo "(none)"
+}
+
+# start_setup FOLDER COMMAND...: starts the program with FOLDER as its current folder and
+# waits for its window; its process id is left in `app`.
+start_setup() {
+  local folder=$1
+  shift
+  (cd "$folder" && exec "$run" "$@") &
+  app=$!
+  driver wait "$title" >/dev/null
+}
+
+# run_uninstall_string FOLDER: runs the uninstall entry's command line exactly as stored, through
+# the command interpreter (from a one-line script, so that no quoting is added on the way), with
+# FOLDER as the current folder; in the background like start_setup.
+run_uninstall_string() {
+  local command
+  command=$(reg_value "$uninstall_key" UninstallString)
+  [ -n "$command" ] || return 1
+  printf '@%s\r\n' "$command" >"$1/uninstall-entry.cmd"
+  (cd "$1" && exec "$run" cmd /c uninstall-entry.cmd) &
+  app=$!
+  driver wait "$title" >/dev/null
+}
+
+# unix_path 'C:\x\y': the file in the prefix.
+unix_path() {
+  local path=${1#[Cc]:\\}
+  echo "$TALU_WINE_ROOT/pfx/drive_c/${path//\\//}"
+}
+
+# The current user's desktop and start-menu Programs folders, as Windows paths.
+shell_folder() {
+  reg_value 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' "$1"
+}
