@@ -1,5 +1,7 @@
 // Landing one item as a disk file: where it goes, folders, the overwrite policy, the file's
 // date and attributes, and clean-up of failed items.
+#include <algorithm>
+
 #include "ZipArchiver.h"
 #include "ZipExcept.h"
 #include "ZipStrFunc.h"
@@ -17,23 +19,39 @@ std::u16string WithTrailingBackslash(std::u16string dir) {
   return dir;
 }
 
-// An item name that would land outside the base folder: a root or network path, a drive or
-// stream colon, or ".." segments that climb above the start.
-bool LeavesBaseFolder(std::u16string_view name) {
+bool OnlyDotsAndSpaces(std::u16string_view segment) {
+  return segment.find_first_not_of(u". ") == std::u16string_view::npos;
+}
+
+// An item name the engine does not write under the base folder: one that would land outside it
+// (a root or network path, a drive or stream colon, ".." segments that climb above the start,
+// or a segment of dots and spaces, which Windows may read as ".."), or one with a NUL or control
+// character, which the file system would cut short or refuse.
+bool UnsafeItemName(std::u16string_view name) {
   if (name.empty()) return false;
   if (name.front() == u'\\' || name.find(u':') != std::u16string_view::npos) return true;
+  if (std::any_of(name.begin(), name.end(), [](char16_t c) { return c < 0x20; })) return true;
   int depth = 0;
   for (size_t start = 0; start <= name.size();) {
     const size_t end = std::min(name.find(u'\\', start), name.size());
     const std::u16string_view segment = name.substr(start, end - start);
     if (segment == u"..") {
       if (--depth < 0) return true;
+    } else if (segment.size() > 1 && OnlyDotsAndSpaces(segment)) {
+      return true;
     } else if (!segment.empty() && segment != u".") {
       ++depth;
     }
     start = end + 1;
   }
   return false;
+}
+
+// Whether a name from the OnExtractFile handler is a full path: a drive or stream colon, a
+// network prefix, or a path from the root.
+bool IsFullPath(const std::u16string& name) {
+  return name.find(u':') != std::u16string::npos || name.find(u"\\\\") != std::u16string::npos ||
+         platform::IsRootedPath(name);
 }
 
 bool Newer(std::int32_t a, std::int32_t b) {
@@ -87,11 +105,11 @@ void TZipBaseArchiver::ExtractTaggedFile(int index, const std::u16string& fileNa
   std::uint32_t attr = item.CentralDir.externalAttr;
   DoOnExtractFile(name, attr, std::string(item.Comment));
   std::u16string path = basePath;
-  // The item's own name is never trusted to leave the base folder; a handler's name is.
-  if (name == fileName && LeavesBaseFolder(name)) throw EZipException(19, {path + name}, this);
-  if (name.find(u':') != std::u16string::npos || name.find(u"\\\\") != std::u16string::npos ||
-      platform::IsRootedPath(name))
-    path.clear();
+  // The item's own name always lands under the base folder, or not at all; a handler's name is
+  // trusted, also to be a full path.
+  const bool ownName = name == fileName;
+  if (ownName && UnsafeItemName(name)) throw EZipException(19, {path + name}, this);
+  if (!ownName && IsFullPath(name)) path.clear();
 
   if (!Options().CreateDirs) {
     name = std::u16string(ExtractFileName(name));

@@ -1,6 +1,7 @@
 // Extraction of one item to a stream: local header, password check, the chunk loop, and the
 // size, CRC and authentication checks; plus the single-item calls built on it.
 #include <algorithm>
+#include <limits>
 #include <memory>
 
 #include "ZipArchiver.h"
@@ -135,10 +136,13 @@ bool TZipBaseArchiver::InternalDecompressFile(TStream& source, TStream& dest, TD
   }
   const TZipLocalHeader local = ReadLocalHeaderAt(source);
 
-  std::int64_t compressedSize = static_cast<std::int64_t>(item.CompressedSize());
+  // A stated size beyond any stream is held at the largest position, and the clamp compares
+  // without adding, so that no sum can overflow.
+  std::int64_t compressedSize = static_cast<std::int64_t>(
+      std::min<std::uint64_t>(item.CompressedSize(), std::numeric_limits<std::int64_t>::max()));
   const std::uint64_t expected = item.UncompressedSize();
   const std::int64_t dataStart = source.Position();
-  if (FSpanningMode == smNone && dataStart + compressedSize > DMHandle()->CentralDirOffset)
+  if (FSpanningMode == smNone && compressedSize > DMHandle()->CentralDirOffset - dataStart)
     compressedSize = std::max<std::int64_t>(DMHandle()->CentralDirOffset - dataStart, 0);
   FProgressMax = offset + count != 0 ? offset + count : static_cast<std::int64_t>(expected);
   if (FProgressMax == 0) FProgressMax = 2;

@@ -8,6 +8,7 @@
 #include <climits>
 #include <ctime>
 
+#include "ZipFolderChain.h"
 #include "ZipPlatform.h"
 #include "ZipPosixPath.h"
 #include "ZipUtf.h"
@@ -88,12 +89,16 @@ bool ForceDirectories(const std::u16string& path) {
   std::string dir = NativePath(path);
   while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
   if (dir.empty()) return false;
-  struct stat st {};
-  if (stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
-  const size_t cut = dir.find_last_of('/');
-  if (cut != std::string::npos && cut > 0 && !ForceDirectories(Utf8ToUtf16(dir.substr(0, cut))))
-    return false;
-  return mkdir(dir.c_str(), 0777) == 0 || errno == EEXIST;
+  const auto probe = [](const char* prefix, std::size_t) {
+    struct stat st {};
+    if (stat(prefix, &st) != 0) return FolderProbe::Missing;
+    return S_ISDIR(st.st_mode) ? FolderProbe::Folder : FolderProbe::NotAFolder;
+  };
+  const auto make = [](const char* prefix, std::size_t) {
+    return mkdir(prefix, 0777) == 0 || errno == EEXIST;
+  };
+  const auto mayCut = [](const std::string&, std::size_t cut) { return cut > 0; };
+  return ForceFolderChain(dir, '/', probe, make, mayCut);
 }
 
 std::u16string CurrentDirectory() {

@@ -1,6 +1,7 @@
 // Win32 side of landing extracted files: exclusive creation, DOS times, attributes, folders.
 #include <windows.h>
 
+#include "ZipFolderChain.h"
 #include "ZipPlatform.h"
 
 namespace talu::zip::platform {
@@ -56,13 +57,27 @@ bool ForceDirectories(const std::u16string& path) {
   std::u16string dir = path;
   while (!dir.empty() && dir.back() == u'\\') dir.pop_back();
   if (dir.empty()) return false;
-  const DWORD attr = GetFileAttributesW(Wide(dir));
-  if (attr != INVALID_FILE_ATTRIBUTES) return (attr & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  const size_t cut = dir.find_last_of(u'\\');
-  if (cut != std::u16string::npos && cut > 0 && dir[cut - 1] != u':' &&
-      !ForceDirectories(dir.substr(0, cut)))
-    return false;
-  return CreateDirectoryW(Wide(dir), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+  // Outside the "\\?\" form the system refuses paths of MAX_PATH units or more; such a prefix is
+  // answered here without asking, which spares a slow walk up a path of thousands of segments.
+  const auto within = [](const char16_t* prefix, std::size_t length) {
+    return length < MAX_PATH || std::u16string_view(prefix, length).starts_with(u"\\\\?\\");
+  };
+  const auto probe = [&](const char16_t* prefix, std::size_t length) {
+    if (!within(prefix, length)) return FolderProbe::Missing;
+    const DWORD attr = GetFileAttributesW(reinterpret_cast<const wchar_t*>(prefix));
+    if (attr == INVALID_FILE_ATTRIBUTES) return FolderProbe::Missing;
+    return (attr & FILE_ATTRIBUTE_DIRECTORY) ? FolderProbe::Folder : FolderProbe::NotAFolder;
+  };
+  const auto make = [&](const char16_t* prefix, std::size_t length) {
+    return within(prefix, length) &&
+           (CreateDirectoryW(reinterpret_cast<const wchar_t*>(prefix), nullptr) ||
+            GetLastError() == ERROR_ALREADY_EXISTS);
+  };
+  // Never below a drive ("C:") or the start of the path.
+  const auto mayCut = [](const std::u16string& d, std::size_t cut) {
+    return cut > 0 && d[cut - 1] != u':';
+  };
+  return ForceFolderChain(dir, u'\\', probe, make, mayCut);
 }
 
 std::u16string CurrentDirectory() {

@@ -78,6 +78,38 @@ inline ArchiveOptions WithStub(Bytes stub, bool offsetsIncludeStub = false) {
   return options;
 }
 
+// The end records behind a central directory of `count` headers and `dirSize` bytes that starts
+// at `dirOffset`: with `o.zip64End` the Zip64 end record and its locator, then the end record
+// (the comment itself follows it).
+inline void PutEndRecords(Bytes& tail, std::uint64_t count, std::uint64_t dirSize,
+                          std::uint64_t dirOffset, const ArchiveOptions& o = {}) {
+  if (o.zip64End) {
+    Put32(tail, 0x06064B50);
+    Put64(tail, 44);
+    Put16(tail, 45);
+    Put16(tail, 45);
+    Put32(tail, 0);
+    Put32(tail, 0);
+    Put64(tail, count);
+    Put64(tail, count);
+    Put64(tail, dirSize);
+    Put64(tail, dirOffset);
+    Put32(tail, 0x07064B50);
+    Put32(tail, 0);
+    Put64(tail, dirOffset + dirSize + o.zip64EndOffsetShift);
+    Put32(tail, 1);
+  }
+  const std::uint32_t count16 = o.zip64End ? 0xFFFF : static_cast<std::uint32_t>(count);
+  Put32(tail, 0x06054B50);
+  Put16(tail, 0);
+  Put16(tail, 0);
+  Put16(tail, count16);
+  Put16(tail, count16);
+  Put32(tail, static_cast<std::uint32_t>(dirSize));
+  Put32(tail, static_cast<std::uint32_t>(dirOffset));
+  Put16(tail, static_cast<std::uint32_t>(o.comment.size()));
+}
+
 inline Bytes BuildArchive(const std::vector<TestEntry>& entries, const ArchiveOptions& o = {}) {
   Bytes body, central;
   const std::uint64_t base = o.offsetsIncludeStub ? o.stub.size() : 0;
@@ -117,31 +149,7 @@ inline Bytes BuildArchive(const std::vector<TestEntry>& entries, const ArchiveOp
   }
   const std::uint64_t dirOffset = base + body.size();
   Bytes tail;
-  if (o.zip64End) {
-    const std::uint64_t endOffset = base + body.size() + central.size() + o.zip64EndOffsetShift;
-    Put32(tail, 0x06064B50);
-    Put64(tail, 44);
-    Put16(tail, 45);
-    Put16(tail, 45);
-    Put32(tail, 0);
-    Put32(tail, 0);
-    Put64(tail, entries.size());
-    Put64(tail, entries.size());
-    Put64(tail, central.size());
-    Put64(tail, dirOffset);
-    Put32(tail, 0x07064B50);
-    Put32(tail, 0);
-    Put64(tail, endOffset);
-    Put32(tail, 1);
-  }
-  Put32(tail, 0x06054B50);
-  Put16(tail, 0);
-  Put16(tail, 0);
-  Put16(tail, o.zip64End ? 0xFFFF : static_cast<std::uint32_t>(entries.size()));
-  Put16(tail, o.zip64End ? 0xFFFF : static_cast<std::uint32_t>(entries.size()));
-  Put32(tail, static_cast<std::uint32_t>(central.size()));
-  Put32(tail, static_cast<std::uint32_t>(dirOffset));
-  Put16(tail, static_cast<std::uint32_t>(o.comment.size()));
+  PutEndRecords(tail, entries.size(), central.size(), dirOffset, o);
   return o.stub + body + central + tail + o.comment;
 }
 
@@ -149,6 +157,11 @@ inline Bytes BuildArchive(const std::vector<TestEntry>& entries, const ArchiveOp
 inline void Patch16(Bytes& bytes, std::size_t offset, std::uint16_t value) {
   bytes[offset] = static_cast<char>(value & 0xFF);
   bytes[offset + 1] = static_cast<char>(value >> 8);
+}
+
+inline void Patch32(Bytes& bytes, std::size_t offset, std::uint32_t value) {
+  Patch16(bytes, offset, value & 0xFFFF);
+  Patch16(bytes, offset + 2, value >> 16);
 }
 
 // Offset of the end of central directory record (the last one).

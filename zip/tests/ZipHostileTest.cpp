@@ -1,0 +1,373 @@
+// Hostile archives: item names that try to leave the destination, items that share or overlap
+// their data, bombs with lying sizes, huge counts and names, and Zip64 values that point
+// outside the file. Each must end in its documented outcome within bounded time and memory,
+// with nothing written outside the destination.
+#include <gtest/gtest.h>
+
+#include "ArchiveProbe.h"
+#include "Sandbox.h"
+#include "TestArchive.h"
+
+namespace talu::zip::test {
+namespace {
+
+using namespace std::string_literals;
+namespace fs = std::filesystem;
+
+constexpr std::size_t kMemoryLimit = 8u << 20;  // two 1 MiB work buffers and a small directory
+constexpr double kSecondsLimit = 10;
+
+// Replaces every `key` in `text` by `value`.
+std::string Expand(std::string text, const std::string& key, const std::string& value) {
+  for (std::size_t at = text.find(key); at != std::string::npos;
+       at = text.find(key, at + value.size()))
+    text.replace(at, key.size(), value);
+  return text;
+}
+
+// Names may point at the sandbox itself: {root} is its absolute path with "/", {rootpath} the
+// same without a drive and with "\", {drive} the root's drive (C: where there is none).
+std::string ExpandRoot(const std::string& name, const fs::path& root) {
+  const std::string drive = root.has_root_name() ? root.root_name().string() : "C:";
+  const std::string path = Expand(root.relative_path().generic_string(), "/", "\\");
+  return Expand(Expand(Expand(name, "{root}", root.generic_string()), "{rootpath}", "\\" + path),
+                "{drive}", drive);
+}
+
+struct NameCase {
+  std::string name;
+  const char* landsAs;  // where the item lands under the destination; nullptr: refused (19)
+};
+
+const NameCase kNames[] = {
+    {"../up.txt", nullptr},
+    {"..\\up.txt", nullptr},
+    {"..\\/up.txt", nullptr},
+    {"./../up.txt", nullptr},
+    {"a/../../up.txt", nullptr},
+    {"a/b/../../../../../up.txt", nullptr},
+    {"../up/", nullptr},
+    {"{root}/absolute.txt", nullptr},
+    {"{rootpath}\\rooted.txt", nullptr},
+    {"{drive}{rootpath}\\drive.txt", nullptr},
+    {"C:drive-relative.txt", nullptr},
+    {"\\\\server\\share\\unc.txt", nullptr},
+    {"//server/share/unc.txt", nullptr},
+    {"\\\\?\\{drive}{rootpath}\\long.txt", nullptr},
+    {"stream.txt:hidden", nullptr},
+    {"a/../..\0/up.txt"s, nullptr},
+    {"nul\0.txt"s, nullptr},
+    {"bell\a.txt", nullptr},
+    {"line\nbreak.txt", nullptr},
+    {".. /up.txt", nullptr},
+    {".../up.txt", nullptr},
+    {"a/../inside.txt", "inside.txt"},
+    {"a/./b//c.txt", "a/b/c.txt"},
+};
+
+TEST(HostileNames, EscapingNamesAreRefusedAndWriteNothingOutside) {
+  for (const NameCase& c : kNames) {
+    Sandbox box;
+    const std::string name = ExpandRoot(c.name, box.Root());
+    const Sandbox::Outcome out =
+        box.Extract(BuildArchive({Stored(name, "evil"), Stored("ok.txt", "ok")}));
+    SCOPED_TRACE(testing::PrintToString(name));
+    EXPECT_EQ(out.outside, std::set<std::string>{});
+    EXPECT_EQ(out.raised, "");
+    if (c.landsAs) {
+      EXPECT_EQ(out.failures, std::vector<int>{});
+      EXPECT_EQ(out.inside, (std::set<std::string>{c.landsAs, "ok.txt"}));
+    } else {
+      EXPECT_EQ(out.failures, std::vector<int>{19});
+      EXPECT_EQ(out.inside, std::set<std::string>{"ok.txt"});
+    }
+  }
+}
+
+// A Unix symbolic link is extracted as a plain file holding its target; an item "through" it
+// then has no folder to land in.
+TEST(HostileNames, LinkItemsLandAsPlainFiles) {
+  TestEntry link = Stored("link", "../../../outside");
+  link.externalAttr = 0xA1FF0000u | 0x20;
+  Sandbox box;
+  const Sandbox::Outcome out = box.Extract(BuildArchive({link, Stored("link/evil.txt", "evil")}));
+  EXPECT_EQ(out.outside, std::set<std::string>{});
+  EXPECT_EQ(out.failures, std::vector<int>{20});
+  EXPECT_EQ(out.inside, std::set<std::string>{"link"});
+  EXPECT_FALSE(fs::is_symlink(box.Dest() / "link"));
+  EXPECT_EQ(ReadFile(box.Dest() / "link"), "../../../outside");
+}
+
+// The name check applies to the name as decoded, also when a Unicode block replaces the stored
+// one.
+TEST(HostileNames, NamesFromUnicodeBlocksAreCheckedToo) {
+  const std::u16string climbing = u"..\\up.txt";
+  Bytes block("NUCX", 4);
+  Put32(block, static_cast<std::uint32_t>(climbing.size()));
+  for (char16_t c : climbing) Put16(block, c);
+  TestEntry entry = Stored("benign.txt", "evil");
+  entry.centralExtra = ExtraBlock(0x554E, block);
+  Sandbox box;
+  const auto out = box.Extract(BuildArchive({entry}));
+  EXPECT_EQ(out.failures, std::vector<int>{19});
+  EXPECT_EQ(out.outside, std::set<std::string>{});
+  EXPECT_EQ(out.inside, std::set<std::string>{});
+}
+
+constexpr std::size_t kCentralHeaderSize = 46;
+
+// One local item and a directory of one central header per name, all pointing at that item.
+Bytes SharedDataArchive(const TestEntry& entry, const std::vector<Bytes>& names) {
+  const Bytes single = BuildArchive({entry});
+  const std::size_t dir = CentralDirStart(single);
+  const Bytes header = single.substr(dir, kCentralHeaderSize);
+  Bytes central;
+  for (const Bytes& name : names) {
+    Bytes copy = header;
+    Patch16(copy, 28, static_cast<std::uint16_t>(name.size()));
+    central += copy + name;
+  }
+  ArchiveOptions options;
+  options.zip64End = names.size() >= 0xFFFF;
+  Bytes tail;
+  PutEndRecords(tail, names.size(), central.size(), dir, options);
+  return single.substr(0, dir) + central + tail;
+}
+
+std::vector<Bytes> NumberedNames(const char* stem, int count) {
+  std::vector<Bytes> names;
+  for (int i = 0; i < count; ++i) names.push_back(stem + std::to_string(i));
+  return names;
+}
+
+void ExpectBounded(const CaseCost& cost, const std::string& what) {
+  EXPECT_LT(cost.seconds, kSecondsLimit) << what;
+  EXPECT_LT(cost.peakBytes, kMemoryLimit) << what;
+}
+
+TEST(HostileStructure, ItemsSharingOneLocalHeaderEachGetItsData) {
+  Sandbox box;
+  const auto out = box.Extract(SharedDataArchive(Stored("x", "shared"), {"a.txt", "b.txt"}));
+  EXPECT_EQ(out.failures, std::vector<int>{});
+  EXPECT_EQ(out.inside, (std::set<std::string>{"a.txt", "b.txt"}));
+  EXPECT_EQ(ReadFile(box.Dest() / "b.txt"), "shared");
+}
+
+// Sizes that run an item into the next local header, or make an item at offset 0 include its
+// own header and everything behind it: the item fails its checks and the others are unharmed.
+// Without OpenCorruptedArchives the second is refused at once, its sizes adding up to more than
+// the file.
+TEST(HostileStructure, ItemsOverlappingOtherRecordsFailAlone) {
+  Bytes into = BuildArchive({Stored("a.txt", "alpha"), Stored("b.txt", "bravo")});
+  Bytes self = BuildArchive({Stored("self.txt", "x"), Stored("b.txt", "bravo")});
+  const std::pair<Bytes*, std::uint32_t> claims[] = {{&into, 5 + 30 + 5 + 5},
+                                                     {&self, std::uint32_t(self.size())}};
+  for (auto [archive, size] : claims) {
+    Patch32(*archive, CentralDirStart(*archive) + 20, size);
+    Patch32(*archive, CentralDirStart(*archive) + 24, size);
+    Sandbox box;
+    const auto out = box.Extract(*archive);
+    EXPECT_EQ(out.failures, std::vector<int>{8});
+    EXPECT_EQ(out.inside, std::set<std::string>{"b.txt"});
+  }
+  EXPECT_EQ(OpenAndTest(into, false), "1 items failed (native error 8)");
+  EXPECT_EQ(OpenAndTest(self, false), "open raised native error 57");
+}
+
+// A thousand central headers over one deflate item: each inflates to its stated size once,
+// with memory bounded by the work buffers however many there are.
+TEST(HostileBombs, OverlapBombInflatesEachItemWithinItsStatedSize) {
+  const TestEntry bomb = Deflated("bomb.bin", Bytes(256 << 10, '\0'));
+  const Bytes archive = SharedDataArchive(bomb, NumberedNames("bomb", 1000));
+  std::string outcome;
+  ExpectBounded(MeasureCase([&] { outcome = OpenAndTest(archive, true); }), "test");
+  EXPECT_EQ(outcome, "all items passed");
+
+  Sandbox box;
+  const auto out = box.Extract(SharedDataArchive(bomb, NumberedNames("bomb", 16)));
+  ExpectBounded(out.cost, "extract");
+  ASSERT_EQ(out.inside.size(), 16u);
+  for (const std::string& name : out.inside)
+    EXPECT_EQ(fs::file_size(box.Dest() / name), 256u << 10);
+}
+
+struct LyingSizes {
+  std::size_t plainSize;  // what the data inflates to
+  std::uint64_t stated;   // the size the directory gives
+};
+
+// Deflate data that inflates to more or less than its stated size fails with native error 8,
+// and nothing is written past the stated size.
+TEST(HostileBombs, LyingSizesFailWithoutWritingPastTheStatedSize) {
+  const LyingSizes cases[] = {
+      {8 << 20, 1000}, {8 << 20, 0}, {1000, 100 << 20}, {1000, std::uint64_t{1} << 40}};
+  for (const LyingSizes& c : cases) {
+    TestEntry bomb = Deflated("bomb.bin", Bytes(c.plainSize, 'z'));
+    bomb.uncompressedSize = static_cast<std::int64_t>(c.stated);
+    bomb.zip64Sizes = c.stated > 0xFFFFFFFFu;
+    const Bytes archive = BuildArchive({bomb});
+    SCOPED_TRACE(std::to_string(c.plainSize) + " bytes stated as " + std::to_string(c.stated));
+    const auto opened = OpenBytes(archive);
+    TMemoryStream written;
+    int error = -1;
+    ExpectBounded(MeasureCase([&] {
+                    error =
+                        NativeErrorOf([&] { opened->zip.ExtractToStream(u"bomb.bin", written); });
+                  }),
+                  "extract");
+    EXPECT_EQ(error, 8);
+    EXPECT_LE(static_cast<std::uint64_t>(written.Size()),
+              std::min<std::uint64_t>(c.stated, c.plainSize));
+    Sandbox box;
+    const auto out = box.Extract(archive);
+    EXPECT_EQ(out.failures, std::vector<int>{8});
+    EXPECT_EQ(out.inside, std::set<std::string>{});
+  }
+}
+
+TEST(HostileCounts, SixtyFiveThousandItemsOfOneName) {
+  const Bytes archive =
+      SharedDataArchive(Stored("same.txt", "same"), std::vector<Bytes>(65535, "same.txt"));
+  std::string outcome;
+  const CaseCost cost = MeasureCase([&] { outcome = OpenAndTest(archive, true); });
+  EXPECT_EQ(outcome, "all items passed");
+  EXPECT_LT(cost.seconds, kSecondsLimit);
+  EXPECT_LT(cost.peakBytes, 65535 * 512) << "the directory takes about 250 bytes per item";
+  const auto opened = OpenBytes(archive);
+  EXPECT_EQ(opened->zip.FileCount(), 65535);
+  std::u16string text;
+  opened->zip.ExtractToString(u"same.txt", text);
+  EXPECT_EQ(text, u"same");
+
+  // On disk each item replaces the one before (a thousand suffice: the file system sets the pace).
+  Sandbox box;
+  const auto out = box.Extract(
+      SharedDataArchive(Stored("same.txt", "same"), std::vector<Bytes>(1000, "same.txt")));
+  EXPECT_EQ(out.failures, std::vector<int>{});
+  EXPECT_EQ(out.inside, std::set<std::string>{"same.txt"});
+}
+
+// End records that claim far more items than the directory holds: the rebuild from the local
+// headers lists the real ones, or without OpenCorruptedArchives the short read of the
+// directory ends the opening; neither allocates for the claimed count.
+TEST(HostileCounts, EndRecordsClaimingMillionsOfItems) {
+  Bytes classic = BuildArchive({Stored("a.txt", "alpha")});
+  Patch16(classic, EndRecordStart(classic) + 8, 65534);
+  Patch16(classic, EndRecordStart(classic) + 10, 65534);
+  ArchiveOptions zip64End;
+  zip64End.zip64End = true;
+  Bytes zip64 = BuildArchive({Stored("a.txt", "alpha")}, zip64End);
+  const std::size_t record = zip64.rfind(std::string("PK\x06\x06", 4));
+  for (std::size_t field : {record + 24, record + 32}) {
+    Patch32(zip64, field, 5000000);
+  }
+  for (const Bytes& archive : {classic, zip64}) {
+    std::string rebuilt, strict;
+    ExpectBounded(MeasureCase([&] { rebuilt = OpenAndTest(archive, true); }), "rebuild");
+    ExpectBounded(MeasureCase([&] { strict = OpenAndTest(archive, false); }), "strict");
+    EXPECT_EQ(rebuilt, "all items passed");
+    EXPECT_EQ(strict, "open raised a stream error");
+    EXPECT_EQ(OpenBytes(archive)->Dir().CDir.Count(), 1);
+  }
+}
+
+// Names as long as the format allows: one segment, and thousands of short folders under a first
+// one too long for any file system. Neither can be made, and nothing is created.
+TEST(HostileCounts, NamesOf65535Bytes) {
+  std::string deep(300, 'x');  // longer than any file system allows for one name
+  while (deep.size() + 2 <= 65535) deep += "/d";
+  deep.resize(65535, 'f');
+  const std::pair<std::string, int> cases[] = {{std::string(65535, 'n'), 19}, {deep, 20}};
+  for (const auto& [name, nativeError] : cases) {
+    Sandbox box;
+    const auto out = box.Extract(BuildArchive({Stored(name, "long")}));
+    SCOPED_TRACE(name.substr(0, 40));
+    ExpectBounded(out.cost, "extract");
+    EXPECT_EQ(out.failures, std::vector<int>{nativeError});
+    EXPECT_EQ(out.inside, std::set<std::string>{});
+    EXPECT_EQ(out.outside, std::set<std::string>{});
+  }
+}
+
+constexpr std::uint64_t kMax64 = ~std::uint64_t{0};
+constexpr std::uint64_t kMaxSigned64 = kMax64 >> 1;
+
+// An item whose sizes and local header offset come from its Zip64 block, and a plain one.
+Bytes WithZip64Item(std::uint64_t uncompressed, std::uint64_t compressed, std::uint64_t offset) {
+  Bytes values;
+  Put64(values, uncompressed);
+  Put64(values, compressed);
+  Put64(values, offset);
+  TestEntry item = Stored("a.txt", "alpha");
+  item.centralExtra = ExtraBlock(1, values);
+  Bytes archive = BuildArchive({item, Stored("b.txt", "bravo")});
+  for (std::size_t field : {20, 24, 42})
+    Patch32(archive, CentralDirStart(archive) + field, 0xFFFFFFFF);
+  return archive;
+}
+
+// An archive with Zip64 end records whose locator points `shift` bytes past the Zip64 end
+// record, or whose Zip64 end record gives a directory size of `dirSize`.
+Bytes WithZip64End(std::uint64_t shift, std::uint64_t dirSize = 0) {
+  ArchiveOptions options;
+  options.zip64End = true;
+  options.zip64EndOffsetShift = shift;
+  Bytes archive = BuildArchive({Stored("a.txt", "alpha")}, options);
+  if (dirSize)
+    Patch32(archive, archive.rfind(std::string("PK\x06\x06", 4)) + 40, std::uint32_t(dirSize));
+  return archive;
+}
+
+// The local header cannot be read: the stream's read error ends the batch.
+constexpr const char* kStreamError = "test raised a stream error";
+constexpr const char* kItemFails = "1 items failed (native error 8)";
+constexpr const char* kTooBig = "open raised native error 57";  // sizes add up past the file
+constexpr const char* kNoZip64End = "open raised native error 40";
+
+struct Zip64Case {
+  const char* what;
+  Bytes archive;
+  const char* rebuilt;              // outcome with OpenCorruptedArchives
+  const char* strict;               // and without
+  std::set<std::string> extracted;  // what extraction leaves in the destination
+};
+
+// Zip64 values that point outside the file or overflow a signed 64-bit position: the documented
+// outcomes, within bounded time and memory. A batch ended by a read error leaves no partial file.
+TEST(HostileZip64, ValuesPointingOutsideTheFile) {
+  const std::uint64_t size = BuildArchive({Stored("a.txt", "alpha")}).size();
+  const std::set<std::string> none, b{"b.txt"};
+  const Zip64Case cases[] = {
+      {"offset past the end", WithZip64Item(5, 5, size + 1000), kStreamError, kStreamError, none},
+      {"largest signed offset", WithZip64Item(5, 5, kMaxSigned64), kStreamError, kStreamError,
+       none},
+      {"largest offset", WithZip64Item(5, 5, kMax64), kStreamError, kStreamError, none},
+      {"offset a header below the largest", WithZip64Item(5, 5, kMaxSigned64 - 29), kStreamError,
+       kStreamError, none},
+      {"largest signed compressed size", WithZip64Item(5, kMaxSigned64, 0), kItemFails, kTooBig, b},
+      {"largest compressed size", WithZip64Item(5, kMax64, 0), kItemFails, kTooBig, b},
+      {"largest size", WithZip64Item(kMax64, 5, 0), kItemFails, kItemFails, b},
+      {"locator past the end", WithZip64End(1000), kNoZip64End, kNoZip64End, none},
+      {"locator at the largest offset", WithZip64End(kMax64 - size), kNoZip64End, kNoZip64End,
+       none},
+      {"directory larger than the file",
+       WithZip64End(0, 0x7FFFFFFF),
+       "all items passed",
+       "open raised a stream error",
+       {"a.txt"}},
+  };
+  for (const Zip64Case& c : cases) {
+    std::string rebuilt, strict;
+    ExpectBounded(MeasureCase([&] { rebuilt = OpenAndTest(c.archive, true); }), c.what);
+    ExpectBounded(MeasureCase([&] { strict = OpenAndTest(c.archive, false); }), c.what);
+    EXPECT_EQ(rebuilt, c.rebuilt) << c.what;
+    EXPECT_EQ(strict, c.strict) << c.what;
+    Sandbox box;
+    const auto out = box.Extract(c.archive);
+    EXPECT_EQ(out.inside, c.extracted) << c.what;
+    EXPECT_EQ(out.outside, none) << c.what;
+  }
+}
+
+}  // namespace
+}  // namespace talu::zip::test
