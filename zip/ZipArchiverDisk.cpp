@@ -25,8 +25,8 @@ bool OnlyDotsAndSpaces(std::u16string_view segment) {
 
 // An item name the engine does not write under the base folder: one that would land outside it
 // (a root or network path, a drive or stream colon, ".." segments that climb above the start,
-// or a segment of dots and spaces, which Windows may read as ".."), or one with a NUL or control
-// character, which the file system would cut short or refuse.
+// or a segment of dots and spaces, which Windows may read as ".."), one with a NUL or control
+// character, which the file system would cut short or refuse, or one naming a device.
 bool UnsafeItemName(std::u16string_view name) {
   if (name.empty()) return false;
   if (name.front() == u'\\' || name.find(u':') != std::u16string_view::npos) return true;
@@ -37,7 +37,8 @@ bool UnsafeItemName(std::u16string_view name) {
     const std::u16string_view segment = name.substr(start, end - start);
     if (segment == u"..") {
       if (--depth < 0) return true;
-    } else if (segment.size() > 1 && OnlyDotsAndSpaces(segment)) {
+    } else if ((segment.size() > 1 && OnlyDotsAndSpaces(segment)) ||
+               platform::IsDeviceName(segment)) {
       return true;
     } else if (!segment.empty() && segment != u".") {
       ++depth;

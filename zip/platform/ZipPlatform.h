@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace talu::zip::platform {
 
@@ -63,6 +64,9 @@ bool RemoveFile(const std::u16string& path);
 // Whether a path names a place without a drive: on POSIX, a path from the root ("/...").
 // Windows paths of that kind carry a drive colon or a network prefix instead.
 bool IsRootedPath(const std::u16string& path);
+// Whether a path segment names a device rather than a file (on Windows "CON", "NUL", "COM1",
+// "LPT1", ... with any extension, which open the device instead of a file); never on POSIX.
+bool IsDeviceName(std::u16string_view segment);
 // Creates every missing folder of `path`; false for an empty path or on failure.
 bool ForceDirectories(const std::u16string& path);
 std::u16string CurrentDirectory();

@@ -81,6 +81,10 @@ bool IsRootedPath(const std::u16string& path) {
   return !path.empty() && path[0] == u'/';
 }
 
+bool IsDeviceName(std::u16string_view) {
+  return false;
+}
+
 bool RemoveFile(const std::u16string& path) {
   return unlink(NativePath(path).c_str()) == 0;
 }

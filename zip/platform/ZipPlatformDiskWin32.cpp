@@ -49,6 +49,18 @@ bool IsRootedPath(const std::u16string&) {
   return false;
 }
 
+bool IsDeviceName(std::u16string_view segment) {
+  // The system reads the part before the first dot, without trailing spaces, case-insensitively.
+  std::u16string base(segment.substr(0, segment.find(u'.')));
+  while (!base.empty() && base.back() == u' ') base.pop_back();
+  for (char16_t& c : base) c = (c >= u'a' && c <= u'z') ? c - u'a' + u'A' : c;
+  if (base == u"CON" || base == u"PRN" || base == u"AUX" || base == u"NUL" || base == u"CONIN$" ||
+      base == u"CONOUT$")
+    return true;
+  return base.size() == 4 && (base.starts_with(u"COM") || base.starts_with(u"LPT")) &&
+         base[3] >= u'1' && base[3] <= u'9';
+}
+
 bool RemoveFile(const std::u16string& path) {
   return DeleteFileW(Wide(path)) != 0;
 }

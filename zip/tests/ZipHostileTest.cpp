@@ -98,6 +98,26 @@ TEST(HostileNames, LinkItemsLandAsPlainFiles) {
   EXPECT_EQ(ReadFile(box.Dest() / "link"), "../../../outside");
 }
 
+// Names of devices open the device on Windows instead of a file (a console, a serial port that
+// may block): refused there; elsewhere they are ordinary names and land as files.
+TEST(HostileNames, DeviceNamesAreRefusedOnlyWhereTheyAreDevices) {
+  const bool windows = fs::path::preferred_separator == '\\';
+  for (const std::string name :
+       {"CON", "nul.txt", "dir/Aux.c", "com1.log", "LPT9 .txt", "conin$"}) {
+    SCOPED_TRACE(name);
+    Sandbox box;
+    const Sandbox::Outcome out =
+        box.Extract(BuildArchive({Stored(name, "x"), Stored("ok.txt", "ok")}));
+    EXPECT_EQ(out.outside, std::set<std::string>{});
+    EXPECT_EQ(out.failures, windows ? std::vector<int>{19} : std::vector<int>{});
+    EXPECT_EQ(out.inside.count(name), windows ? 0u : 1u);
+  }
+  for (const std::string name : {"console.txt", "com10", "lpt0", "nul_file", "auxiliary"}) {
+    Sandbox box;
+    EXPECT_EQ(box.Extract(BuildArchive({Stored(name, "x")})).inside, std::set<std::string>{name});
+  }
+}
+
 // The name check applies to the name as decoded, also when a Unicode block replaces the stored
 // one.
 TEST(HostileNames, NamesFromUnicodeBlocksAreCheckedToo) {
