@@ -17,6 +17,9 @@ if(TALU_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# Fuzz targets in fuzz/ (clang with libFuzzer; with TALU_SANITIZE in practice).
+option(TALU_FUZZ "Build the fuzz targets in fuzz/ (clang with libFuzzer)" OFF)
+
 # Adds a folder when it exists, so parts can arrive one at a time.
 function(talu_add_folder dir)
   if(EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt")
@@ -55,6 +58,10 @@ function(talu_add_test)
   cmake_parse_arguments(A "WINE_SERIAL" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${A_NAME} ${A_SOURCES})
   target_compile_options(${A_NAME} PRIVATE ${TALU_WARNINGS})
+  if(TALU_SANITIZE)
+    # Test code itself unoptimised: it compiles much faster under the sanitizers.
+    target_compile_options(${A_NAME} PRIVATE -O0)
+  endif()
   target_link_libraries(${A_NAME} PRIVATE ${A_LIBS} GTest::gtest_main GTest::gmock)
   add_test(NAME ${A_NAME} COMMAND ${A_NAME})
   set(labels ${A_LABELS})
@@ -62,6 +69,9 @@ function(talu_add_test)
     list(APPEND labels wine)
   else()
     list(APPEND labels native)
+  endif()
+  if(TALU_SANITIZE)
+    list(APPEND labels sanitize)
   endif()
   set_tests_properties(${A_NAME} PROPERTIES LABELS "${labels}" TIMEOUT 600
                        ENVIRONMENT "TALU_SOURCE_DIR=${CMAKE_SOURCE_DIR};TALU_CORPUS_DIR=${TALU_CORPUS_DIR};TALU_WINE_ROOT=${CMAKE_BINARY_DIR}/wine")

@@ -22,9 +22,14 @@ constexpr std::uint8_t GfMul(std::uint8_t a, std::uint8_t b) {
   return product;
 }
 
-constexpr std::uint8_t GfInverse(std::uint8_t a) {  // a^254; 0 maps to 0
+// a^254 by square-and-multiply (few steps, within every compiler's constexpr budget); 0 maps
+// to 0.
+constexpr std::uint8_t GfInverse(std::uint8_t a) {
   std::uint8_t result = 1;
-  for (int i = 0; i < 254; ++i) result = GfMul(result, a);
+  for (int exponent = 254; exponent; exponent >>= 1) {
+    if (exponent & 1) result = GfMul(result, a);
+    a = GfMul(a, a);
+  }
   return result;
 }
 
