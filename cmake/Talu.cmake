@@ -17,6 +17,16 @@ if(TALU_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# One ctest run covers every build, and ctest applies test properties by name across all of
+# them: tests of the Windows and sanitizer builds carry their build in the name.
+if(CMAKE_CROSSCOMPILING)
+  set(TALU_TEST_SUFFIX ".wine")
+elseif(TALU_SANITIZE)
+  set(TALU_TEST_SUFFIX ".asan")
+else()
+  set(TALU_TEST_SUFFIX "")
+endif()
+
 # Fuzz targets in fuzz/ (clang with libFuzzer; with TALU_SANITIZE in practice).
 option(TALU_FUZZ "Build the fuzz targets in fuzz/ (clang with libFuzzer)" OFF)
 
@@ -49,7 +59,8 @@ function(talu_add_library)
 endfunction()
 
 # talu_add_test(NAME name SOURCES ... [LIBS ...] [LABELS ...] [WINE_SERIAL])
-# A GoogleTest executable registered with ctest; in the Windows build ctest runs it under Wine.
+# A GoogleTest executable registered with ctest as name${TALU_TEST_SUFFIX}; in the Windows build
+# ctest runs it under Wine.
 # WINE_SERIAL: never at the same time as another such test (restarts or machine-wide state).
 function(talu_add_test)
   if(NOT BUILD_TESTING)
@@ -63,7 +74,8 @@ function(talu_add_test)
     target_compile_options(${A_NAME} PRIVATE -O0)
   endif()
   target_link_libraries(${A_NAME} PRIVATE ${A_LIBS} GTest::gtest_main GTest::gmock)
-  add_test(NAME ${A_NAME} COMMAND ${A_NAME})
+  set(test ${A_NAME}${TALU_TEST_SUFFIX})
+  add_test(NAME ${test} COMMAND ${A_NAME})
   set(labels ${A_LABELS})
   if(CMAKE_CROSSCOMPILING)
     list(APPEND labels wine)
@@ -73,9 +85,9 @@ function(talu_add_test)
   if(TALU_SANITIZE)
     list(APPEND labels sanitize)
   endif()
-  set_tests_properties(${A_NAME} PROPERTIES LABELS "${labels}" TIMEOUT 600
+  set_tests_properties(${test} PROPERTIES LABELS "${labels}" TIMEOUT 600
                        ENVIRONMENT "TALU_SOURCE_DIR=${CMAKE_SOURCE_DIR};TALU_CORPUS_DIR=${TALU_CORPUS_DIR};TALU_WINE_ROOT=${CMAKE_BINARY_DIR}/wine")
   if(A_WINE_SERIAL)
-    set_tests_properties(${A_NAME} PROPERTIES RESOURCE_LOCK wineprefix)
+    set_tests_properties(${test} PROPERTIES RESOURCE_LOCK wineprefix)
   endif()
 endfunction()
