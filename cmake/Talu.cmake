@@ -69,9 +69,12 @@ function(talu_add_test)
   cmake_parse_arguments(A "WINE_SERIAL" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${A_NAME} ${A_SOURCES})
   target_compile_options(${A_NAME} PRIVATE ${TALU_WARNINGS})
+  # Test code needs neither full optimisation nor debug tables: it compiles about twice as fast
+  # (unoptimised under the sanitizers, where that matters most). The libraries keep theirs.
   if(TALU_SANITIZE)
-    # Test code itself unoptimised: it compiles much faster under the sanitizers.
     target_compile_options(${A_NAME} PRIVATE -O0)
+  else()
+    target_compile_options(${A_NAME} PRIVATE -O1 -g0)
   endif()
   target_link_libraries(${A_NAME} PRIVATE ${A_LIBS} GTest::gtest_main GTest::gmock)
   set(test ${A_NAME}${TALU_TEST_SUFFIX})

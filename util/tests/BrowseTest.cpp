@@ -1,6 +1,7 @@
 // The folder browser, driven from a second thread that presses OK or Cancel once it shows.
 #include <windows.h>
 // The headers below build on the Windows types.
+#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <objbase.h>
 
@@ -20,17 +21,33 @@ BOOL CALLBACK FindShownDialog(HWND window, LPARAM found) {
   return FALSE;
 }
 
-// Presses `button` in the first dialog that the thread `owner` shows within ten seconds.
-void PressWhenShown(DWORD owner, int button) {
+// The text of the tree item the dialog has selected; empty while there is none.
+std::wstring SelectedFolder(HWND dialog) {
+  HWND tree = FindWindowExW(dialog, nullptr, L"SysTreeView32", nullptr);
+  const LPARAM item = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+  wchar_t text[MAX_PATH] = {};
+  TVITEMW query{};
+  query.mask = TVIF_TEXT;
+  query.hItem = reinterpret_cast<HTREEITEM>(item);
+  query.pszText = text;
+  query.cchTextMax = MAX_PATH;
+  if (tree == nullptr || item == 0 || !SendMessageW(tree, TVM_GETITEMW, 0, LPARAM(&query)))
+    return {};
+  return text;
+}
+
+// Presses `button` in the first dialog that the thread `owner` shows, once its tree has
+// selected `selected` (when given; the selection of the start folder may follow the dialog's
+// showing on a busy machine), or after ten seconds whatever it shows.
+void PressWhenShown(DWORD owner, int button, std::wstring selected) {
+  HWND dialog = nullptr;
   for (int tries = 0; tries < 200; ++tries) {
-    HWND dialog = nullptr;
+    dialog = nullptr;
     EnumThreadWindows(owner, FindShownDialog, reinterpret_cast<LPARAM>(&dialog));
-    if (dialog != nullptr) {
-      PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-      return;
-    }
+    if (dialog != nullptr && (selected.empty() || SelectedFolder(dialog) == selected)) break;
     Sleep(50);
   }
+  if (dialog != nullptr) PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
 }
 
 class BrowseForFolderTest : public testing::Test {
@@ -38,8 +55,9 @@ class BrowseForFolderTest : public testing::Test {
   void SetUp() override { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
   void TearDown() override { CoUninitialize(); }
 
-  static std::u16string Browse(const std::u16string& initial, int button) {
-    std::thread presser(PressWhenShown, GetCurrentThreadId(), button);
+  static std::u16string Browse(const std::u16string& initial, int button,
+                               std::wstring selected = {}) {
+    std::thread presser(PressWhenShown, GetCurrentThreadId(), button, std::move(selected));
     const std::u16string chosen = BrowseForFolder(u"Select Folder", initial);
     presser.join();
     return chosen;
@@ -51,7 +69,7 @@ TEST_F(BrowseForFolderTest, OkReturnsTheStartFolderWithoutTrailingBackslash) {
   // rebuilds that branch of its tree and loses the selection.
   const test::TempDir dir(u"C:\\");
   test::MakeDirs(dir / u"Marlo\\Talu");
-  EXPECT_EQ(Browse(dir / u"Marlo\\Talu\\", IDOK), dir / u"Marlo\\Talu");
+  EXPECT_EQ(Browse(dir / u"Marlo\\Talu\\", IDOK, L"Talu"), dir / u"Marlo\\Talu");
   EXPECT_EQ(lg_StartFolder, dir / u"Marlo\\Talu\\");
 }
 
