@@ -6,6 +6,9 @@ if(WIN32)
   # The product runs on a bare Windows: no runtime DLLs beside the programs.
   add_link_options(-static -static-libgcc -static-libstdc++)
   add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+  # Reproducible programs: no link time stamp, no build folder in strings or debug tables.
+  add_link_options(-Wl,--no-insert-timestamp)
+  add_compile_options("-ffile-prefix-map=${CMAKE_SOURCE_DIR}=." "-ffile-prefix-map=${CMAKE_BINARY_DIR}=build")
 endif()
 
 # The real-world archives that tests read where they lie (never copied into the project).
@@ -19,13 +22,24 @@ endif()
 
 # One ctest run covers every build, and ctest applies test properties by name across all of
 # them: tests of the Windows and sanitizer builds carry their build in the name.
-if(CMAKE_CROSSCOMPILING)
+if(CMAKE_CROSSCOMPILING AND CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(TALU_TEST_SUFFIX ".wine64")
+elseif(CMAKE_CROSSCOMPILING)
   set(TALU_TEST_SUFFIX ".wine")
 elseif(TALU_SANITIZE)
   set(TALU_TEST_SUFFIX ".asan")
 else()
   set(TALU_TEST_SUFFIX "")
 endif()
+
+# The Wine prefix of the Windows build's tests (tools/wine/wine-run): one per build, of the
+# build's own kind. Tests that run programs under Wine take TALU_WINE_ENV as their environment.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(TALU_WINE_ARCH win64)
+else()
+  set(TALU_WINE_ARCH win32)
+endif()
+set(TALU_WINE_ENV "TALU_WINE_ROOT=${CMAKE_BINARY_DIR}/wine;TALU_WINE_ARCH=${TALU_WINE_ARCH}")
 
 # Fuzz targets in fuzz/ (clang with libFuzzer; with TALU_SANITIZE in practice).
 option(TALU_FUZZ "Build the fuzz targets in fuzz/ (clang with libFuzzer)" OFF)
@@ -89,8 +103,40 @@ function(talu_add_test)
     list(APPEND labels sanitize)
   endif()
   set_tests_properties(${test} PROPERTIES LABELS "${labels}" TIMEOUT 600
-                       ENVIRONMENT "TALU_SOURCE_DIR=${CMAKE_SOURCE_DIR};TALU_CORPUS_DIR=${TALU_CORPUS_DIR};TALU_WINE_ROOT=${CMAKE_BINARY_DIR}/wine")
+                       ENVIRONMENT "TALU_SOURCE_DIR=${CMAKE_SOURCE_DIR};TALU_CORPUS_DIR=${TALU_CORPUS_DIR};${TALU_WINE_ENV}")
   if(A_WINE_SERIAL)
-    set_tests_properties(${test} PROPERTIES RESOURCE_LOCK wineprefix)
+    set_tests_properties(${test} PROPERTIES RESOURCE_LOCK wineprefix${TALU_TEST_SUFFIX})
+  endif()
+endfunction()
+
+
+# talu_add_wine_test(NAME name COMMAND ... [FIXTURE fixture] [LOCKS lock...] [TIMEOUT s]
+#                    [PREFIX prefix [WOW64]])
+# A test of the Windows build whose command is a script that runs programs through wine-run,
+# registered as name${TALU_TEST_SUFFIX}. FIXTURE names a fixture of talu_gui_unmanaged_windows.
+# PREFIX: a prefix of its own (build/<kind>/wine-<prefix>), for a test that stops or restarts
+# its server; WOW64 makes it 64-bit, where the PE32 build's programs run as on 64-bit Windows.
+function(talu_add_wine_test)
+  cmake_parse_arguments(A "WOW64" "NAME;FIXTURE;TIMEOUT;PREFIX" "COMMAND;LOCKS" ${ARGN})
+  set(environment "${TALU_WINE_ENV}")
+  if(A_PREFIX)
+    set(arch ${TALU_WINE_ARCH})
+    if(A_WOW64)
+      set(arch win64)
+    endif()
+    set(environment "TALU_WINE_ROOT=${CMAKE_BINARY_DIR}/wine-${A_PREFIX};TALU_WINE_ARCH=${arch}")
+  endif()
+  set(test ${A_NAME}${TALU_TEST_SUFFIX})
+  add_test(NAME ${test} COMMAND ${A_COMMAND})
+  if(NOT A_TIMEOUT)
+    set(A_TIMEOUT 300)
+  endif()
+  set_tests_properties(${test} PROPERTIES LABELS wine TIMEOUT ${A_TIMEOUT}
+                       ENVIRONMENT "${environment}")
+  if(A_FIXTURE)
+    set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED ${A_FIXTURE}${TALU_TEST_SUFFIX})
+  endif()
+  if(A_LOCKS)
+    set_tests_properties(${test} PROPERTIES RESOURCE_LOCK "${A_LOCKS}")
   endif()
 endfunction()

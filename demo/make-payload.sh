@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# make-payload.sh OUTDIR [--aes] [--build DIR] [--uninstaller FILE]
+# make-payload.sh OUTDIR [--aes] [--build DIR] [--uninstaller FILE] [--strip TOOL]
 #
 # Lays out the items that the setup program installs and packs them into OUTDIR/TDfls.zdt,
 # every file item encrypted under the payload password:
@@ -14,20 +14,26 @@
 #   --build DIR         the Windows build folder that holds demo/ and setup/ (default:
 #                       build/win32 of this repository)
 #   --uninstaller FILE  the program to ship as Uninstall.exe (default: DIR/setup/setup.exe)
+#   --strip TOOL        the strip program of the build's toolchain (default: the 32-bit one)
 set -euo pipefail
 
 readonly password='qarvu-tn.pzo'
 readonly editions=(B G V J)
+readonly item_time='2024-05-17 10:07:00 UTC'
 here=$(cd "$(dirname "$0")" && pwd)
 
-usage() { echo "usage: make-payload.sh OUTDIR [--aes] [--build DIR] [--uninstaller FILE]" >&2; exit 2; }
+usage() {
+  echo "usage: make-payload.sh OUTDIR [--aes] [--build DIR] [--uninstaller FILE] [--strip TOOL]" >&2
+  exit 2
+}
 
-out="" aes=false build="$here/../build/win32" uninstaller=""
+out="" aes=false build="$here/../build/win32" uninstaller="" strip=i686-w64-mingw32-strip
 while [ $# -gt 0 ]; do
   case $1 in
     --aes) aes=true ;;
     --build) [ $# -ge 2 ] || usage; build=$2; shift ;;
     --uninstaller) [ $# -ge 2 ] || usage; uninstaller=$2; shift ;;
+    --strip) [ $# -ge 2 ] || usage; strip=$2; shift ;;
     -*) usage ;;
     *) [ -z "$out" ] || usage; out=$1 ;;
   esac
@@ -52,17 +58,25 @@ require "$uninstaller"
 cp "$uninstaller" "$items/Uninstall.exe"
 cp -r "$here/data/CSTALU" "$items/CSTALU"
 # Shipped without debugging symbols: a third of the size, the same programs.
-i686-w64-mingw32-strip "$items"/*.exe
+"$strip" "$items"/*.exe
 
 # The archive, written beside and then moved into place, so a failed run leaves no half file.
+# Reproducible: every item carries the same fixed time, items stand in a fixed order, and no
+# owner or extra time fields are stored (zip -X). The traditional encryption's header bytes come
+# from a generator that Info-ZIP zip seeds from the clock and its process id: both are fixed
+# for the run (faketime, and a process namespace in which zip is process 1). AES items get
+# random salts by design.
+find "$items" -exec touch -h -d "$item_time" {} +
 names=("${editions[@]/#/Talu_Demo_0107}")
-names=("${names[@]/%/.exe}" TaluDemo.ico Uninstall.exe CSTALU)
+names=("${names[@]/%/.exe}" TaluDemo.ico Uninstall.exe)
+mapfile -t data < <(cd "$items" && find CSTALU | LC_ALL=C sort)
 archive="$(cd "$out" && pwd)/TDfls.zdt"
 rm -f "$archive" "$archive.new"
 if $aes; then
-  (cd "$items" && 7z a -tzip -mx=9 -mem=AES256 "-p$password" "$archive.new" "${names[@]}" >/dev/null)
+  (cd "$items" && 7z a -tzip -mx=9 -mem=AES256 "-p$password" "$archive.new" "${names[@]}" CSTALU >/dev/null)
 else
-  (cd "$items" && zip -q -r -9 -P "$password" "$archive.new" "${names[@]}")
+  (cd "$items" && printf '%s\n' "${names[@]}" "${data[@]}" |
+    TZ=UTC unshare --pid --fork faketime "$item_time" zip -q -X -9 -P "$password" "$archive.new" -@)
 fi
 mv "$archive.new" "$archive"
 echo "$archive"

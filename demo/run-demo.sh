@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# run-demo.sh WIN32_BUILD_DIR: installs TaluDemo from its real payload into a fresh Wine prefix,
+# run-demo.sh BUILD_DIR: installs TaluDemo from its real payload into a fresh Wine prefix,
 # runs the installed product, uninstalls it through its uninstall entry, restarts the prefix
-# and reports what was there at each step. Without a display (or with TALU_DEMO_AUTO=1) it
+# and reports what was there at each step. BUILD_DIR is a Windows build (build/win32, or its
+# 64-bit twin build/win64 with TALU_WINE_ARCH=win64 for a prefix of that kind). Without a display (or with TALU_DEMO_AUTO=1) it
 # presses the buttons itself on a virtual display and takes a screenshot of each step; with a
 # display the windows are the user's to click.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 out="$build/demo/run"
-export TALU_WINE_ROOT="$out/wine"
+export TALU_WINE_ROOT="$out/wine" TALU_WINE_ARCH=${TALU_WINE_ARCH:-win32}
 driver_exe="$build/setup/gui/tests/gui_driver.exe" shots="$out/screenshots" driver_timeout=120
 . "$here/../setup/tests/e2e_lib.sh"
 rm -rf "$out"
@@ -24,9 +25,9 @@ if [ -z "${DISPLAY:-}" ]; then
   auto=1
   talu_start_display
 fi
-trap '[ -z "$xvfb" ] || kill "$xvfb"; WINEPREFIX="$TALU_WINE_ROOT/pfx" wineserver -k 2>/dev/null || true' EXIT
+trap '[ -z "$xvfb" ] || kill "$xvfb"; stop_server' EXIT
 
-"$run" cmd /c exit  # a fresh prefix
+keep_server  # a fresh prefix
 drive_c="$TALU_WINE_ROOT/pfx/drive_c"
 mkdir -p "$drive_c/setupdir"
 cp "$build/setup/setup.exe" "$build/demo/payload/TDfls.zdt" "$drive_c/setupdir/"

@@ -13,6 +13,18 @@ product_key='HKCU\Software\Corvanis\MarloTALUDemo'
 pending_key='HKLM\System\CurrentControlSet\Control\Session Manager'
 
 driver() { "$run" "$driver_exe" --timeout "${driver_timeout:-60}" "$@"; }
+# keep_server: makes the prefix when needed and keeps its wineserver running until stop_server.
+# When the server stops, the next program's start processes the deletions scheduled for the
+# restart, as a reboot would; they must stay pending until the script restarts the prefix.
+keep_server() {
+  "$run" cmd /c exit
+  stop_server
+  WINEPREFIX="$TALU_WINE_ROOT/pfx" wineserver -p
+}
+stop_server() {  # ends the prefix's programs and waits until its server has gone
+  WINEPREFIX="$TALU_WINE_ROOT/pfx" wineserver -k 2>/dev/null || true
+  WINEPREFIX="$TALU_WINE_ROOT/pfx" wineserver -w 2>/dev/null || true
+}
 # shot TITLE NAME: a picture of the window into $shots/NAME.png; prints its path.
 shot() {
   "$e2e_lib_dir/../gui/tests/screenshot.sh" "$1" "$shots/$2.png" 60 >/dev/null

@@ -16,7 +16,7 @@ setup_exe=$1 driver_exe=$2 locker_exe=$3 payloads=$4 product=$5 shots=$6
 export TALU_WINE_ROOT=${TALU_WINE_ROOT:-$PWD/wine}
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/e2e_lib.sh"
-"$run" cmd /c exit  # makes the prefix when needed
+keep_server
 name="talu-e2e-$$"
 win_work="C:\\$name" work=$(unix_path "C:\\$name")
 win_target="$win_work\\Talu Demo" target="$work/Talu Demo"
@@ -29,11 +29,12 @@ fi
 cleanup() {
   local status=$?
   # A failed step may leave a window waiting for an answer: end this prefix's programs.
-  [ "$status" = 0 ] || WINEPREFIX="$TALU_WINE_ROOT/pfx" wineserver -k 2>/dev/null || true
+  [ "$status" = 0 ] || stop_server
   [ -z "$lock_holder" ] || kill "$lock_holder" 2>/dev/null || true
   [ -z "$lock_pid" ] || wait "$lock_pid" 2>/dev/null || true
   "$run" reg delete "$uninstall_key" /f >/dev/null 2>&1 || true
   "$run" reg delete "$product_key" /f >/dev/null 2>&1 || true
+  stop_server
   rm -rf "$work"
   [ -z "$xvfb" ] || kill "$xvfb"
 }

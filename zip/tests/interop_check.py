@@ -65,8 +65,11 @@ class ZipRead:
         return rows, ""
 
     def info(self, path, *options):
-        rc, out, _ = self.call("info", path, *options)
-        return dict(line.split(": ", 1) for line in out.splitlines()) if rc == 0 else {}
+        """The facts of `info`, or the exit code and message when the tool failed."""
+        rc, out, err = self.call("info", path, *options)
+        if rc != 0:
+            return {"failed": f"exit {rc}: {err.strip()}"}
+        return dict(line.split(": ", 1) for line in out.splitlines())
 
 
 def unicode_path(info):
@@ -115,10 +118,10 @@ def compare(tool, title, path, expected, info=None, options=()):
     if not same_items(got, expected):
         diff = [(g, e) for g, e in zip(got, expected) if not same_items([g], [e])][:3]
         fail(f"{title}: items differ ({len(got)} vs {len(expected)}): {diff}")
+    facts = tool.info(path, *options) if info else {}
     for key, value in (info or {}).items():
-        actual = tool.info(path, *options).get(key)
-        if actual != value:
-            fail(f"{title}: info {key} is {actual}, expected {value}")
+        if facts.get(key) != value:
+            fail(f"{title}: info {key} is {facts.get(key)}, expected {value} ({facts.get('failed', '')})")
 
 
 def make_tree(root):

@@ -1,5 +1,6 @@
-// The Wine runner's promises: a 32-bit Windows seen by the program, a prefix whose user
-// folders are real folders (nothing written there reaches the Linux home folder).
+// The Wine runner's promises: a Windows of the program's own kind (32-bit for the PE32 build,
+// 64-bit for its twin), a prefix whose user folders are real folders (nothing written there
+// reaches the Linux home folder).
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <windows.h>
@@ -16,12 +17,16 @@ std::wstring ShellFolder(int csidl) {
   return path;
 }
 
-TEST(WineRunner, RunsAs32BitNtFamily) {
+TEST(WineRunner, RunsOnNtFamilyOfItsOwnKind) {
   OSVERSIONINFOW info{};
   info.dwOSVersionInfoSize = sizeof info;
   ASSERT_TRUE(GetVersionExW(&info));
   EXPECT_EQ(info.dwPlatformId, static_cast<DWORD>(VER_PLATFORM_WIN32_NT));
-  EXPECT_EQ(sizeof(void*), 4u);
+  // Not a 32-bit program on 64-bit Windows: each build has a prefix of its own kind.
+  SYSTEM_INFO system{};
+  GetNativeSystemInfo(&system);
+  const WORD own = sizeof(void*) == 8 ? PROCESSOR_ARCHITECTURE_AMD64 : PROCESSOR_ARCHITECTURE_INTEL;
+  EXPECT_EQ(system.wProcessorArchitecture, own);
 }
 
 TEST(WineRunner, DesktopStaysInsideThePrefix) {
