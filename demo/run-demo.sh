@@ -25,7 +25,7 @@ if [ -z "${DISPLAY:-}" ]; then
   auto=1
   talu_start_display
 fi
-trap '[ -z "$xvfb" ] || kill "$xvfb"; stop_server' EXIT
+trap 'stop_server; [ -z "$xvfb" ] || kill "$xvfb"' EXIT
 
 keep_server  # a fresh prefix
 drive_c="$TALU_WINE_ROOT/pfx/drive_c"
