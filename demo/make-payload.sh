@@ -57,8 +57,9 @@ cp "$build/demo/TaluDemo.ico" "$items/"
 require "$uninstaller"
 cp "$uninstaller" "$items/Uninstall.exe"
 cp -r "$here/data/CSTALU" "$items/CSTALU"
-# Shipped without debugging symbols: a third of the size, the same programs.
-"$strip" "$items"/*.exe
+# Shipped without debugging symbols: a third of the size, the same programs. strip would stamp
+# the programs with the current time; they keep the linker's zero instead.
+SOURCE_DATE_EPOCH=0 "$strip" "$items"/*.exe
 
 # The archive, written beside and then moved into place, so a failed run leaves no half file.
 # Reproducible: every item carries the same fixed time, items stand in a fixed order, and no
