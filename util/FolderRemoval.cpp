@@ -95,10 +95,9 @@ bool RemoveFolderEx(const std::u16string& Name, bool SILENT) {
 
 bool DeleteFolderTree(const std::u16string& Name, bool NextBoot) {
   if (NamesNoFolder(Name)) return true;
-  if (IsFolderLink(GetFileAttributesW(WStr(Name)))) {
-    RemoveFolderLink(Name);
-    return true;
-  }
+  // A reparse point that is no link (a cloud placeholder, say) is left alone, and reported,
+  // so that the caller can leave it to the restart.
+  if (IsFolderLink(GetFileAttributesW(WStr(Name)))) return RemoveFolderLink(Name);
   bool all_files_deleted = true;
   WIN32_FIND_DATAW entry;
   FindHandle listing(FindFirstFileW(WStr(Name + u"\\*.*"), &entry));

@@ -73,7 +73,8 @@ bool RemoveFolder(const std::u16string& Name, bool SILENT);
 bool RemoveFolderEx(const std::u16string& Name, bool SILENT);
 
 // Deletes the tree file by file, removes folders that become empty and finally `Name` (given
-// without a trailing backslash). True when every file directly inside `Name` was deleted.
+// without a trailing backslash). True when every file directly inside `Name` was deleted; for
+// a folder link, when the link was removed (a reparse point that is no link stays: false).
 // `NextBoot` is passed on and has no other effect.
 bool DeleteFolderTree(const std::u16string& Name, bool NextBoot);
 

@@ -71,7 +71,11 @@ TEST_F(UninstallRun, KeepsTheMakersOtherGroupsAndSchedulesEvenWithNothingInstall
   WriteText(other + u"\\Other.lnk", "another product of the maker");
   const std::u16string target = root_ / u"Empty";
   talu::test::MakeDirs(target);
+  // A data folder that cannot be removed now (here a link that does not report itself as one).
+  talu::test::MakeDirs(root_ / u"elsewhere");
+  talu::test::HostLink data(target + u"\\CSTALU", root_ / u"elsewhere");
   Uninstall(target);
+  EXPECT_EQ(IsPendingDeletion(target + u"\\CSTALU"), Exists(target + u"\\CSTALU"));
   EXPECT_TRUE(Exists(other + u"\\Other.lnk"));
   EXPECT_TRUE(IsPendingDeletion(target + u"\\Uninstall.exe"));
   EXPECT_TRUE(IsPendingDeletion(target + u"\\") || IsPendingDeletion(target));
