@@ -35,10 +35,17 @@ void TForm1::Uninstall_CR(const std::u16string& TargetDir) {
   if (!desktopLink.empty() && FileExists(desktopLink)) DeleteFileW(WStr(desktopLink));
 
   UninstallStep(u"TaluDemo.exe", 30);
-  DeleteOrSchedule(target + kProgramName);
   // An install over a running program leaves the new edition's file to replace TaluDemo.exe
-  // at the next restart; without it that replacement cannot bring the program back.
-  for (const char16_t* edition : kEditionFiles) DeleteFileW(WStr(target + edition));
+  // at the next restart; without it that replacement cannot bring the program back. When the
+  // file can only go at the restart, the replacement runs there first, so TaluDemo.exe must go
+  // after it.
+  bool editionsGone = true;
+  for (const char16_t* edition : kEditionFiles) {
+    editionsGone = DeleteOrSchedule(target + edition) && editionsGone;
+  }
+  if (DeleteOrSchedule(target + kProgramName) && !editionsGone) {
+    DeleteFileNextBoot(target + kProgramName);
+  }
 
   UninstallStep(u"Delete CSTALU files", 50);
   if (!DeleteFolderTree(target + kDataFolderName, false)) {
@@ -70,9 +77,11 @@ void TForm1::UninstallStep(const std::u16string& status, int progress) {
   msdelay(kStepPause);
 }
 
-void TForm1::DeleteOrSchedule(const std::u16string& file) {
+bool TForm1::DeleteOrSchedule(const std::u16string& file) {
   ClearFileAtrrib(file);
-  if (FileExists(file) && !DeleteFileW(WStr(file))) DeleteFileNextBoot(file);
+  if (!FileExists(file) || DeleteFileW(WStr(file))) return true;
+  DeleteFileNextBoot(file);
+  return false;
 }
 
 void TForm1::RemoveStartMenuGroups() {

@@ -114,7 +114,9 @@ class TForm1 : public gui::Form {
 
   // Steps of the uninstall run.
   void UninstallStep(const std::u16string& status, int progress);
-  void DeleteOrSchedule(const std::u16string& file);
+  // Clears the file's attributes and deletes it, or schedules it for the next restart. True
+  // when it is gone now (or was missing).
+  bool DeleteOrSchedule(const std::u16string& file);
   void RemoveStartMenuGroups();
 
   void SetStatus(const std::u16string& text);

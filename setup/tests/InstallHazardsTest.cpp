@@ -156,20 +156,41 @@ TEST_F(InstallHazards, ARunningOldProgramIsReplacedAtTheNextRestart) {
   EXPECT_TRUE(Exists(target_ + u"\\Uninstall.exe") && Exists(target_ + u"\\CSTALU\\aes.dat"));
 }
 
+// The new edition's file that waits to replace the program goes with the uninstall even when
+// it is read-only or held open, and with it the whole folder at the restart.
 TEST_F(InstallHazards, AnUninstallBeforeThatRestartLeavesNoProgramBehind) {
-  talu::test::MakeDirs(target_);
-  WriteText(target_ + u"\\TaluDemo.exe", "the old program");
-  {
-    talu::test::FileLocker running(target_ + u"\\TaluDemo.exe");
-    ASSERT_TRUE(running.locked());
-    auto form = MakeForm();
-    Install(*form, target_, 3);
-    ExpectSuccessful(*form);
+  struct Leftover {
+    const char* name;
+    DWORD attributes;
+    bool held;
+  };
+  const std::u16string edition = target_ + u"\\Talu_Demo_0107J.exe";
+  for (const Leftover leftover :
+       {Leftover{"plain", 0, false}, Leftover{"read-only", FILE_ATTRIBUTE_READONLY, false},
+        Leftover{"held open", 0, true}}) {
+    SCOPED_TRACE(leftover.name);
+    PlacePayload(u"TDfls.zdt");
+    talu::test::MakeDirs(target_);
+    WriteText(target_ + u"\\TaluDemo.exe", "the old program");
+    {
+      talu::test::FileLocker running(target_ + u"\\TaluDemo.exe");
+      ASSERT_TRUE(running.locked());
+      auto form = MakeForm();
+      Install(*form, target_, 3);
+      ExpectSuccessful(*form);
+    }
+    ASSERT_TRUE(Exists(edition));
+    AddAttributes(edition, leftover.attributes);
+    {
+      std::unique_ptr<talu::test::FileLocker> holder;
+      if (leftover.held) holder = std::make_unique<talu::test::FileLocker>(edition);
+      MakeForm({}, target_ + u"\\Uninstall.exe")->Uninstall_CR(target_);
+    }
+    talu::test::RestartWine();
+    EXPECT_FALSE(Exists(target_ + u"\\TaluDemo.exe"));
+    EXPECT_FALSE(Exists(edition));
+    EXPECT_FALSE(Exists(target_));
   }
-  MakeForm({}, target_ + u"\\Uninstall.exe")->Uninstall_CR(target_);
-  talu::test::RestartWine();
-  EXPECT_FALSE(Exists(target_ + u"\\TaluDemo.exe"));
-  EXPECT_FALSE(Exists(target_ + u"\\Talu_Demo_0107J.exe"));
 }
 
 TEST_F(InstallHazards, ReadOnlyFilesOfTheProductAreReplacedAndTheUsersKept) {
