@@ -45,6 +45,10 @@ inline constexpr char16_t kTextOldVersion[] =
     u"Found old version.\r\nDo you want to uninstall the old version?";
 inline constexpr char16_t kTextAfterReboot[] = u"Some files will be deleted after reboot.";
 inline constexpr char16_t kTextSuccessful[] = u"Successful";
+// A run that stops before its end, and what it leaves behind.
+inline constexpr char16_t kTextInstallStopped[] =
+    u"Installation stopped. TaluDemo is not registered.";
+inline constexpr char16_t kTextOldVersionRemoved[] = u"The old version has been removed.";
 // The caption of the status line before a run.
 inline constexpr char16_t kTextInstallProgress[] = u"Installation progress";
 

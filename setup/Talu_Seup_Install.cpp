@@ -39,6 +39,7 @@ void TForm1::InstallClick() {
   }
   DisableControls({&Button2, &BitBtn1, &Lang, &Edit1});
   const std::u16string oldFolder = CheckForOldVersion();
+  oldVersionRemoved_ = false;
   if (!oldFolder.empty()) {
     const gui::Answer answer =
         gui::CurrentDialogs().Ask(gui::MessageKind::Confirmation, kTextOldVersion,
@@ -48,6 +49,7 @@ void TForm1::InstallClick() {
       return;
     }
     Uninstall_CR(oldFolder);
+    oldVersionRemoved_ = true;
   }
   Install_CR(MyFolder);
   Button1.SetEnabled(true);
@@ -75,7 +77,7 @@ void TForm1::Install_CR(std::u16string TargetDir) {
     DesistDeleteFileNextBoot(TargetDir + name);
   }
   if (!ExtractPayload(TargetDir)) {
-    ReturnToReady();
+    StopInstall();
     return;
   }
   KeepChosenEdition(TargetDir, oldProgramStayed);
@@ -107,15 +109,23 @@ bool TForm1::ExtractPayload(const std::u16string& target) {
   return !ZIP.Aborted();
 }
 
-// After an aborted extraction nothing is registered, linked or deleted: the payload and the
-// setup program stay, and the window is ready for another try (or Cancel).
-void TForm1::ReturnToReady() {
+// A run that stops registers, links and deletes nothing, and the window is ready for another
+// try (or Cancel). The setup program and the payload must outlive a restart for that try: the
+// removal of an old version has scheduled the running program for deletion. When an old
+// version was removed, the user is told that it is gone and nothing took its place.
+void TForm1::StopInstall() {
+  DesistDeleteFileNextBoot(context_.programPath);
+  DesistDeleteFileNextBoot(PayloadPath());
   for (gui::Window* control :
        std::initializer_list<gui::Window*>{&Button2, &BitBtn1, &Lang, &Edit1}) {
     control->SetEnabled(true);
   }
   SetStatus(kTextInstallProgress);
   SetProgress(0);
+  if (oldVersionRemoved_) {
+    gui::CurrentDialogs().ShowError(std::u16string(kTextInstallStopped) + u"\r\n" +
+                                    kTextOldVersionRemoved);
+  }
 }
 
 void TForm1::KeepChosenEdition(const std::u16string& target, bool oldProgramStayed) {

@@ -106,7 +106,7 @@ class TForm1 : public gui::Form {
 
   // Steps of the install run.
   bool ExtractPayload(const std::u16string& target);
-  void ReturnToReady();
+  void StopInstall();
   void KeepChosenEdition(const std::u16string& target, bool oldProgramStayed);
   void CreateDesktopLink(const std::u16string& target);
   void RemovePayload();
@@ -123,6 +123,8 @@ class TForm1 : public gui::Form {
   void SetProgress(int percent);
 
   TSetupContext context_;
+  // Set by the install branch when it removed a previous installation before Install_CR.
+  bool oldVersionRemoved_ = false;
 };
 
 }  // namespace talu::setup

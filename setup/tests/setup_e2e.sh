@@ -7,7 +7,8 @@
 #     its shortcuts read back from the .lnk files;
 #  3. a second install over it from the product's AES payload (PRODUCT_PAYLOAD_DIR, with the
 #     laid-out items in its "items" folder): "Found old version." answered Yes, and the
-#     failure question for a data file held open by another process answered Retry;
+#     failure question for a data file held open by another process answered Abort, then,
+#     pressing Install again, Retry;
 #  4. the uninstaller started through the uninstall entry's command line while TaluDemo.exe
 #     is held open;
 #  5. a restart (wineboot -r), which removes what the uninstaller had to leave.
@@ -135,6 +136,17 @@ driver click Confirmation Yes wait-closed Confirmation wait Confirmation >/dev/n
 shot Confirmation locked_file
 driver list Confirmation | grep -q "Cannot create file .*possibly disk is full" ||
   fail "the question for the held file: $(driver list Confirmation)"
+# Abort: the old version is gone and nothing took its place, which the user is told; the setup
+# program and the payload stay for another try, which meets the held file again.
+driver click Confirmation Abort wait Error >/dev/null
+shot Error install_stopped
+stopped=$(driver list Error)
+grep -qF 'Installation stopped. TaluDemo is not registered.' <<<"$stopped" &&
+  grep -qF 'The old version has been removed.' <<<"$stopped" || fail "the stop message: $stopped"
+driver click Error OK wait-closed Error
+! pending | grep -qF "setupdir2\\setup.exe" || fail "the setup program would go at restart"
+[ -f "$work/setupdir2/TDfls.zdt" ] || fail "the payload of the stopped run is gone"
+driver click "$title" Install wait Confirmation >/dev/null
 unlock_file
 driver click Confirmation Retry get "$title" Exit >/dev/null
 shot "$title" finished_over_old
