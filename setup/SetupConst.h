@@ -49,6 +49,10 @@ inline constexpr char16_t kTextSuccessful[] = u"Successful";
 inline constexpr char16_t kTextInstallStopped[] =
     u"Installation stopped. TaluDemo is not registered.";
 inline constexpr char16_t kTextOldVersionRemoved[] = u"The old version has been removed.";
+inline constexpr char16_t kTextProgramInUse[] = u"TaluDemo.exe is in use and cannot be replaced.";
+// An install over a running program: the new program takes its place at the next restart.
+inline constexpr char16_t kTextCompletedAfterReboot[] =
+    u"The installation will be completed after reboot.";
 // The caption of the status line before a run.
 inline constexpr char16_t kTextInstallProgress[] = u"Installation progress";
 

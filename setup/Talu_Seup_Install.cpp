@@ -80,7 +80,11 @@ void TForm1::Install_CR(std::u16string TargetDir) {
     StopInstall();
     return;
   }
-  KeepChosenEdition(TargetDir, oldProgramStayed);
+  const TProgramPlacement placement = KeepChosenEdition(TargetDir, oldProgramStayed);
+  if (placement == TProgramPlacement::Failed) {
+    StopInstall(kTextProgramInUse);
+    return;
+  }
   SetStatus(u"Create shortcut...");
   gui::ProcessMessages();
   CreateDesktopLink(TargetDir);
@@ -94,6 +98,9 @@ void TForm1::Install_CR(std::u16string TargetDir) {
   msdelay(200);
   Button1.SetCaption(kExitCaption);
   Button2.SetEnabled(false);
+  if (placement == TProgramPlacement::AtRestart) {
+    gui::CurrentDialogs().ShowInformation(kTextCompletedAfterReboot);
+  }
 }
 
 // False when the user answered a failed item with Abort. Archive errors are not caught: they
@@ -111,9 +118,10 @@ bool TForm1::ExtractPayload(const std::u16string& target) {
 
 // A run that stops registers, links and deletes nothing, and the window is ready for another
 // try (or Cancel). The setup program and the payload must outlive a restart for that try: the
-// removal of an old version has scheduled the running program for deletion. When an old
-// version was removed, the user is told that it is gone and nothing took its place.
-void TForm1::StopInstall() {
+// removal of an old version has scheduled the running program for deletion. The user is told
+// why the run stopped (no reason: the user aborted it) and, when an old version was removed,
+// that it is gone and nothing took its place.
+void TForm1::StopInstall(const std::u16string& reason) {
   DesistDeleteFileNextBoot(context_.programPath);
   DesistDeleteFileNextBoot(PayloadPath());
   for (gui::Window* control :
@@ -122,24 +130,29 @@ void TForm1::StopInstall() {
   }
   SetStatus(kTextInstallProgress);
   SetProgress(0);
-  if (oldVersionRemoved_) {
-    gui::CurrentDialogs().ShowError(std::u16string(kTextInstallStopped) + u"\r\n" +
-                                    kTextOldVersionRemoved);
-  }
+  if (reason.empty() && !oldVersionRemoved_) return;
+  std::u16string message = reason.empty() ? u"" : reason + u"\r\n";
+  message += kTextInstallStopped;
+  if (oldVersionRemoved_) message += std::u16string(u"\r\n") + kTextOldVersionRemoved;
+  gui::CurrentDialogs().ShowError(message);
 }
 
-void TForm1::KeepChosenEdition(const std::u16string& target, bool oldProgramStayed) {
+TForm1::TProgramPlacement TForm1::KeepChosenEdition(const std::u16string& target,
+                                                    bool oldProgramStayed) {
   const TEdition* edition = EditionAt(Lang.ItemIndex());
-  if (edition == nullptr) return;
+  if (edition == nullptr) return TProgramPlacement::Placed;
   for (const char16_t* other : edition->deleted) {
     if (FileExists(target + other)) DeleteFileW(WStr(target + other));
   }
   // Fails when the payload brought its own TaluDemo.exe; that one then stays. An old program
   // that could not be removed (it is running) is replaced at the next restart instead.
   const std::u16string kept = target + edition->kept, program = target + kProgramName;
-  if (!MoveFileW(WStr(kept), WStr(program)) && oldProgramStayed) {
-    MoveFileExW(WStr(kept), WStr(program), MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT);
+  if (MoveFileW(WStr(kept), WStr(program)) || !oldProgramStayed) return TProgramPlacement::Placed;
+  if (MoveFileExW(WStr(kept), WStr(program),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT)) {
+    return TProgramPlacement::AtRestart;
   }
+  return TProgramPlacement::Failed;
 }
 
 void TForm1::CreateDesktopLink(const std::u16string& target) {

@@ -106,8 +106,11 @@ class TForm1 : public gui::Form {
 
   // Steps of the install run.
   bool ExtractPayload(const std::u16string& target);
-  void StopInstall();
-  void KeepChosenEdition(const std::u16string& target, bool oldProgramStayed);
+  void StopInstall(const std::u16string& reason = u"");
+  // How the chosen edition became TaluDemo.exe: at once, at the next restart (the old program
+  // is running), or not at all (that replacement could not be scheduled).
+  enum class TProgramPlacement { Placed, AtRestart, Failed };
+  TProgramPlacement KeepChosenEdition(const std::u16string& target, bool oldProgramStayed);
   void CreateDesktopLink(const std::u16string& target);
   void RemovePayload();
   void CreateStartMenuLinks(const std::u16string& target);

@@ -3,6 +3,8 @@
 // Each run must end in one of the window's states, with nothing of the user's lost.
 #include <gtest/gtest.h>
 #include <windows.h>
+// After <windows.h>:
+#include <aclapi.h>
 
 #include <cstring>
 #include <memory>
@@ -64,6 +66,45 @@ std::vector<char> Utf16Bytes(std::initializer_list<std::u16string> strings, bool
   std::memcpy(bytes.data(), text.data(), bytes.size());
   return bytes;
 }
+
+// The list of pending operations refuses writes while this lives, as it does for a user
+// without administrator rights.
+class PendingOperationsReadOnly {
+ public:
+  PendingOperationsReadOnly() {
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(kSessionManagerKey), 0, READ_CONTROL | WRITE_DAC,
+                      &key_) != ERROR_SUCCESS ||
+        GetSecurityInfo(key_, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &saved_,
+                        nullptr, &descriptor_) != ERROR_SUCCESS) {
+      return;
+    }
+    EXPLICIT_ACCESSW deny{};
+    BuildExplicitAccessWithNameW(&deny, const_cast<wchar_t*>(L"EVERYONE"),
+                                 KEY_SET_VALUE | KEY_CREATE_SUB_KEY, DENY_ACCESS, NO_INHERITANCE);
+    PACL denied = nullptr;
+    applied_ = SetEntriesInAclW(1, &deny, saved_, &denied) == ERROR_SUCCESS &&
+               SetSecurityInfo(key_, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                               denied, nullptr) == ERROR_SUCCESS;
+    LocalFree(denied);
+  }
+  ~PendingOperationsReadOnly() {
+    if (applied_) {
+      SetSecurityInfo(key_, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, saved_,
+                      nullptr);
+    }
+    LocalFree(descriptor_);
+    if (key_ != nullptr) RegCloseKey(key_);
+  }
+  PendingOperationsReadOnly(const PendingOperationsReadOnly&) = delete;
+  PendingOperationsReadOnly& operator=(const PendingOperationsReadOnly&) = delete;
+  bool applied() const { return applied_; }
+
+ private:
+  HKEY key_ = nullptr;
+  PACL saved_ = nullptr;  // inside descriptor_
+  PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+  bool applied_ = false;
+};
 
 class InstallHazards : public SetupTest {
  protected:
@@ -146,6 +187,9 @@ TEST_F(InstallHazards, ARunningOldProgramIsReplacedAtTheNextRestart) {
   auto form = MakeForm();
   Install(*form, target_, 1);
   ExpectSuccessful(*form);
+  ASSERT_EQ(dialogs_.Questions().size(), 2u);
+  EXPECT_EQ(dialogs_.Questions()[1].kind, gui::MessageKind::Information);
+  EXPECT_EQ(dialogs_.Questions()[1].text, u"The installation will be completed after reboot.");
   EXPECT_EQ(ReadText(target_ + u"\\TaluDemo.exe"), "the old program");
   EXPECT_FALSE(IsPendingDeletion(target_ + u"\\TaluDemo.exe"));
   running.Release();
@@ -154,6 +198,35 @@ TEST_F(InstallHazards, ARunningOldProgramIsReplacedAtTheNextRestart) {
   EXPECT_EQ(ReadText(target_ + u"\\TaluDemo.exe"), "TaluDemo G\n");
   EXPECT_FALSE(Exists(target_ + u"\\Talu_Demo_0107G.exe"));
   EXPECT_TRUE(Exists(target_ + u"\\Uninstall.exe") && Exists(target_ + u"\\CSTALU\\aes.dat"));
+}
+
+// Without the right to schedule that replacement (a user without administrator rights) the
+// run stops instead of reporting an installation the old program still stands in for; once
+// the old program has ended, Install works.
+TEST_F(InstallHazards, ARunningOldProgramThatCannotBeReplacedStopsTheRun) {
+  talu::test::MakeDirs(target_);
+  WriteText(target_ + u"\\TaluDemo.exe", "the old program");
+  auto running = std::make_unique<talu::test::FileLocker>(target_ + u"\\TaluDemo.exe");
+  ASSERT_TRUE(running->locked());
+  auto form = MakeForm();
+  {
+    const PendingOperationsReadOnly denied;
+    ASSERT_TRUE(denied.applied());
+    Install(*form, target_, 1);
+  }
+  ASSERT_EQ(dialogs_.Questions().size(), 1u);
+  EXPECT_EQ(dialogs_.Questions()[0].kind, gui::MessageKind::Error);
+  EXPECT_EQ(dialogs_.Questions()[0].text,
+            u"TaluDemo.exe is in use and cannot be replaced.\r\n"
+            u"Installation stopped. TaluDemo is not registered.");
+  EXPECT_EQ(form->Label1.Caption(), u"Installation progress");
+  EXPECT_FALSE(RegistryKeyExists(kProductKey));
+  EXPECT_TRUE(Exists(setupDir_ + u"\\TDfls.zdt"));
+
+  running.reset();
+  form->Button1.Click();
+  ExpectSuccessful(*form);
+  EXPECT_EQ(ReadText(target_ + u"\\TaluDemo.exe"), "TaluDemo G\n");
 }
 
 // The new edition's file that waits to replace the program goes with the uninstall even when
