@@ -33,6 +33,10 @@ class Font {
   HFONT handle_;
 };
 
+// False when the bold font `bold` draws text no heavier than the regular weight of its face
+// and size: some platforms' bold faces come with the regular strokes at small sizes.
+bool DrawsBolderThanRegular(const FontSpec& bold);
+
 // The size of `text` drawn in `font`: on one line when `wrapWidth` is 0, else broken into
 // lines at word boundaries to fit `wrapWidth` pixels. Line breaks in the text are kept.
 SIZE MeasureText(HFONT font, const std::u16string& text, int wrapWidth = 0);

@@ -2,6 +2,7 @@
 
 #include "gui/container.h"
 #include "gui/form.h"
+#include "gui/text.h"
 
 namespace gui {
 namespace {
@@ -29,7 +30,30 @@ void Label::SetCaption(const std::u16string& text) {
 
 void Label::SetFont(const FontSpec& params) {
   Window::SetFont(params);
+  SetOverstruck(params.bold && !DrawsBolderThanRegular(params));
   Fit();
+}
+
+void Label::SetOverstruck(bool overstruck) {
+  overstruck_ = overstruck;
+  const LONG type = overstruck ? SS_OWNERDRAW : (wordWrap_ ? SS_LEFT : SS_LEFTNOWORDWRAP);
+  SetWindowLongW(Handle(), GWL_STYLE, (Style() & ~SS_TYPEMASK) | type);
+  InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void Label::OnDrawItem(const DRAWITEMSTRUCT& item) {
+  HDC dc = item.hDC;
+  FillRect(dc, &item.rcItem, OnColor(dc));
+  if (!Enabled()) ::SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+  SetBkMode(dc, TRANSPARENT);
+  HGDIOBJ old = SelectObject(dc, FontHandle());
+  const UINT format = DT_NOPREFIX | DT_EXPANDTABS | (wordWrap_ ? DT_WORDBREAK : DT_SINGLELINE);
+  RECT place = item.rcItem;
+  const std::u16string text = Caption();
+  DrawTextW(dc, Wide(text), -1, &place, format);
+  OffsetRect(&place, 1, 0);
+  DrawTextW(dc, Wide(text), -1, &place, format);
+  SelectObject(dc, old);
 }
 
 void Label::Click() {
@@ -48,7 +72,8 @@ HBRUSH Label::OnColor(HDC dc) {
 
 void Label::Fit() {
   const Bounds old = GetBounds();
-  const SIZE size = MeasureText(FontHandle(), Caption(), wordWrap_ ? old.width : 0);
+  SIZE size = MeasureText(FontHandle(), Caption(), wordWrap_ ? old.width : 0);
+  if (overstruck_) ++size.cx;  // the second stroke
   // What the old, larger size covered must be redrawn by the parent.
   const RECT oldArea{old.left, old.top, old.left + old.width, old.top + old.height};
   InvalidateRect(Parent().Handle(), &oldArea, TRUE);

@@ -26,11 +26,16 @@ class Label : public Control {
 
   void OnCommand(WORD code) override;
   HBRUSH OnColor(HDC dc) override;
+  void OnDrawItem(const DRAWITEMSTRUCT& item) override;
 
  private:
   void Fit();
+  // Draws the label itself, its text a second time one pixel to the right: the way bold type
+  // is simulated for a face whose bold strokes are no heavier than its regular ones.
+  void SetOverstruck(bool overstruck);
 
   bool wordWrap_;
+  bool overstruck_ = false;
   COLORREF color_ = CLR_INVALID;
   std::function<void()> onClick_;
 };

@@ -63,14 +63,30 @@ void Picture::DrawBitmap(HDC dc, SIZE target) const {
   HDC memory = CreateCompatibleDC(dc);
   HGDIOBJ old = SelectObject(memory, bitmap_);
   if (transparent_) {
-    const COLORREF key = GetPixel(memory, 0, source.cy - 1);
-    TransparentBlt(dc, 0, 0, target.cx, target.cy, memory, 0, 0, source.cx, source.cy, key);
+    DrawKeyed(dc, target, memory, source);
   } else {
     SetStretchBltMode(dc, HALFTONE);
     StretchBlt(dc, 0, 0, target.cx, target.cy, memory, 0, 0, source.cx, source.cy, SRCCOPY);
   }
   SelectObject(memory, old);
   DeleteDC(memory);
+}
+
+// TransparentBlt stretches through a scratch bitmap of its own, which some platforms stretch by
+// ANDing the rows they drop into the rows they keep: the artwork then shows dark stripes. So the
+// bitmap is stretched here first, by whole pixels so that the key colour stays exact, and keyed
+// without stretching.
+void Picture::DrawKeyed(HDC dc, SIZE target, HDC memory, SIZE source) const {
+  const COLORREF key = GetPixel(memory, 0, source.cy - 1);
+  HDC stretched = CreateCompatibleDC(dc);
+  HBITMAP canvas = CreateCompatibleBitmap(dc, target.cx, target.cy);
+  HGDIOBJ old = SelectObject(stretched, canvas);
+  SetStretchBltMode(stretched, COLORONCOLOR);
+  StretchBlt(stretched, 0, 0, target.cx, target.cy, memory, 0, 0, source.cx, source.cy, SRCCOPY);
+  TransparentBlt(dc, 0, 0, target.cx, target.cy, stretched, 0, 0, target.cx, target.cy, key);
+  SelectObject(stretched, old);
+  DeleteObject(canvas);
+  DeleteDC(stretched);
 }
 
 }  // namespace gui

@@ -26,6 +26,8 @@ class Picture : public Control {
  private:
   bool SetBitmap(HBITMAP bitmap);
   void DrawBitmap(HDC dc, SIZE target) const;
+  // Draws the bitmap selected into `memory` stretched to `target`, its key colour left out.
+  void DrawKeyed(HDC dc, SIZE target, HDC memory, SIZE source) const;
 
   HBITMAP bitmap_ = nullptr;
   HICON icon_ = nullptr;

@@ -103,7 +103,9 @@ finish_setup
 # 2. The install run, with an item under another password whose box is cancelled.
 setup_folder setupdir "$payloads/TDfls-extra.zdt"
 start_setup "$work/setupdir" setup.exe
-shot "$title" install_ready
+# The artwork unstriped and the bold labels bold (tests/check_window.py).
+python3 "$here/check_window.py" "$(shot "$title" install_ready)" "$(dirname "$setup_exe")/artwork.bmp" ||
+  fail "the window does not look as it should"
 driver click "$title" "Browse..." click "Browse for Folder" Cancel \
   wait-text "$title" Edit:1 'C:\Marlo\Talu\'
 driver click "$title" Japanese set "$title" Edit:1 "$win_target" click "$title" Install
