@@ -70,8 +70,10 @@ void TZipBaseArchiver::TestFiles(const std::u16string& fileMask, std::int32_t se
 }
 
 void TZipBaseArchiver::ProcessTaggedFiles(TZipProcessOperation operation, int index) {
-  TBatchLock lock;
+  CheckInactive();
   TZipDirArray& dir = DMHandle()->CDir;
+  if (index < -1 || index >= dir.Count()) throw EZipException(16, this);
+  TBatchLock lock;
   const bool reports = operation == poExtract || operation == poTest;
   FProcessedFileNo = 0;
   FProcessedFileCount = 1;
