@@ -132,6 +132,9 @@ class TZipBaseArchiver : public TComponent {
   void ExtractToBuffer(const std::u16string& fileName, void* buffer, std::int32_t count,
                        std::int64_t offset);
   void ExtractToString(const std::u16string& fileName, std::u16string& text);
+  // Whether the last batch or single-item extraction was cancelled by a progress or disk-full
+  // handler (its items then end without an error and without their output).
+  bool Cancelled() const { return FProgressCancel; }
   // Whether `password` opens the named item (true for an item that is not encrypted); native
   // error 42 when no item has the name.
   bool IsFilePasswordValid(const std::u16string& fileName, const std::string& password);
@@ -216,6 +219,7 @@ class TZipBaseArchiver : public TComponent {
   bool PasswordStage(TStream& source, const TDirItem& item, const TZipLocalHeader& local,
                      TAESCryptoTransform* aes, TZipKeys& keys);
   int FindSingleItem(const std::u16string& fileName);
+  void StartSingleItem(bool progress);
 
   void InternalOpenArchive();
   bool InternalOpenSFXArchive();

@@ -247,10 +247,17 @@ int TZipBaseArchiver::FindSingleItem(const std::u16string& fileName) {
   return index;
 }
 
-void TZipBaseArchiver::ExtractToStream(const std::u16string& fileName, TStream& stream) {
+// Every single-item call starts uncancelled: a cancel left by an earlier batch or call must not
+// end this one early and silently.
+void TZipBaseArchiver::StartSingleItem(bool progress) {
   CheckInactive();
   CheckInUpdate();
-  FProgressEnabled = true;
+  FProgressEnabled = progress;
+  FProgressCancel = false;
+}
+
+void TZipBaseArchiver::ExtractToStream(const std::u16string& fileName, TStream& stream) {
+  StartSingleItem(true);
   TRecurseOff recurseOff(Options());
   FProcessedFileNo = 0;
   DoOnOverallProgress(0, poExtract, ppStart, FProgressCancel);
@@ -259,15 +266,16 @@ void TZipBaseArchiver::ExtractToStream(const std::u16string& fileName, TStream& 
   TDirItem& item = DMHandle()->CDir.GetItemPtr(index);
   item.Operation = poExtract;
   ExtractItem(index, stream, 0, 0);
+  // The closing events cannot take back a cancel that ended the item.
+  const bool cancelled = FProgressCancel;
   DoOnFileProgress(std::u16string(item.Name), 100, poExtract, ppEnd, FProgressCancel);
   DoOnOverallProgress(100, poExtract, ppEnd, FProgressCancel);
+  FProgressCancel = FProgressCancel || cancelled;
 }
 
 void TZipBaseArchiver::ExtractToBuffer(const std::u16string& fileName, void* buffer,
                                        std::int32_t count, std::int64_t offset) {
-  CheckInactive();
-  CheckInUpdate();
-  FProgressEnabled = false;
+  StartSingleItem(false);
   TRecurseOff recurseOff(Options());
   const int index = FindSingleItem(fileName);
   TMemoryStream memory;
@@ -277,9 +285,7 @@ void TZipBaseArchiver::ExtractToBuffer(const std::u16string& fileName, void* buf
 }
 
 void TZipBaseArchiver::ExtractToString(const std::u16string& fileName, std::u16string& text) {
-  CheckInactive();
-  CheckInUpdate();
-  FProgressEnabled = false;
+  StartSingleItem(false);
   TRecurseOff recurseOff(Options());
   const int index = FindSingleItem(fileName);
   TStringStream bytes;

@@ -2,6 +2,8 @@
 // windows of the uncompressed data, and the password test of one item.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "ItemMaker.h"
 #include "ScriptedPrompts.h"
 #include "TestArchive.h"
@@ -48,14 +50,42 @@ TEST(Batch, EmptyArchiveFiresOnlyStartAndEnd) {
   EXPECT_EQ(events, 2);
 }
 
+// A cancel ends its own call quietly and says so; every call after it starts uncancelled.
 TEST(Batch, CancelFromProgressStopsQuietly) {
-  auto a = OpenBytes(BuildArchive({Deflated("a", Bytes(3 << 20, 'a'))}));
+  const Bytes data(3 << 20, 'a');
+  TestEntry tampered = Encrypted(Stored("e", "secret"), kPassword);
+  tampered.data.back() ^= 1;  // the check byte fits, the CRC does not
+  auto a = OpenBytes(BuildArchive({Deflated("a", data), tampered}));
   a->zip.OnFileProgress = [](TZipBaseArchiver&, const std::u16string&, double, TZipProcessOperation,
                              TZipProgressPhase phase,
                              bool& cancel) { cancel = phase == ppProcess; };
   TStringStream out;
   EXPECT_NO_THROW(a->zip.ExtractToStream(u"a", out));
   EXPECT_EQ(out.DataString(), "");
+  EXPECT_TRUE(a->zip.Cancelled());
+  a->zip.OnFileProgress = nullptr;
+
+  const auto afterCancelledBatch = [&](const std::function<void()>& call) {
+    a->zip.OnOverallProgress = [](TZipBaseArchiver&, double, TZipProcessOperation,
+                                  TZipProgressPhase, bool& cancel) { cancel = true; };
+    a->zip.TestFiles(u"a");
+    EXPECT_TRUE(a->zip.Cancelled());
+    a->zip.OnOverallProgress = nullptr;
+    call();
+    EXPECT_FALSE(a->zip.Cancelled());
+  };
+  afterCancelledBatch([&] {
+    std::u16string text;
+    a->zip.ExtractToString(u"a", text);
+    EXPECT_EQ(text.size(), data.size());
+  });
+  afterCancelledBatch([&] {
+    Bytes head(4, '_');
+    a->zip.ExtractToBuffer(u"a", head.data(), 4, 0);
+    EXPECT_EQ(head, "aaaa");
+  });
+  afterCancelledBatch([&] { EXPECT_EQ(Contents(a->zip, u"a"), data); });
+  afterCancelledBatch([&] { EXPECT_FALSE(a->zip.IsFilePasswordValid(u"e", kPassword)); });
 }
 
 TEST(Selection, MasksRecursionAndAttributes) {
