@@ -94,9 +94,8 @@ void TZipDirManager::AddLocalHeaderItem(TStreamWindow& headers, TStreamWindow& d
     storedName.assign(Chars(headers.Read(namePos, lh.nameLength), lh.nameLength));
   }
   const bool oem = NamesInOemCodePage(lh.genPurposeFlag);
-  const bool utf8 = (lh.genPurposeFlag & kFlagUtf8) != 0;
-  CDir.SetItemName(index, storedName.empty() ? std::u16string_view{}
-                                             : decoder_.DecodeLocal(storedName, oem, utf8));
+  CDir.SetItemName(
+      index, storedName.empty() ? std::u16string_view{} : decoder_.DecodeLocal(storedName, oem));
   const unsigned char* extra = headers.Read(namePos + lh.nameLength, lh.extraLength);
   CDir.GetItemPtr(index).ExtraFields =
       TZipExtraFields(CDir.StoreBytes(Chars(extra, lh.extraLength)));
