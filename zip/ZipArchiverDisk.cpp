@@ -23,6 +23,51 @@ bool OnlyDotsAndSpaces(std::u16string_view segment) {
   return segment.find_first_not_of(u". ") == std::u16string_view::npos;
 }
 
+bool IsSeparator(char16_t c) {
+  return c == u'\\' || c == u'/';
+}
+
+// Calls `visit` with each segment of `path` between separators, empty ones included.
+template <class Visit>
+void ForEachSegment(std::u16string_view path, Visit visit) {
+  for (size_t start = 0; start <= path.size();) {
+    size_t end = start;
+    while (end < path.size() && !IsSeparator(path[end])) ++end;
+    visit(path.substr(start, end - start));
+    start = end + 1;
+  }
+}
+
+// Whether ".." segments climb above the folder that `relative` starts in.
+bool ClimbsAbove(std::u16string_view relative) {
+  int depth = 0;
+  bool climbs = false;
+  ForEachSegment(relative, [&](std::u16string_view segment) {
+    if (segment == u"..")
+      climbs = climbs || --depth < 0;
+    else if (!segment.empty() && segment != u".")
+      ++depth;
+  });
+  return climbs;
+}
+
+// The length of a full path's root: a drive ("C:"), a network share ("\\server\share") and
+// the separators behind it.
+size_t RootLength(std::u16string_view path) {
+  size_t at = 0;
+  if (path.size() >= 2 && path[1] == u':') {
+    at = 2;
+  } else if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+    at = 2;
+    for (int part = 0; part < 2 && at < path.size(); ++part) {
+      while (at < path.size() && !IsSeparator(path[at])) ++at;
+      if (part == 0 && at < path.size()) ++at;
+    }
+  }
+  while (at < path.size() && IsSeparator(path[at])) ++at;
+  return at;
+}
+
 // An item name the engine does not write under the base folder: one that would land outside it
 // (a root or network path, a drive or stream colon, ".." segments that climb above the start,
 // or a segment of dots and spaces, which Windows may read as ".."), one with a NUL or control
@@ -31,21 +76,12 @@ bool UnsafeItemName(std::u16string_view name) {
   if (name.empty()) return false;
   if (name.front() == u'\\' || name.find(u':') != std::u16string_view::npos) return true;
   if (std::any_of(name.begin(), name.end(), [](char16_t c) { return c < 0x20; })) return true;
-  int depth = 0;
-  for (size_t start = 0; start <= name.size();) {
-    const size_t end = std::min(name.find(u'\\', start), name.size());
-    const std::u16string_view segment = name.substr(start, end - start);
-    if (segment == u"..") {
-      if (--depth < 0) return true;
-    } else if ((segment.size() > 1 && OnlyDotsAndSpaces(segment)) ||
-               platform::IsDeviceName(segment)) {
-      return true;
-    } else if (!segment.empty() && segment != u".") {
-      ++depth;
-    }
-    start = end + 1;
-  }
-  return false;
+  bool unsafe = ClimbsAbove(name);
+  ForEachSegment(name, [&](std::u16string_view segment) {
+    unsafe = unsafe || (segment != u".." && segment.size() > 1 && OnlyDotsAndSpaces(segment)) ||
+             platform::IsDeviceName(segment);
+  });
+  return unsafe;
 }
 
 // Whether a name from the OnExtractFile handler is a full path: a drive or stream colon, a
@@ -106,11 +142,15 @@ void TZipBaseArchiver::ExtractTaggedFile(int index, const std::u16string& fileNa
   std::uint32_t attr = item.CentralDir.externalAttr;
   DoOnExtractFile(name, attr, std::string(item.Comment));
   std::u16string path = basePath;
-  // The item's own name always lands under the base folder, or not at all; a handler's name is
-  // trusted, also to be a full path.
+  // The item's own name always lands under the base folder, or not at all. A handler's name may
+  // go anywhere, also to a full path, but its ".." segments may not climb above the folder it
+  // starts in: the base folder, or the root of a full path.
   const bool ownName = name == fileName;
   if (ownName && UnsafeItemName(name)) throw EZipException(19, {path + name}, this);
   if (!ownName && IsFullPath(name)) path.clear();
+  const size_t root = path.empty() ? RootLength(name) : 0;
+  if (!ownName && ClimbsAbove(std::u16string_view(name).substr(root)))
+    throw EZipException(19, {path + name}, this);
 
   if (!Options().CreateDirs) {
     name = std::u16string(ExtractFileName(name));

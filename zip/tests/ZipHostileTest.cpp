@@ -84,6 +84,34 @@ TEST(HostileNames, EscapingNamesAreRefusedAndWriteNothingOutside) {
   }
 }
 
+// A handler may put the item anywhere, but a name it returns may not climb above the folder it
+// starts in: the base folder, or the root of a full path.
+TEST(HostileNames, HandlerNamesMayNotClimbAboveTheirStart) {
+  const NameCase cases[] = {
+      {"prefix\\..\\..\\up.txt", nullptr},
+      {"prefix/../../../up.txt", nullptr},
+      {"prefix\\a\\..\\in.txt", "prefix/in.txt"},
+      {"{root}/out/in/dest/x/../handler.txt", "handler.txt"},
+  };
+  for (const NameCase& c : cases) {
+    Sandbox box;
+    const std::string chosen = ExpandRoot(c.name, box.Root());
+    const Sandbox::Outcome out = box.Extract(
+        BuildArchive({Stored("evil.txt", "evil"), Stored("ok.txt", "ok")}), [&](TZipArchiver& zip) {
+          zip.OnExtractFile = [&](TZipBaseArchiver&, std::u16string& name, std::uint32_t&,
+                                  const std::string&) {
+            if (name == u"evil.txt") name = fs::path(chosen).u16string();
+          };
+        });
+    SCOPED_TRACE(chosen);
+    EXPECT_EQ(out.outside, std::set<std::string>{});
+    EXPECT_EQ(out.failures, c.landsAs ? std::vector<int>{} : std::vector<int>{19});
+    std::set<std::string> inside{"ok.txt"};
+    if (c.landsAs) inside.insert(c.landsAs);
+    EXPECT_EQ(out.inside, inside);
+  }
+}
+
 // A Unix symbolic link is extracted as a plain file holding its target; an item "through" it
 // then has no folder to land in.
 TEST(HostileNames, LinkItemsLandAsPlainFiles) {
