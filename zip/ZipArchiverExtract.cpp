@@ -194,6 +194,8 @@ bool TZipBaseArchiver::PasswordStage(TStream& source, const TDirItem& item,
   do {
     source.SetPosition(start);
     if (aes) {
+      if (!ZipAesPasswordUsable(FPassword)) throw EZipException(67, this);
+      if (aes->GetPassword() != FPassword) aes->GenerateKey(FPassword);
       aes->LoadFileStorageStartBlock(source, 0);
       fits = aes->CheckPassword(FPassword, item);
     } else if (!FPassword.empty()) {
@@ -206,7 +208,6 @@ bool TZipBaseArchiver::PasswordStage(TStream& source, const TDirItem& item,
     if (FSuppressPasswordEvent) break;
     if (!fits) {
       DoOnPassword(std::u16string(item.Name), FPassword, FSkipFile);
-      if (aes && aes->GetPassword() != FPassword && !FSkipFile) aes->GenerateKey(FPassword);
     }
   } while (!fits && !FSkipFile);
   return !FSkipFile && fits;

@@ -35,6 +35,7 @@ bool TZipBaseArchiver::IsFilePasswordValid(const std::u16string& fileName,
 
   bool result = false;
   if (const int bits = AesBits(item.ZipEncryptionAlgorithm)) {
+    if (!ZipAesPasswordUsable(password)) return false;
     TAESCryptoTransform aes(bits, 2, FCompressionMethod);
     aes.Initialize(Decryption, item);
     aes.GenerateKey(password);

@@ -54,6 +54,10 @@ TDerivationCache gDerivations;
 
 }  // namespace
 
+bool ZipAesPasswordUsable(const std::string& password) {
+  return password.size() <= TPBKDF2::kMaxPasswordLen;
+}
+
 TZipBytes ZipDeriveAesKeyMaterial(const std::string& password, const TZipBytes& salt,
                                   std::uint16_t length) {
   return gDerivations.Get(password, salt, length);

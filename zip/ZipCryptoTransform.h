@@ -105,6 +105,9 @@ class TAESCryptoTransform final : public TZipCryptoTransform {
   bool FKeysStale = false;
 };
 
+// Whether AES keys can be derived from `password` (PBKDF2 takes at most 32767 bytes).
+bool ZipAesPasswordUsable(const std::string& password);
+
 // PBKDF2-HMAC-SHA1 output for AES items, remembered for the last few password and salt pairs so
 // that the repeated derivations of one item (and retries) cost nothing after the first.
 TZipBytes ZipDeriveAesKeyMaterial(const std::string& password, const TZipBytes& salt,

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "ArchiveProbe.h"
 #include "ItemMaker.h"
 #include "ScriptedPrompts.h"
 #include "TestArchive.h"
@@ -168,6 +169,16 @@ TEST(Passwords, StrengthCodeFourIsNotAes) {
   e.centralExtra[8] = 4;  // the strength byte of the AES block
   auto a = OpenBytes(BuildArchive({e}));
   EXPECT_EQ(a->Item(0).ZipEncryptionAlgorithm, caPkzipClassic);
+}
+
+// PBKDF2 takes at most 32767 password bytes: a longer password fails the AES item through the
+// failure event like any wrong password, and the batch goes on.
+TEST(Passwords, TooLongForAesFailsTheItem) {
+  const std::string tooLong(40000, 'p');
+  const Bytes archive = BuildArchive(
+      {AesEncrypted(Stored("aes", "a"), kPassword, 256), Encrypted(Stored("trad", "t"), tooLong)});
+  EXPECT_EQ(OpenAndTest(archive, true, tooLong), "1 items failed (native error 67)");
+  EXPECT_FALSE(OpenBytes(archive)->zip.IsFilePasswordValid(u"aes", tooLong));
 }
 
 TEST(Passwords, IsFilePasswordValidForEveryKind) {
