@@ -12,6 +12,7 @@
 #include "ZipConst.h"
 #include "ZipDirManager.h"
 #include "ZipEvents.h"
+#include "ZipKeyCache.h"
 #include "ZipRecords.h"
 #include "ZipSearch.h"
 #include "ZipStringList.h"
@@ -195,6 +196,8 @@ class TZipBaseArchiver : public TComponent {
   void DoOnRequestVolume(const TZipVolumeNumberInfo& volume, std::u16string& fileName,
                          bool& cancel);
 
+  const TZipKeyCache& KeyCache() const { return FKeyCache; }
+
   bool isZIPFormat = false;
   std::uint16_t FCompressionMethod = 0;
   TZip64Mode FZip64Mode = zmAuto;
@@ -257,6 +260,7 @@ class TZipBaseArchiver : public TComponent {
   TStream* FCompressedStream = nullptr;
   TZipProcessVolumeFailureEvent FOnProcessVolumeFailure;
   std::unique_ptr<TZipDecodeWorkspace> FDecodeWorkspace;  // made by the first extraction
+  TZipKeyCache FKeyCache;  // AES keys of the open archive, wiped when it is closed
 
   // Batch and item progress.
   std::int32_t FProcessedFileNo = 0;

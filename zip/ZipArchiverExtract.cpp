@@ -131,6 +131,7 @@ bool TZipBaseArchiver::InternalDecompressFile(TStream& source, TStream& dest, TD
   if (encrypted && rulesApply && AesStrengthBits(item.ZipEncryptionAlgorithm) > 0) {
     aes = std::make_unique<TAESCryptoTransform>(AesStrengthBits(item.ZipEncryptionAlgorithm), 2,
                                                 FCompressionMethod);
+    aes->UseKeyCache(FKeyCache);
     aes->Initialize(Decryption, item);
     aes->GenerateKey(FPassword);
   }

@@ -250,6 +250,7 @@ void TZipBaseArchiver::CloseArchive() noexcept {
   }
   FreeStream();
   FDirManager.reset();
+  FKeyCache.Wipe();
 }
 
 bool TZipBaseArchiver::IsValidArchiveFile() {

@@ -37,6 +37,7 @@ bool TZipBaseArchiver::IsFilePasswordValid(const std::u16string& fileName,
   if (const int bits = AesBits(item.ZipEncryptionAlgorithm)) {
     if (!ZipAesPasswordUsable(password)) return false;
     TAESCryptoTransform aes(bits, 2, FCompressionMethod);
+    aes.UseKeyCache(FKeyCache);
     aes.Initialize(Decryption, item);
     aes.GenerateKey(password);
     aes.LoadFileStorageStartBlock(source, 0);

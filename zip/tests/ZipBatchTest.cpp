@@ -173,6 +173,24 @@ TEST(Passwords, StrengthCodeFourIsNotAes) {
 
 // PBKDF2 takes at most 32767 password bytes: a longer password fails the AES item through the
 // failure event like any wrong password, and the batch goes on.
+// Derived AES keys are remembered by one archiver only, and forgotten when it closes the archive.
+TEST(Passwords, AesKeysBelongToOneArchiverUntilClosed) {
+  struct TKeyProbe : TZipArchiver {
+    using TZipBaseArchiver::KeyCache;
+  };
+  const Bytes archive = BuildArchive({AesEncrypted(Stored("aes", "a"), kPassword, 256)});
+  TStringStream first(archive), second(archive);
+  TKeyProbe reader, other;
+  reader.SetPassword(kPassword);
+  reader.OpenArchive(first, false);
+  other.OpenArchive(second, false);
+  EXPECT_EQ(Contents(reader, u"aes"), "a");
+  EXPECT_EQ(reader.KeyCache().Count(), 1u);
+  EXPECT_EQ(other.KeyCache().Count(), 0u);
+  reader.CloseArchive();
+  EXPECT_EQ(reader.KeyCache().Count(), 0u);
+}
+
 TEST(Passwords, TooLongForAesFailsTheItem) {
   const std::string tooLong(40000, 'p');
   const Bytes archive = BuildArchive(
