@@ -171,7 +171,8 @@ bool TZipBaseArchiver::InternalDecompressFile(TStream& source, TStream& dest, TD
                                   item.CompressionMethod,
                                   decryptor,
                                   count,
-                                  offset};
+                                  offset,
+                                  !IsCustomStream && FSpanningMode == smNone};
   if (!FDecodeWorkspace) FDecodeWorkspace = std::make_unique<TZipDecodeWorkspace>();
   const TZipDecodeResult result = ZipDecodeItemData(request, sink, *FDecodeWorkspace);
   if (!result.ok) return false;

@@ -35,6 +35,9 @@ std::int64_t WriteFile(FileHandle file, const void* buffer, std::int64_t count);
 // Moves the file pointer; the new position, or -1 on error (a negative target included).
 std::int64_t SeekFile(FileHandle file, std::int64_t offset, SeekFrom origin);
 bool SetFileSize(FileHandle file, std::int64_t size);
+// The file's size without moving its file pointer (another thread may be reading it); -1 on
+// error.
+std::int64_t FileSize(FileHandle file);
 bool FlushFile(FileHandle file);
 // The system's description of the last failed file call.
 std::string LastErrorText();

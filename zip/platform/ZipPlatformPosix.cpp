@@ -109,6 +109,11 @@ bool SetFileSize(FileHandle file, std::int64_t size) {
   return ::ftruncate(static_cast<int>(file), static_cast<off_t>(size)) == 0;
 }
 
+std::int64_t FileSize(FileHandle file) {
+  struct stat st;
+  return ::fstat(static_cast<int>(file), &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
+}
+
 bool FlushFile(FileHandle file) {
   return ::fsync(static_cast<int>(file)) == 0;
 }

@@ -101,6 +101,11 @@ bool SetFileSize(FileHandle file, std::int64_t size) {
   return SeekFile(file, size, SeekFrom::Begin) == size && SetEndOfFile(Native(file));
 }
 
+std::int64_t FileSize(FileHandle file) {
+  LARGE_INTEGER size{};
+  return GetFileSizeEx(Native(file), &size) ? size.QuadPart : -1;
+}
+
 bool FlushFile(FileHandle file) {
   return FlushFileBuffers(Native(file)) != 0;
 }

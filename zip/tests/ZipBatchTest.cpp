@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <thread>
 
 #include "ArchiveProbe.h"
 #include "ItemMaker.h"
@@ -87,6 +88,45 @@ TEST(Batch, CancelFromProgressStopsQuietly) {
   });
   afterCancelledBatch([&] { EXPECT_EQ(Contents(a->zip, u"a"), data); });
   afterCancelledBatch([&] { EXPECT_FALSE(a->zip.IsFilePasswordValid(u"e", kPassword)); });
+}
+
+// A caller's stream that notes whether a thread other than the caller's reads it.
+class TThreadNotingStream final : public TStringStream {
+ public:
+  using TStringStream::TStringStream;
+  std::int64_t Read(void* buffer, std::int64_t count) override {
+    if (std::this_thread::get_id() != caller_) foreignReads_ = true;
+    return TStringStream::Read(buffer, count);
+  }
+  bool ForeignReads() const { return foreignReads_; }
+
+ private:
+  std::thread::id caller_ = std::this_thread::get_id();
+  bool foreignReads_ = false;
+};
+
+// Progress handlers may ask for the archive's size while a multi-chunk item is read, from a file
+// or from a caller's stream, which is read on the caller's thread only.
+TEST(Batch, SizeFromProgressDuringAMultiChunkItem) {
+  const Bytes data = RandomBytes(5 << 20, 7);
+  const Bytes archive = BuildArchive({Stored("s", data), Deflated("d", data)});
+  TempFolder folder("size");
+  WriteFile(folder.Root() / "a.zip", archive);
+  TThreadNotingStream stream(archive);
+  for (const bool file : {true, false}) {
+    SCOPED_TRACE(file ? "file" : "caller's stream");
+    TZipArchiver zip;
+    if (file) {
+      zip.SetFileName((folder.Root() / "a.zip").u16string());
+      zip.OpenArchive(0x40);
+    } else {
+      zip.OpenArchive(stream, false);
+    }
+    zip.OnFileProgress = [](TZipBaseArchiver& arc, const std::u16string&, double,
+                            TZipProcessOperation, TZipProgressPhase, bool&) { arc.Size(); };
+    for (const char16_t* name : {u"s", u"d"}) EXPECT_EQ(Contents(zip, name), data);
+  }
+  EXPECT_FALSE(stream.ForeignReads());
 }
 
 TEST(Selection, MasksRecursionAndAttributes) {
