@@ -84,6 +84,24 @@ bool UnsafeItemName(std::u16string_view name) {
   return unsafe;
 }
 
+// Whether the folders of the relative path `below` run through a link below `prefix`: an item
+// there would land wherever the link points. Checked down to the first folder that does not
+// exist yet; the last segment is the item's own name, which is replaced rather than followed.
+bool RunsThroughLink(std::u16string prefix, std::u16string_view below) {
+  size_t cut = below.size();
+  while (cut > 0 && !IsSeparator(below[cut - 1])) --cut;
+  bool through = false, missing = false;
+  ForEachSegment(below.substr(0, cut), [&](std::u16string_view segment) {
+    if (through || missing || segment.empty() || segment == u".") return;
+    if (!prefix.empty() && !IsSeparator(prefix.back())) prefix += u'\\';
+    prefix += segment;
+    const platform::EntryKind kind = platform::GetEntryKind(prefix);
+    through = kind == platform::EntryKind::Link;
+    missing = kind == platform::EntryKind::Missing;
+  });
+  return through;
+}
+
 // Whether a name from the OnExtractFile handler is a full path: a drive or stream colon, a
 // network prefix, or a path from the root.
 bool IsFullPath(const std::u16string& name) {
@@ -151,6 +169,11 @@ void TZipBaseArchiver::ExtractTaggedFile(int index, const std::u16string& fileNa
   const size_t root = path.empty() ? RootLength(name) : 0;
   if (!ownName && ClimbsAbove(std::u16string_view(name).substr(root)))
     throw EZipException(19, {path + name}, this);
+  // Below the folder it starts in, the item's path may not run through a link already there;
+  // the base folder itself may be one.
+  if (Options().CreateDirs &&
+      RunsThroughLink(path + name.substr(0, root), std::u16string_view(name).substr(root)))
+    throw EZipException(19, {path + name}, this);
 
   if (!Options().CreateDirs) {
     name = std::u16string(ExtractFileName(name));
@@ -162,13 +185,18 @@ void TZipBaseArchiver::ExtractTaggedFile(int index, const std::u16string& fileNa
       (!item.Name.empty() && item.Name.back() == u'/'))
     return;
 
+  // Whatever has the target's name (a file, a link, a pipe) is replaced as overwriting allows;
+  // the new file is created only where nothing is, so that nothing is followed or opened.
   std::u16string target = path + name;
-  if (platform::FileExists(target) && !MayReplace(item, name, target)) return;
+  const platform::EntryKind existing = platform::GetEntryKind(target);
+  const bool replaces =
+      existing != platform::EntryKind::Missing && existing != platform::EntryKind::Folder;
+  if (replaces && !MayReplace(item, name, target)) return;
 
   std::unique_ptr<TFileStream> file;
   try {
-    if (platform::FileExists(target)) {
-      platform::SetFileAttr(target, 0);
+    if (replaces) {
+      if (existing == platform::EntryKind::File) platform::SetFileAttr(target, 0);
       platform::RemoveFile(target);
     }
     file = TFileStream::CreateExclusive(target);

@@ -53,8 +53,14 @@ void ConvertOemToAnsi(char* bytes, std::size_t count);
 std::size_t AnsiToUtf16(const char* bytes, std::size_t count, char16_t* out);
 
 // Files as extraction lands them. Paths use "\" separators on every system.
-// A new file opened for writing and shared with nobody, replacing any file of that name.
+// A new file opened for writing and shared with nobody; fails when anything has that name
+// already (a file, a link, a pipe), so that it never follows a link or opens a device.
 FileHandle CreateExclusiveFile(const std::u16string& path);
+// What a name is, without following a link: missing, a regular file, a folder, a link (symbolic
+// link, junction or other name-surrogate reparse point) or something else (a pipe, a device, a
+// socket).
+enum class EntryKind { Missing, File, Folder, Link, Other };
+EntryKind GetEntryKind(const std::u16string& path);
 // Sets the last-write time from a DOS date and time read as local time.
 bool SetFileTimeDos(FileHandle file, std::uint16_t dosDate, std::uint16_t dosTime);
 // The last-write time as a local DOS date-time (date in the high word); -1 when missing.

@@ -4,6 +4,11 @@
 // with nothing written outside the destination.
 #include <gtest/gtest.h>
 
+#include <functional>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "ArchiveProbe.h"
 #include "Sandbox.h"
 #include "TestArchive.h"
@@ -124,6 +129,96 @@ TEST(HostileNames, LinkItemsLandAsPlainFiles) {
   EXPECT_EQ(out.inside, std::set<std::string>{"link"});
   EXPECT_FALSE(fs::is_symlink(box.Dest() / "link"));
   EXPECT_EQ(ReadFile(box.Dest() / "link"), "../../../outside");
+}
+
+// What the destination already holds, planted before an extraction. Links are made with the
+// system's own calls; where the system refuses (Windows without the right), the case is skipped.
+using Plant = std::function<void(const fs::path& dest, const fs::path& outside)>;
+
+void LinkTo(const fs::path& target, const fs::path& link) {
+  fs::is_directory(target) ? fs::create_directory_symlink(target, link)
+                           : fs::create_symlink(target, link);
+}
+
+struct DestinationCase {
+  const char* what;
+  Plant plant;
+  std::vector<TestEntry> items;
+  std::vector<int> failures;
+  std::set<std::string> inside;  // regular files under the destination afterwards
+  TZipOverwriteMode mode = omAlways;
+  std::function<void(TZipArchiver&)> prepare = nullptr;
+};
+
+// An item whose path runs through a link already in the destination is refused (native error
+// 19) and the next item goes on; a link, pipe or other non-file at the item's own name is
+// replaced as overwriting allows, never followed or opened. The base folder may be a link.
+TEST(HostileDestination, LinksAndSpecialFilesAreNeverFollowedOrOpened) {
+  const Plant evilLink = [](const fs::path& dest, const fs::path& out) {
+    LinkTo(out, dest / "evil");
+  };
+  const Plant deepLink = [](const fs::path& dest, const fs::path& out) {
+    fs::create_directories(dest / "sub");
+    LinkTo(out, dest / "sub" / "evil");
+  };
+  const Plant danglingName = [](const fs::path& dest, const fs::path& out) {
+    LinkTo(out / "planted.txt", dest / "a.txt");
+  };
+  const auto handlerInto = [](std::u16string folder) {
+    return [folder](TZipArchiver& zip) {
+      zip.OnExtractFile = [folder](TZipBaseArchiver&, std::u16string& name, std::uint32_t&,
+                                   const std::string&) { name = folder + name; };
+    };
+  };
+  const TestEntry ok = Stored("ok.txt", "ok"), a = Stored("a.txt", "new");
+  std::vector<DestinationCase> cases = {
+      {"link to a folder outside", evilLink, {Stored("evil/pwned.txt", "x"), ok}, {19}, {"ok.txt"}},
+      {"link folder item", evilLink, {Stored("evil/", ""), ok}, {19}, {"ok.txt"}},
+      {"link deeper down", deepLink, {Stored("sub/evil/x/pwned.txt", "x"), ok}, {19}, {"ok.txt"}},
+      {"link and back up", evilLink, {Stored("evil/../pwned.txt", "x"), ok}, {19}, {"ok.txt"}},
+      {"handler's name through a link", evilLink, {ok}, {19}, {}, omAlways, handlerInto(u"evil\\")},
+      {"dangling link at the name", danglingName, {a}, {}, {"a.txt"}},
+      {"link at the name, kept", danglingName, {a}, {}, {}, omNever},
+  };
+#ifndef _WIN32
+  const Plant fifo = [](const fs::path& dest, const fs::path&) {
+    ASSERT_EQ(mkfifo((dest / "a.txt").c_str(), 0666), 0);
+  };
+  cases.push_back({"pipe at the name", fifo, {a, ok}, {}, {"a.txt", "ok.txt"}});
+  cases.push_back({"pipe at the name, kept", fifo, {a, ok}, {}, {"ok.txt"}, omNever});
+#endif
+  for (const DestinationCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    Sandbox box;
+    const fs::path outside = box.Root() / "outside";
+    fs::create_directories(outside);
+    try {
+      c.plant(box.Dest(), outside);
+    } catch (const fs::filesystem_error& e) {
+      GTEST_SKIP() << "links cannot be made here: " << e.what();
+    }
+    const auto out = box.Extract(BuildArchive(c.items), [&](TZipArchiver& zip) {
+      zip.Options().OverwriteMode = c.mode;
+      if (c.prepare) c.prepare(zip);
+    });
+    EXPECT_EQ(out.failures, c.failures);
+    EXPECT_EQ(out.outside, std::set<std::string>{"outside"});
+    std::set<std::string> files;
+    for (const std::string& name : out.inside)
+      if (fs::is_regular_file(fs::symlink_status(box.Dest() / name))) files.insert(name);
+    EXPECT_EQ(files, c.inside);
+    if (c.inside.count("a.txt")) {
+      EXPECT_EQ(ReadFile(box.Dest() / "a.txt"), "new");
+    }
+  }
+  // The base folder itself may be a link: the user chose it.
+  Sandbox box;
+  const fs::path linked = box.Root() / "linked";
+  LinkTo(box.Dest(), linked);
+  const auto out = box.Extract(BuildArchive({ok}),
+                               [&](TZipArchiver& zip) { zip.SetBaseDir(linked.u16string()); });
+  EXPECT_EQ(out.failures, std::vector<int>{});
+  EXPECT_EQ(out.inside, std::set<std::string>{"ok.txt"});
 }
 
 // Names of devices open the device on Windows instead of a file (a console, a serial port that
