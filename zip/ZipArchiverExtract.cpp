@@ -10,6 +10,7 @@
 #include "ZipExcept.h"
 #include "ZipItemDecoder.h"
 #include "ZipTradCrypt.h"
+#include "ZipVolumeReader.h"
 #include "platform/ZipPlatform.h"
 #include "stream/ZipMemoryStreams.h"
 #include "stream/ZipNullStream.h"
@@ -92,23 +93,29 @@ class TZipBaseArchiver::TExtractSink final : public IZipDecodeSink {
   const TDirItem& item_;
 };
 
-void TZipBaseArchiver::SeekToLocalHeader(const TDirItem& item) {
+// Opens the volume that holds the item's local header (asking for it in a multi-volume archive)
+// and goes to the header; returns that volume.
+TZipVolumeNumberInfo TZipBaseArchiver::SeekToLocalHeader(const TDirItem& item) {
   TZipVolumeNumberInfo volume;
   const std::uint16_t disk = item.CentralDir.diskNumberStart;
+  volume.FLastVolumeNumber = DMHandle()->LastVolumeNumber();
   volume.SetVolumeNumber(
       disk == 0xFFFF
           ? (DMHandle()->FZip64 ? static_cast<std::int32_t>(item.Zip64ExtInfo.diskNumberStart) : 0)
           : disk);
   OpenVolume(volume);
   FCompressedStream->SetPosition(static_cast<std::int64_t>(item.LocalHeaderOffset()));
+  return volume;
 }
 
 void TZipBaseArchiver::ExtractItem(int index, TStream& dest, std::int32_t count,
                                    std::int64_t offset) {
   if (index < 0 || index >= DMHandle()->CDir.Count()) throw EZipException(16, this);
   TDirItem& item = DMHandle()->CDir.GetItemPtr(index);
-  SeekToLocalHeader(item);
-  if (!InternalDecompressFile(*FCompressedStream, dest, item, count, offset) && !FProgressCancel &&
+  // In a multi-volume archive the item's data may run on into the following volumes.
+  TZipVolumeReader volumes(*this, SeekToLocalHeader(item));
+  TStream& source = FSpanningMode == smNone ? *FCompressedStream : volumes;
+  if (!InternalDecompressFile(source, dest, item, count, offset) && !FProgressCancel &&
       !FExtractCorruptedFiles && !FSkipFile)
     throw EZipException(8, this);
 }
