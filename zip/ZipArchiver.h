@@ -215,6 +215,7 @@ class TZipBaseArchiver : public TComponent {
   static void FillArchiveItem(const TDirItem& dirItem, TZipArchiveItem& item);
   TZipAction ProcessOneItem(int index, TZipProcessOperation operation);
   bool MayReplace(const TDirItem& item, std::u16string& name, std::u16string& target);
+  void CheckLanding(bool ownName, std::u16string& path, const std::u16string& name) const;
   TZipVolumeNumberInfo SeekToLocalHeader(const TDirItem& item);
   static TZipLocalHeader ReadLocalHeaderAt(TStream& source);
   bool InternalDecompressFile(TStream& source, TStream& dest, TDirItem& item, std::int32_t count,

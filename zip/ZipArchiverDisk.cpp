@@ -153,6 +153,22 @@ bool TZipBaseArchiver::MayReplace(const TDirItem& item, std::u16string& name,
   return false;
 }
 
+// Refuses (native error 19) a name that would land elsewhere than it says. The item's own name
+// lands under the base folder, or not at all. A handler's name may go anywhere, also to a full
+// path (`path` is then cleared), but its ".." segments may not climb above the folder it starts
+// in: the base folder, or the root of a full path. Below that folder the path may not run
+// through a link already there; the base folder itself may be one.
+void TZipBaseArchiver::CheckLanding(bool ownName, std::u16string& path,
+                                    const std::u16string& name) const {
+  if (ownName && UnsafeItemName(name)) throw EZipException(19, {path + name}, this);
+  if (!ownName && IsFullPath(name)) path.clear();
+  const size_t root = path.empty() ? RootLength(name) : 0;
+  const std::u16string_view below = std::u16string_view(name).substr(root);
+  if ((!ownName && ClimbsAbove(below)) ||
+      (Options().CreateDirs && RunsThroughLink(path + name.substr(0, root), below)))
+    throw EZipException(19, {path + name}, this);
+}
+
 void TZipBaseArchiver::ExtractTaggedFile(int index, const std::u16string& fileName,
                                          const std::u16string& basePath) {
   const TDirItem& item = DMHandle()->CDir[index];
@@ -160,20 +176,7 @@ void TZipBaseArchiver::ExtractTaggedFile(int index, const std::u16string& fileNa
   std::uint32_t attr = item.CentralDir.externalAttr;
   DoOnExtractFile(name, attr, std::string(item.Comment));
   std::u16string path = basePath;
-  // The item's own name always lands under the base folder, or not at all. A handler's name may
-  // go anywhere, also to a full path, but its ".." segments may not climb above the folder it
-  // starts in: the base folder, or the root of a full path.
-  const bool ownName = name == fileName;
-  if (ownName && UnsafeItemName(name)) throw EZipException(19, {path + name}, this);
-  if (!ownName && IsFullPath(name)) path.clear();
-  const size_t root = path.empty() ? RootLength(name) : 0;
-  if (!ownName && ClimbsAbove(std::u16string_view(name).substr(root)))
-    throw EZipException(19, {path + name}, this);
-  // Below the folder it starts in, the item's path may not run through a link already there;
-  // the base folder itself may be one.
-  if (Options().CreateDirs &&
-      RunsThroughLink(path + name.substr(0, root), std::u16string_view(name).substr(root)))
-    throw EZipException(19, {path + name}, this);
+  CheckLanding(name == fileName, path, name);
 
   if (!Options().CreateDirs) {
     name = std::u16string(ExtractFileName(name));
