@@ -4,8 +4,12 @@
 // with nothing written outside the destination.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
-#ifndef _WIN32
+#include <thread>
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <sys/stat.h>
 #endif
 
@@ -131,13 +135,35 @@ TEST(HostileNames, LinkItemsLandAsPlainFiles) {
   EXPECT_EQ(ReadFile(box.Dest() / "link"), "../../../outside");
 }
 
-// What the destination already holds, planted before an extraction. Links are made with the
-// system's own calls; where the system refuses (Windows without the right), the case is skipped.
+// What the destination already holds, planted before an extraction. A case whose links cannot
+// be made here is not tried.
 using Plant = std::function<void(const fs::path& dest, const fs::path& outside)>;
 
+// Makes a symbolic link, or raises filesystem_error. Where Windows refuses (Wine, no right to
+// make links), a link the host makes shows to Windows as a link: the host's ln makes it, with a
+// target relative to the link's folder.
 void LinkTo(const fs::path& target, const fs::path& link) {
-  fs::is_directory(target) ? fs::create_directory_symlink(target, link)
-                           : fs::create_symlink(target, link);
+  std::error_code error;
+  fs::is_directory(target) ? fs::create_directory_symlink(target, link, error)
+                           : fs::create_symlink(target, link, error);
+  if (!error) return;
+#ifdef _WIN32
+  fs::remove(link, error);  // what the refused call may have left
+  const fs::path saved = fs::current_path();
+  fs::current_path(link.parent_path());
+  const std::string relative = fs::relative(target, link.parent_path()).generic_string();
+  const std::string name = link.filename().string();
+  // Wine neither waits for a host program nor hands back its exit code: the folder shows the
+  // outcome, within a few seconds.
+  _spawnl(_P_WAIT, "Z:\\bin\\ln", "ln", "-s", relative.c_str(), name.c_str(), nullptr);
+  fs::current_path(saved);
+  for (int wait = 0; wait < 300; ++wait) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(link.parent_path()))
+      if (entry.path().filename() == link.filename()) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+#endif
+  throw fs::filesystem_error("cannot make a link", target, link, error);
 }
 
 struct DestinationCase {
@@ -194,8 +220,9 @@ TEST(HostileDestination, LinksAndSpecialFilesAreNeverFollowedOrOpened) {
     fs::create_directories(outside);
     try {
       c.plant(box.Dest(), outside);
-    } catch (const fs::filesystem_error& e) {
-      GTEST_SKIP() << "links cannot be made here: " << e.what();
+    } catch (const fs::filesystem_error& e) {  // Wine shows no dangling host links, for one
+      std::printf("not tried here: %s (%s)\n", c.what, e.what());
+      continue;
     }
     const auto out = box.Extract(BuildArchive(c.items), [&](TZipArchiver& zip) {
       zip.Options().OverwriteMode = c.mode;
@@ -214,7 +241,11 @@ TEST(HostileDestination, LinksAndSpecialFilesAreNeverFollowedOrOpened) {
   // The base folder itself may be a link: the user chose it.
   Sandbox box;
   const fs::path linked = box.Root() / "linked";
-  LinkTo(box.Dest(), linked);
+  try {
+    LinkTo(box.Dest(), linked);
+  } catch (const fs::filesystem_error& e) {
+    GTEST_SKIP() << e.what();
+  }
   const auto out = box.Extract(BuildArchive({ok}),
                                [&](TZipArchiver& zip) { zip.SetBaseDir(linked.u16string()); });
   EXPECT_EQ(out.failures, std::vector<int>{});
