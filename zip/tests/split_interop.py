@@ -7,7 +7,6 @@ item. A missing middle volume fails its items, and the tool names the file it lo
 
 usage: split_interop.py ZIPREAD [--runner PROGRAM] [--corpus DIR]
 """
-import argparse
 import filecmp
 import os
 import random
@@ -17,7 +16,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from interop_check import ZipRead, fail, failures, run  # noqa: E402
+from interop_check import fail, failures, run, tool_from_args  # noqa: E402
 
 PASSWORD = "qarvu-tn.pzo"
 CORPUS_SPLIT = os.path.join("commons-compress", "split_zip_created_by_zip.zip")
@@ -97,12 +96,7 @@ def check_missing_volume(tool, work, archive):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("zipread")
-    parser.add_argument("--runner")
-    parser.add_argument("--corpus")
-    args = parser.parse_args()
-    tool = ZipRead(os.path.abspath(args.zipread), args.runner)
+    tool, args = tool_from_args()
     with tempfile.TemporaryDirectory(prefix="talu-split-") as work:
         archives = make_split_archives(work)
         for title, path in archives.items():
