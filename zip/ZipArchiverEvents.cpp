@@ -137,13 +137,16 @@ void TZipBaseArchiver::DoOnRequestBlankVolume(std::int32_t volumeNumber,
   if (OnRequestBlankVolume) OnRequestBlankVolume(*this, volumeNumber, volumeFileName, cancel);
 }
 
-// Without a handler a full disk ends the item with native error 65 (volumes on removable disks
-// belong to the writing side).
+// Without a handler a full disk ends the item with native error 65, or, for an archive on
+// disks, asks with a box whether to go on (OK) or give up (Cancel).
 void TZipBaseArchiver::DoOnDiskFull(std::int32_t volumeNumber, const std::u16string& volumeFileName,
                                     bool& cancel) {
   cancel = false;
-  if (!OnDiskFull) throw EZipException(65, this);
-  OnDiskFull(*this, volumeNumber + 1, volumeFileName, cancel);
+  if (OnDiskFull) return OnDiskFull(*this, volumeNumber + 1, volumeFileName, cancel);
+  if (FSpanningMode != smSpanning) throw EZipException(65, this);
+  const std::u16string text = Format(
+      kTextDiskFull, {FSpanningOptions.CustomVolumeSize, platform::FreeDiskSpace(volumeFileName)});
+  cancel = ZipPrompts().Confirm(text, kOKCancel) != TZipButton::OK;
 }
 
 void TZipBaseArchiver::DoOnProcessVolumeFailure(TZipProcessOperation operation,

@@ -45,6 +45,8 @@ std::string LastErrorText();
 bool FileExists(const std::u16string& path);
 // Whether the operating system reports the drive of `path` as removable.
 bool IsRemovableDrive(const std::u16string& path);
+// Bytes free for the user on the disk that holds `path` (its folder); -1 when unknown.
+std::int64_t FreeDiskSpace(const std::u16string& path);
 
 // Converts `count` bytes in place from the OEM code page to the ANSI code page.
 void ConvertOemToAnsi(char* bytes, std::size_t count);

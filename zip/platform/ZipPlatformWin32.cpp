@@ -132,6 +132,14 @@ bool IsRemovableDrive(const std::u16string& path) {
   return !root.empty() && GetDriveTypeW(Wide(root)) == DRIVE_REMOVABLE;
 }
 
+std::int64_t FreeDiskSpace(const std::u16string& path) {
+  const std::u16string folder = path.substr(0, path.find_last_of(u"\\:") + 1);
+  ULARGE_INTEGER available{};
+  if (!GetDiskFreeSpaceExW(folder.empty() ? nullptr : Wide(folder), &available, nullptr, nullptr))
+    return -1;
+  return static_cast<std::int64_t>(available.QuadPart);
+}
+
 void ConvertOemToAnsi(char* bytes, std::size_t count) {
   if (count > 0) OemToCharBuffA(bytes, bytes, static_cast<DWORD>(count));
 }

@@ -156,5 +156,36 @@ TEST(SplitArchive, MissingVolumesAreRequestedAndCancelGives45) {
   }
 }
 
+// An output that takes nothing, like a full disk.
+class TFullDisk final : public TStringStream {
+ public:
+  std::int64_t Write(const void*, std::int64_t) override { return 0; }
+};
+
+// Writing to a full disk while reading an archive on disks asks with a box; Cancel ends the item
+// quietly as cancelled. (Split files and archives in one file raise native error 65.)
+TEST(SplitArchive, FullDiskOfADiskArchiveAsksWithABox) {
+  TempFolder folder("full");
+  const std::vector<Bytes> volumes =
+      SplitArchive({Stored("big.bin", kBig), Stored("small.txt", "small")});
+  ASSERT_EQ(volumes.size(), 3u);
+  const fs::path last = WriteVolumes(folder.Root(), volumes);
+  fs::remove(folder.Root() / "a.z02");
+  ScriptedPrompts prompts;
+  TZipArchiver zip;
+  zip.SetFileName(last.u16string());
+  zip.OpenArchive(0x40);
+  ASSERT_EQ(zip.SpanningMode(), smSpanning);
+  TFullDisk full;
+  EXPECT_NO_THROW(zip.ExtractToStream(u"small.txt", full));
+  EXPECT_TRUE(zip.Cancelled());
+  ASSERT_EQ(prompts.Asked().size(), 1u);
+  EXPECT_EQ(prompts.Asked()[0].text.rfind(u"Disk is full. Required free space: 0 bytes, but "
+                                          u"available only: ",
+                                          0),
+            0u);
+  EXPECT_EQ(prompts.Asked()[0].buttons, kOKCancel);
+}
+
 }  // namespace
 }  // namespace talu::zip::test
