@@ -6,3 +6,9 @@ void ProtectBuffer(void* Buffer, std::size_t Size) {
     for (std::size_t i = 0; i < Size; ++i) p[i] = pattern;
   }
 }
+
+bool ConstantTimeEqual(const std::uint8_t* A, const std::uint8_t* B, std::size_t Size) {
+  std::uint8_t difference = 0;
+  for (std::size_t i = 0; i < Size; ++i) difference |= A[i] ^ B[i];
+  return difference == 0;
+}

@@ -41,5 +41,8 @@ inline void XORBuffers(const std::uint8_t* A, const std::uint8_t* B, std::size_t
   for (std::size_t i = 0; i < Size; ++i) Dest[i] = A[i] ^ B[i];
 }
 
+// Whether A and B hold the same Size bytes, in a time that does not depend on where they differ.
+bool ConstantTimeEqual(const std::uint8_t* A, const std::uint8_t* B, std::size_t Size);
+
 // Overwrites secret material several times, last with zeros, in a way the optimiser keeps.
 void ProtectBuffer(void* Buffer, std::size_t Size);

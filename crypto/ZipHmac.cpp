@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "ByteUtil.h"
+
 namespace {
 
 constexpr std::uint8_t kInnerPad = 0x36;
@@ -20,6 +22,8 @@ void MakeKeyBlock(PHashDesc phash, const void* key, std::size_t klen, TKeyBlock&
     phash->HUpdateXL(ctx, key, klen);
     phash->HFinal(ctx, digest);
     std::memcpy(block.data(), digest.data(), phash->HDigestlen);
+    ProtectBuffer(digest.data(), digest.size());
+    ProtectBuffer(&ctx, sizeof ctx);
   } else if (klen > 0) {
     std::memcpy(block.data(), key, klen);
   }
@@ -31,6 +35,7 @@ void StartPadded(PHashDesc phash, const TKeyBlock& block, std::uint8_t pad, THas
   for (std::size_t i = 0; i < phash->HBlockLen; ++i) padded[i] = block[i] ^ pad;
   phash->HInit(ctx);
   phash->HUpdateXL(ctx, padded.data(), phash->HBlockLen);
+  ProtectBuffer(padded.data(), padded.size());
 }
 
 // Hashes the inner digest in the keyed outer context and delivers the MAC.
@@ -57,6 +62,10 @@ void hmac_final(THMAC_Context& ctx, THashDigest& mac) {
   phash->HFinal(ctx.hashctx, inner);
   StartPadded(phash, ctx.hmacbuf, kOuterPad, ctx.hashctx);
   FinishOuter(phash, ctx.hashctx, inner, mac);
+  // The key block and the hash states made from it are not needed again.
+  ProtectBuffer(ctx.hmacbuf.data(), ctx.hmacbuf.size());
+  ProtectBuffer(&ctx.hashctx, sizeof ctx.hashctx);
+  ProtectBuffer(inner.data(), inner.size());
 }
 
 void hmac_keyed_states(THMAC_KeyedStates& states, PHashDesc phash, const void* key,
@@ -66,6 +75,7 @@ void hmac_keyed_states(THMAC_KeyedStates& states, PHashDesc phash, const void* k
   states.phashd = phash;
   StartPadded(phash, block, kInnerPad, states.inner);
   StartPadded(phash, block, kOuterPad, states.outer);
+  ProtectBuffer(block.data(), block.size());
 }
 
 void hmac_from_states(const THMAC_KeyedStates& states,
@@ -78,4 +88,6 @@ void hmac_from_states(const THMAC_KeyedStates& states,
   phash->HFinal(ctx, inner);
   ctx = states.outer;
   FinishOuter(phash, ctx, inner, mac);
+  ProtectBuffer(&ctx, sizeof ctx);
+  ProtectBuffer(inner.data(), inner.size());
 }

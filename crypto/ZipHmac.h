@@ -16,6 +16,7 @@ struct THMAC_Context {
 
 void hmac_init(THMAC_Context& ctx, PHashDesc phash, const void* key, std::size_t klen);
 void hmac_updateXL(THMAC_Context& ctx, const void* data, std::size_t dlen);
+// Delivers the MAC and wipes the key block and hash states of ctx, which is then spent.
 void hmac_final(THMAC_Context& ctx, THashDigest& mac);
 
 // The inner and outer hash states right after their key blocks: a copy of each restarts a MAC
@@ -26,6 +27,7 @@ struct THMAC_KeyedStates {
   PHashDesc phashd;
 };
 
+// The caller wipes states (ProtectBuffer) when done with them.
 void hmac_keyed_states(THMAC_KeyedStates& states, PHashDesc phash, const void* key,
                        std::size_t klen);
 // The MAC of the concatenated parts under the key of states, which stay unchanged. mac may

@@ -77,5 +77,6 @@ int kdf2(PHashDesc phash, const void* pPW, std::uint16_t pLen, const void* salt,
     first += static_cast<std::uint32_t>(lanes);
   }
   for (THashDigest& b : blocks) ProtectBuffer(b.data(), b.size());
+  ProtectBuffer(&keyed, sizeof keyed);
   return kdf_err_OK;
 }

@@ -12,6 +12,7 @@
 #include "ZipConst.h"
 #include "ZipDirManager.h"
 #include "ZipEvents.h"
+#include "ZipKeyCache.h"
 #include "ZipRecords.h"
 #include "ZipSearch.h"
 #include "ZipStringList.h"
@@ -132,6 +133,9 @@ class TZipBaseArchiver : public TComponent {
   void ExtractToBuffer(const std::u16string& fileName, void* buffer, std::int32_t count,
                        std::int64_t offset);
   void ExtractToString(const std::u16string& fileName, std::u16string& text);
+  // Whether the last batch or single-item extraction was cancelled by a progress or disk-full
+  // handler (its items then end without an error and without their output).
+  bool Cancelled() const { return FProgressCancel; }
   // Whether `password` opens the named item (true for an item that is not encrypted); native
   // error 42 when no item has the name.
   bool IsFilePasswordValid(const std::u16string& fileName, const std::string& password);
@@ -192,6 +196,8 @@ class TZipBaseArchiver : public TComponent {
   void DoOnRequestVolume(const TZipVolumeNumberInfo& volume, std::u16string& fileName,
                          bool& cancel);
 
+  const TZipKeyCache& KeyCache() const { return FKeyCache; }
+
   bool isZIPFormat = false;
   std::uint16_t FCompressionMethod = 0;
   TZip64Mode FZip64Mode = zmAuto;
@@ -209,13 +215,15 @@ class TZipBaseArchiver : public TComponent {
   static void FillArchiveItem(const TDirItem& dirItem, TZipArchiveItem& item);
   TZipAction ProcessOneItem(int index, TZipProcessOperation operation);
   bool MayReplace(const TDirItem& item, std::u16string& name, std::u16string& target);
-  void SeekToLocalHeader(const TDirItem& item);
+  void CheckLanding(bool ownName, std::u16string& path, const std::u16string& name) const;
+  TZipVolumeNumberInfo SeekToLocalHeader(const TDirItem& item);
   static TZipLocalHeader ReadLocalHeaderAt(TStream& source);
   bool InternalDecompressFile(TStream& source, TStream& dest, TDirItem& item, std::int32_t count,
                               std::int64_t offset);
   bool PasswordStage(TStream& source, const TDirItem& item, const TZipLocalHeader& local,
                      TAESCryptoTransform* aes, TZipKeys& keys);
   int FindSingleItem(const std::u16string& fileName);
+  void StartSingleItem(bool progress);
 
   void InternalOpenArchive();
   bool InternalOpenSFXArchive();
@@ -253,6 +261,7 @@ class TZipBaseArchiver : public TComponent {
   TStream* FCompressedStream = nullptr;
   TZipProcessVolumeFailureEvent FOnProcessVolumeFailure;
   std::unique_ptr<TZipDecodeWorkspace> FDecodeWorkspace;  // made by the first extraction
+  TZipKeyCache FKeyCache;  // AES keys of the open archive, wiped when it is closed
 
   // Batch and item progress.
   std::int32_t FProcessedFileNo = 0;

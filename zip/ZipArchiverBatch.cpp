@@ -4,6 +4,7 @@
 
 #include "ZipArchiver.h"
 #include "ZipExcept.h"
+#include "ZipUtf.h"
 #include "platform/ZipPlatform.h"
 
 namespace talu::zip {
@@ -70,8 +71,10 @@ void TZipBaseArchiver::TestFiles(const std::u16string& fileMask, std::int32_t se
 }
 
 void TZipBaseArchiver::ProcessTaggedFiles(TZipProcessOperation operation, int index) {
-  TBatchLock lock;
+  CheckInactive();
   TZipDirArray& dir = DMHandle()->CDir;
+  if (index < -1 || index >= dir.Count()) throw EZipException(16, this);
+  TBatchLock lock;
   const bool reports = operation == poExtract || operation == poTest;
   FProcessedFileNo = 0;
   FProcessedFileCount = 1;
@@ -100,7 +103,8 @@ void TZipBaseArchiver::ProcessTaggedFiles(TZipProcessOperation operation, int in
 }
 
 // Runs the operation on one tagged item until it succeeds, is skipped, or the failure answer
-// is not Retry. Returns the last answer.
+// is not Retry. Returns the last answer. Every error of the item, the engine's own or not, goes
+// through the failure event; errors of other kinds carry native error 0.
 TZipAction TZipBaseArchiver::ProcessOneItem(int i, TZipProcessOperation operation) {
   TDirItem& item = DMHandle()->CDir.GetItemPtr(i);
   item.Operation = operation;
@@ -129,6 +133,10 @@ TZipAction TZipBaseArchiver::ProcessOneItem(int i, TZipProcessOperation operatio
       ++FProcessedFileNo;
     } catch (const EZipException& e) {
       DoOnProcessFileFailure(name, operation, e.NativeError(), e.ErrorCode(), e.Message(), action);
+    } catch (const Exception& e) {  // a stream or decompressor error of this item
+      DoOnProcessFileFailure(name, operation, 0, 0, e.Message(), action);
+    } catch (const std::exception& e) {
+      DoOnProcessFileFailure(name, operation, 0, 0, Utf8ToUtf16(e.what()), action);
     }
   } while (action == fxaRetry);
   return action;

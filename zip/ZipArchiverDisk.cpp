@@ -23,6 +23,51 @@ bool OnlyDotsAndSpaces(std::u16string_view segment) {
   return segment.find_first_not_of(u". ") == std::u16string_view::npos;
 }
 
+bool IsSeparator(char16_t c) {
+  return c == u'\\' || c == u'/';
+}
+
+// Calls `visit` with each segment of `path` between separators, empty ones included.
+template <class Visit>
+void ForEachSegment(std::u16string_view path, Visit visit) {
+  for (size_t start = 0; start <= path.size();) {
+    size_t end = start;
+    while (end < path.size() && !IsSeparator(path[end])) ++end;
+    visit(path.substr(start, end - start));
+    start = end + 1;
+  }
+}
+
+// Whether ".." segments climb above the folder that `relative` starts in.
+bool ClimbsAbove(std::u16string_view relative) {
+  int depth = 0;
+  bool climbs = false;
+  ForEachSegment(relative, [&](std::u16string_view segment) {
+    if (segment == u"..")
+      climbs = climbs || --depth < 0;
+    else if (!segment.empty() && segment != u".")
+      ++depth;
+  });
+  return climbs;
+}
+
+// The length of a full path's root: a drive ("C:"), a network share ("\\server\share") and
+// the separators behind it.
+size_t RootLength(std::u16string_view path) {
+  size_t at = 0;
+  if (path.size() >= 2 && path[1] == u':') {
+    at = 2;
+  } else if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+    at = 2;
+    for (int part = 0; part < 2 && at < path.size(); ++part) {
+      while (at < path.size() && !IsSeparator(path[at])) ++at;
+      if (part == 0 && at < path.size()) ++at;
+    }
+  }
+  while (at < path.size() && IsSeparator(path[at])) ++at;
+  return at;
+}
+
 // An item name the engine does not write under the base folder: one that would land outside it
 // (a root or network path, a drive or stream colon, ".." segments that climb above the start,
 // or a segment of dots and spaces, which Windows may read as ".."), one with a NUL or control
@@ -31,21 +76,30 @@ bool UnsafeItemName(std::u16string_view name) {
   if (name.empty()) return false;
   if (name.front() == u'\\' || name.find(u':') != std::u16string_view::npos) return true;
   if (std::any_of(name.begin(), name.end(), [](char16_t c) { return c < 0x20; })) return true;
-  int depth = 0;
-  for (size_t start = 0; start <= name.size();) {
-    const size_t end = std::min(name.find(u'\\', start), name.size());
-    const std::u16string_view segment = name.substr(start, end - start);
-    if (segment == u"..") {
-      if (--depth < 0) return true;
-    } else if ((segment.size() > 1 && OnlyDotsAndSpaces(segment)) ||
-               platform::IsDeviceName(segment)) {
-      return true;
-    } else if (!segment.empty() && segment != u".") {
-      ++depth;
-    }
-    start = end + 1;
-  }
-  return false;
+  bool unsafe = ClimbsAbove(name);
+  ForEachSegment(name, [&](std::u16string_view segment) {
+    unsafe = unsafe || (segment != u".." && segment.size() > 1 && OnlyDotsAndSpaces(segment)) ||
+             platform::IsDeviceName(segment);
+  });
+  return unsafe;
+}
+
+// Whether the folders of the relative path `below` run through a link below `prefix`: an item
+// there would land wherever the link points. Checked down to the first folder that does not
+// exist yet; the last segment is the item's own name, which is replaced rather than followed.
+bool RunsThroughLink(std::u16string prefix, std::u16string_view below) {
+  size_t cut = below.size();
+  while (cut > 0 && !IsSeparator(below[cut - 1])) --cut;
+  bool through = false, missing = false;
+  ForEachSegment(below.substr(0, cut), [&](std::u16string_view segment) {
+    if (through || missing || segment.empty() || segment == u".") return;
+    if (!prefix.empty() && !IsSeparator(prefix.back())) prefix += u'\\';
+    prefix += segment;
+    const platform::EntryKind kind = platform::GetEntryKind(prefix);
+    through = kind == platform::EntryKind::Link;
+    missing = kind == platform::EntryKind::Missing;
+  });
+  return through;
 }
 
 // Whether a name from the OnExtractFile handler is a full path: a drive or stream colon, a
@@ -99,6 +153,22 @@ bool TZipBaseArchiver::MayReplace(const TDirItem& item, std::u16string& name,
   return false;
 }
 
+// Refuses (native error 19) a name that would land elsewhere than it says. The item's own name
+// lands under the base folder, or not at all. A handler's name may go anywhere, also to a full
+// path (`path` is then cleared), but its ".." segments may not climb above the folder it starts
+// in: the base folder, or the root of a full path. Below that folder the path may not run
+// through a link already there; the base folder itself may be one.
+void TZipBaseArchiver::CheckLanding(bool ownName, std::u16string& path,
+                                    const std::u16string& name) const {
+  if (ownName && UnsafeItemName(name)) throw EZipException(19, {path + name}, this);
+  if (!ownName && IsFullPath(name)) path.clear();
+  const size_t root = path.empty() ? RootLength(name) : 0;
+  const std::u16string_view below = std::u16string_view(name).substr(root);
+  if ((!ownName && ClimbsAbove(below)) ||
+      (Options().CreateDirs && RunsThroughLink(path + name.substr(0, root), below)))
+    throw EZipException(19, {path + name}, this);
+}
+
 void TZipBaseArchiver::ExtractTaggedFile(int index, const std::u16string& fileName,
                                          const std::u16string& basePath) {
   const TDirItem& item = DMHandle()->CDir[index];
@@ -106,11 +176,7 @@ void TZipBaseArchiver::ExtractTaggedFile(int index, const std::u16string& fileNa
   std::uint32_t attr = item.CentralDir.externalAttr;
   DoOnExtractFile(name, attr, std::string(item.Comment));
   std::u16string path = basePath;
-  // The item's own name always lands under the base folder, or not at all; a handler's name is
-  // trusted, also to be a full path.
-  const bool ownName = name == fileName;
-  if (ownName && UnsafeItemName(name)) throw EZipException(19, {path + name}, this);
-  if (!ownName && IsFullPath(name)) path.clear();
+  CheckLanding(name == fileName, path, name);
 
   if (!Options().CreateDirs) {
     name = std::u16string(ExtractFileName(name));
@@ -122,13 +188,18 @@ void TZipBaseArchiver::ExtractTaggedFile(int index, const std::u16string& fileNa
       (!item.Name.empty() && item.Name.back() == u'/'))
     return;
 
+  // Whatever has the target's name (a file, a link, a pipe) is replaced as overwriting allows;
+  // the new file is created only where nothing is, so that nothing is followed or opened.
   std::u16string target = path + name;
-  if (platform::FileExists(target) && !MayReplace(item, name, target)) return;
+  const platform::EntryKind existing = platform::GetEntryKind(target);
+  const bool replaces =
+      existing != platform::EntryKind::Missing && existing != platform::EntryKind::Folder;
+  if (replaces && !MayReplace(item, name, target)) return;
 
   std::unique_ptr<TFileStream> file;
   try {
-    if (platform::FileExists(target)) {
-      platform::SetFileAttr(target, 0);
+    if (replaces) {
+      if (existing == platform::EntryKind::File) platform::SetFileAttr(target, 0);
       platform::RemoveFile(target);
     }
     file = TFileStream::CreateExclusive(target);

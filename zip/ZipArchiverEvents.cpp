@@ -110,19 +110,43 @@ void TZipBaseArchiver::DoOnProcessFileFailure(const std::u16string& fileName,
                                           : fxaAbort;
 }
 
+// The request events of the first, last or middle volume, by the kind requested. Without a
+// handler, disks are asked for with a box (the last one until its file is there); split
+// volumes are not asked for: the request fails when the file is missing.
+void TZipBaseArchiver::DoOnRequestVolume(const TZipVolumeNumberInfo& volume,
+                                         std::u16string& fileName, bool& cancel) {
+  const bool last = volume.LastVolume(), first = !last && volume.FirstVolume();
+  cancel = !platform::FileExists(fileName);
+  if (last && OnRequestLastVolume) return OnRequestLastVolume(*this, fileName, cancel);
+  if (first && OnRequestFirstVolume) return OnRequestFirstVolume(*this, fileName, cancel);
+  if (!last && !first && OnRequestMiddleVolume)
+    return OnRequestMiddleVolume(*this, volume.FVolumeNumber + 1, fileName, cancel);
+  if (FSpanningMode != smSpanning) return;
+  const std::u16string ask = last    ? std::u16string(kTextInsertLast)
+                             : first ? std::u16string(kTextInsertFirst)
+                                     : Format(kTextInsertDisk, {volume.FVolumeNumber + 1});
+  cancel = ZipPrompts().Confirm(ask, kOKCancel) != TZipButton::OK;
+  while (!cancel && last && !platform::FileExists(fileName))
+    cancel =
+        ZipPrompts().Confirm(Format(kTextLastNotFound, {fileName}), kOKCancel) != TZipButton::OK;
+}
+
 void TZipBaseArchiver::DoOnRequestBlankVolume(std::int32_t volumeNumber,
                                               std::u16string& volumeFileName, bool& cancel) {
   cancel = false;
   if (OnRequestBlankVolume) OnRequestBlankVolume(*this, volumeNumber, volumeFileName, cancel);
 }
 
-// Without a handler a full disk ends the item with native error 65 (volumes on removable disks
-// belong to the writing side).
+// Without a handler a full disk ends the item with native error 65, or, for an archive on
+// disks, asks with a box whether to go on (OK) or give up (Cancel).
 void TZipBaseArchiver::DoOnDiskFull(std::int32_t volumeNumber, const std::u16string& volumeFileName,
                                     bool& cancel) {
   cancel = false;
-  if (!OnDiskFull) throw EZipException(65, this);
-  OnDiskFull(*this, volumeNumber + 1, volumeFileName, cancel);
+  if (OnDiskFull) return OnDiskFull(*this, volumeNumber + 1, volumeFileName, cancel);
+  if (FSpanningMode != smSpanning) throw EZipException(65, this);
+  const std::u16string text = Format(
+      kTextDiskFull, {FSpanningOptions.CustomVolumeSize, platform::FreeDiskSpace(volumeFileName)});
+  cancel = ZipPrompts().Confirm(text, kOKCancel) != TZipButton::OK;
 }
 
 void TZipBaseArchiver::DoOnProcessVolumeFailure(TZipProcessOperation operation,

@@ -10,6 +10,7 @@
 #include "ZipExcept.h"
 #include "ZipItemDecoder.h"
 #include "ZipTradCrypt.h"
+#include "ZipVolumeReader.h"
 #include "platform/ZipPlatform.h"
 #include "stream/ZipMemoryStreams.h"
 #include "stream/ZipNullStream.h"
@@ -92,23 +93,29 @@ class TZipBaseArchiver::TExtractSink final : public IZipDecodeSink {
   const TDirItem& item_;
 };
 
-void TZipBaseArchiver::SeekToLocalHeader(const TDirItem& item) {
+// Opens the volume that holds the item's local header (asking for it in a multi-volume archive)
+// and goes to the header; returns that volume.
+TZipVolumeNumberInfo TZipBaseArchiver::SeekToLocalHeader(const TDirItem& item) {
   TZipVolumeNumberInfo volume;
   const std::uint16_t disk = item.CentralDir.diskNumberStart;
+  volume.FLastVolumeNumber = DMHandle()->LastVolumeNumber();
   volume.SetVolumeNumber(
       disk == 0xFFFF
           ? (DMHandle()->FZip64 ? static_cast<std::int32_t>(item.Zip64ExtInfo.diskNumberStart) : 0)
           : disk);
   OpenVolume(volume);
   FCompressedStream->SetPosition(static_cast<std::int64_t>(item.LocalHeaderOffset()));
+  return volume;
 }
 
 void TZipBaseArchiver::ExtractItem(int index, TStream& dest, std::int32_t count,
                                    std::int64_t offset) {
   if (index < 0 || index >= DMHandle()->CDir.Count()) throw EZipException(16, this);
   TDirItem& item = DMHandle()->CDir.GetItemPtr(index);
-  SeekToLocalHeader(item);
-  if (!InternalDecompressFile(*FCompressedStream, dest, item, count, offset) && !FProgressCancel &&
+  // In a multi-volume archive the item's data may run on into the following volumes.
+  TZipVolumeReader volumes(*this, SeekToLocalHeader(item));
+  TStream& source = FSpanningMode == smNone ? *FCompressedStream : volumes;
+  if (!InternalDecompressFile(source, dest, item, count, offset) && !FProgressCancel &&
       !FExtractCorruptedFiles && !FSkipFile)
     throw EZipException(8, this);
 }
@@ -131,6 +138,7 @@ bool TZipBaseArchiver::InternalDecompressFile(TStream& source, TStream& dest, TD
   if (encrypted && rulesApply && AesStrengthBits(item.ZipEncryptionAlgorithm) > 0) {
     aes = std::make_unique<TAESCryptoTransform>(AesStrengthBits(item.ZipEncryptionAlgorithm), 2,
                                                 FCompressionMethod);
+    aes->UseKeyCache(FKeyCache);
     aes->Initialize(Decryption, item);
     aes->GenerateKey(FPassword);
   }
@@ -170,7 +178,8 @@ bool TZipBaseArchiver::InternalDecompressFile(TStream& source, TStream& dest, TD
                                   item.CompressionMethod,
                                   decryptor,
                                   count,
-                                  offset};
+                                  offset,
+                                  !IsCustomStream && FSpanningMode == smNone};
   if (!FDecodeWorkspace) FDecodeWorkspace = std::make_unique<TZipDecodeWorkspace>();
   const TZipDecodeResult result = ZipDecodeItemData(request, sink, *FDecodeWorkspace);
   if (!result.ok) return false;
@@ -194,6 +203,8 @@ bool TZipBaseArchiver::PasswordStage(TStream& source, const TDirItem& item,
   do {
     source.SetPosition(start);
     if (aes) {
+      if (!ZipAesPasswordUsable(FPassword)) throw EZipException(67, this);
+      if (aes->GetPassword() != FPassword) aes->GenerateKey(FPassword);
       aes->LoadFileStorageStartBlock(source, 0);
       fits = aes->CheckPassword(FPassword, item);
     } else if (!FPassword.empty()) {
@@ -206,7 +217,6 @@ bool TZipBaseArchiver::PasswordStage(TStream& source, const TDirItem& item,
     if (FSuppressPasswordEvent) break;
     if (!fits) {
       DoOnPassword(std::u16string(item.Name), FPassword, FSkipFile);
-      if (aes && aes->GetPassword() != FPassword && !FSkipFile) aes->GenerateKey(FPassword);
     }
   } while (!fits && !FSkipFile);
   return !FSkipFile && fits;
@@ -247,10 +257,17 @@ int TZipBaseArchiver::FindSingleItem(const std::u16string& fileName) {
   return index;
 }
 
-void TZipBaseArchiver::ExtractToStream(const std::u16string& fileName, TStream& stream) {
+// Every single-item call starts uncancelled: a cancel left by an earlier batch or call must not
+// end this one early and silently.
+void TZipBaseArchiver::StartSingleItem(bool progress) {
   CheckInactive();
   CheckInUpdate();
-  FProgressEnabled = true;
+  FProgressEnabled = progress;
+  FProgressCancel = false;
+}
+
+void TZipBaseArchiver::ExtractToStream(const std::u16string& fileName, TStream& stream) {
+  StartSingleItem(true);
   TRecurseOff recurseOff(Options());
   FProcessedFileNo = 0;
   DoOnOverallProgress(0, poExtract, ppStart, FProgressCancel);
@@ -259,15 +276,16 @@ void TZipBaseArchiver::ExtractToStream(const std::u16string& fileName, TStream& 
   TDirItem& item = DMHandle()->CDir.GetItemPtr(index);
   item.Operation = poExtract;
   ExtractItem(index, stream, 0, 0);
+  // The closing events cannot take back a cancel that ended the item.
+  const bool cancelled = FProgressCancel;
   DoOnFileProgress(std::u16string(item.Name), 100, poExtract, ppEnd, FProgressCancel);
   DoOnOverallProgress(100, poExtract, ppEnd, FProgressCancel);
+  FProgressCancel = FProgressCancel || cancelled;
 }
 
 void TZipBaseArchiver::ExtractToBuffer(const std::u16string& fileName, void* buffer,
                                        std::int32_t count, std::int64_t offset) {
-  CheckInactive();
-  CheckInUpdate();
-  FProgressEnabled = false;
+  StartSingleItem(false);
   TRecurseOff recurseOff(Options());
   const int index = FindSingleItem(fileName);
   TMemoryStream memory;
@@ -277,9 +295,7 @@ void TZipBaseArchiver::ExtractToBuffer(const std::u16string& fileName, void* buf
 }
 
 void TZipBaseArchiver::ExtractToString(const std::u16string& fileName, std::u16string& text) {
-  CheckInactive();
-  CheckInUpdate();
-  FProgressEnabled = false;
+  StartSingleItem(false);
   TRecurseOff recurseOff(Options());
   const int index = FindSingleItem(fileName);
   TStringStream bytes;

@@ -203,19 +203,8 @@ void TZipBaseArchiver::OpenVolume(TZipVolumeNumberInfo& volumeNumberInfo) {
   }
   FVolumeNumberInfo.FVolumeNumber = volumeNumberInfo.FVolumeNumber;
   FVolumeNumberInfo.FVolumeKind = volumeNumberInfo.FVolumeKind;
-}
-
-void TZipBaseArchiver::DoOnRequestVolume(const TZipVolumeNumberInfo& volume,
-                                         std::u16string& fileName, bool& cancel) {
-  // Without a handler the request is cancelled when the volume's file does not exist.
-  cancel = !platform::FileExists(fileName);
-  if (volume.LastVolume()) {
-    if (OnRequestLastVolume) OnRequestLastVolume(*this, fileName, cancel);
-  } else if (volume.FirstVolume()) {
-    if (OnRequestFirstVolume) OnRequestFirstVolume(*this, fileName, cancel);
-  } else if (OnRequestMiddleVolume) {
-    OnRequestMiddleVolume(*this, volume.FVolumeNumber + 1, fileName, cancel);
-  }
+  if (volumeNumberInfo.FLastVolumeNumber >= 0)
+    FVolumeNumberInfo.FLastVolumeNumber = volumeNumberInfo.FLastVolumeNumber;
 }
 
 void TZipBaseArchiver::ReopenFileStream(const std::u16string& newFileName) {
@@ -250,6 +239,7 @@ void TZipBaseArchiver::CloseArchive() noexcept {
   }
   FreeStream();
   FDirManager.reset();
+  FKeyCache.Wipe();
 }
 
 bool TZipBaseArchiver::IsValidArchiveFile() {

@@ -35,7 +35,9 @@ bool TZipBaseArchiver::IsFilePasswordValid(const std::u16string& fileName,
 
   bool result = false;
   if (const int bits = AesBits(item.ZipEncryptionAlgorithm)) {
+    if (!ZipAesPasswordUsable(password)) return false;
     TAESCryptoTransform aes(bits, 2, FCompressionMethod);
+    aes.UseKeyCache(FKeyCache);
     aes.Initialize(Decryption, item);
     aes.GenerateKey(password);
     aes.LoadFileStorageStartBlock(source, 0);
@@ -52,18 +54,24 @@ bool TZipBaseArchiver::IsFilePasswordValid(const std::u16string& fileName,
   }
   if (!result && FSpanningMode == smNone) return false;
 
+  // The full test runs without progress events and uncancelled: only a complete, checked item
+  // confirms the password.
   const std::string saved = FPassword;
   const bool savedCorrupted = FExtractCorruptedFiles;
+  const bool savedProgress = FProgressEnabled;
   FSuppressPasswordEvent = true;
   FExtractCorruptedFiles = false;
+  FProgressEnabled = false;
+  FProgressCancel = false;
   SetPassword(password);
   try {
     TestTaggedFile(index, std::u16string(item.Name));
-    result = true;
+    result = !FProgressCancel;
   } catch (...) {
     result = false;
   }
   FSuppressPasswordEvent = false;
+  FProgressEnabled = savedProgress;
   FExtractCorruptedFiles = savedCorrupted;
   SetPassword(saved);
   return result;

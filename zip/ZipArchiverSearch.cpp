@@ -34,6 +34,7 @@ bool MatchesAny(std::u16string_view name, const TStringList& masks) {
 }  // namespace
 
 bool TZipBaseArchiver::FindFirst(TZipArchiveItem& item) {
+  CheckInactive();
   item.Handle = {};
   item.Handle.UseProperties = true;
   item.Handle.FFindAttr = Options().SearchAttr;
@@ -42,6 +43,7 @@ bool TZipBaseArchiver::FindFirst(TZipArchiveItem& item) {
 
 bool TZipBaseArchiver::FindFirst(const std::u16string& fileMask, TZipArchiveItem& item,
                                  std::int32_t searchAttr, const std::u16string& exclusionMask) {
+  CheckInactive();
   std::u16string_view mask = fileMask;
   const std::u16string_view drive = ExtractFileDrive(mask);
   if (!drive.empty() && Options().StorePath != spFullPathWithDrive)
@@ -58,6 +60,7 @@ bool TZipBaseArchiver::FindFirst(const std::u16string& fileMask, TZipArchiveItem
 }
 
 bool TZipBaseArchiver::FindNext(TZipArchiveItem& item) {
+  CheckInactive();
   ++item.Handle.ItemNo;
   return InternalFind(item);
 }
@@ -123,6 +126,7 @@ void TZipBaseArchiver::FillArchiveItem(const TDirItem& dirItem, TZipArchiveItem&
 }
 
 void TZipBaseArchiver::TagFiles() {
+  CheckInactive();
   DMHandle()->CDir.ClearTags();
   TZipArchiveItem item;
   for (bool found = FindFirst(item); found; found = FindNext(item))
@@ -131,6 +135,7 @@ void TZipBaseArchiver::TagFiles() {
 
 void TZipBaseArchiver::TagFiles(const std::u16string& fileMask, std::int32_t searchAttr,
                                 const std::u16string& exclusionMask) {
+  CheckInactive();
   DMHandle()->CDir.ClearTags();
   TZipArchiveItem item;
   for (bool found = FindFirst(fileMask, item, searchAttr, exclusionMask); found;

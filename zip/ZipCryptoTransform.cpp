@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <mutex>
 
+#include "ByteUtil.h"
 #include "ZipCipher.h"
+#include "ZipKeyCache.h"
 #include "ZipPBKDF2.h"
 
 namespace talu::zip {
@@ -14,49 +15,15 @@ void TZipCryptoTransform::Initialize(TCryptoTransformMode mode, const TDirItem&)
   FTransformMode = mode;
 }
 
-namespace {
-
-struct TDerivation {
-  std::string password;
-  TZipBytes salt;
-  TZipBytes material;
-};
-
-// The last few derivations, newest first. Derivations cost a millisecond each and reading one
-// item asks for the same one up to three times.
-class TDerivationCache {
- public:
-  TZipBytes Get(const std::string& password, const TZipBytes& salt, std::uint16_t length) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    for (size_t i = 0; i < used_; ++i) {
-      TDerivation& d = entries_[i];
-      if (d.material.size() == length && d.salt == salt && d.password == password) {
-        std::rotate(entries_.begin(), entries_.begin() + i, entries_.begin() + i + 1);
-        return entries_[0].material;
-      }
-    }
-    TPBKDF2 generator(password, TAESCryptoTransform::kIterations,
-                      static_cast<std::uint16_t>(salt.size()), salt.data());
-    TZipBytes material = generator.GetKeyBytes(length);
-    std::rotate(entries_.begin(), entries_.end() - 1, entries_.end());
-    entries_[0] = {password, salt, material};
-    used_ = std::min(used_ + 1, entries_.size());
-    return material;
-  }
-
- private:
-  std::mutex mutex_;
-  std::array<TDerivation, 4> entries_;
-  size_t used_ = 0;
-};
-
-TDerivationCache gDerivations;
-
-}  // namespace
+bool ZipAesPasswordUsable(const std::string& password) {
+  return password.size() <= TPBKDF2::kMaxPasswordLen;
+}
 
 TZipBytes ZipDeriveAesKeyMaterial(const std::string& password, const TZipBytes& salt,
                                   std::uint16_t length) {
-  return gDerivations.Get(password, salt, length);
+  return TPBKDF2(password, TAESCryptoTransform::kIterations,
+                 static_cast<std::uint16_t>(salt.size()), salt.data())
+      .GetKeyBytes(length);
 }
 
 TAESCryptoTransform::TAESCryptoTransform(int strengthBits, std::uint16_t cryptVersion,
@@ -77,9 +44,14 @@ void TAESCryptoTransform::GenerateKey(const std::string& password) {
   FKeysStale = true;
 }
 
+TZipBytes TAESCryptoTransform::DeriveMaterial(const std::string& password) const {
+  const auto length = static_cast<std::uint16_t>(2 * FKeyLengthBytes + 2);
+  return FKeyCache ? FKeyCache->Get(password, FSaltValue, length)
+                   : ZipDeriveAesKeyMaterial(password, FSaltValue, length);
+}
+
 void TAESCryptoTransform::UpdateKeys() {
-  const TZipBytes material =
-      ZipDeriveAesKeyMaterial(FPassword, FSaltValue, std::uint16_t(2 * FKeyLengthBytes + 2));
+  TZipBytes material = DeriveMaterial(FPassword);
   const auto keyEnd = material.begin() + FKeyLengthBytes;
   FEncryptionKey.assign(material.begin(), keyEnd);
   FHashKey.assign(keyEnd, keyEnd + FKeyLengthBytes);
@@ -90,6 +62,7 @@ void TAESCryptoTransform::UpdateKeys() {
   FCryptor->SetMode(cmCTR);
   FEncryptionKey = key;  // the cipher's protected copy
   FKeysStale = false;
+  ProtectBuffer(material.data(), material.size());
 }
 
 void TAESCryptoTransform::EnsureKeys() {
@@ -106,10 +79,12 @@ void TAESCryptoTransform::LoadFileStorageStartBlock(TStream& stream, std::int64_
 }
 
 bool TAESCryptoTransform::CheckPassword(const std::string& password, const TDirItem&) {
-  const TZipBytes material =
-      ZipDeriveAesKeyMaterial(password, FSaltValue, std::uint16_t(2 * FKeyLengthBytes + 2));
-  return FPasswordVerificationValue.size() == 2 &&
-         std::equal(material.end() - 2, material.end(), FPasswordVerificationValue.begin());
+  TZipBytes material = DeriveMaterial(password);
+  const bool fits = FPasswordVerificationValue.size() == 2 &&
+                    ConstantTimeEqual(material.data() + material.size() - 2,
+                                      FPasswordVerificationValue.data(), 2);
+  ProtectBuffer(material.data(), material.size());
+  return fits;
 }
 
 // The code covers the encrypted bytes, so it is fed before decryption and after encryption.
@@ -160,7 +135,9 @@ void TAESCryptoTransform::LoadFileStorageEndBlock(TStream& stream, std::int64_t 
 
 bool TAESCryptoTransform::IsDirItemCorrupted(const TDirItem& item, std::uint32_t crc32) {
   if (FVersion == 1) return item.CentralDir.crc32 != crc32;
-  return FinishCode() != FAuthenticationCode;
+  const TZipBytes code = FinishCode();
+  return code.size() != FAuthenticationCode.size() ||
+         !ConstantTimeEqual(code.data(), FAuthenticationCode.data(), code.size());
 }
 
 TZipOwnedExtraField TAESCryptoTransform::GetExtraFieldData() const {
@@ -180,6 +157,7 @@ void TAESCryptoTransform::Reset() {
   FPasswordVerificationValue.clear();
   FSaltValue.clear();
   FCryptor.reset();
+  ProtectBuffer(&FHMAC_Context, sizeof FHMAC_Context);
   FKeyLengthBytes = 0;
 }
 

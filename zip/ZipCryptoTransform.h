@@ -19,6 +19,7 @@ class TCipher_Rijndael;
 
 namespace talu::zip {
 
+class TZipKeyCache;
 using TZipBytes = std::vector<std::uint8_t>;
 
 enum TCryptoTransformMode { Encryption, Decryption };
@@ -85,8 +86,11 @@ class TAESCryptoTransform final : public TZipCryptoTransform {
   }
   bool IsDirItemCorrupted(const TDirItem& item, std::uint32_t crc32) override;
   TZipOwnedExtraField GetExtraFieldData() const override;
+  // Derivations go through `cache` (the archiver's) instead of being made afresh each time.
+  void UseKeyCache(TZipKeyCache& cache) { FKeyCache = &cache; }
 
  private:
+  TZipBytes DeriveMaterial(const std::string& password) const;
   void UpdateKeys();
   void EnsureKeys();
   TZipBytes FinishCode();
@@ -103,10 +107,13 @@ class TAESCryptoTransform final : public TZipCryptoTransform {
   // Keys are derived when first needed: on the reading side the random salt of GenerateKey is
   // replaced by the item's salt before any key is used, so deriving from it would be wasted.
   bool FKeysStale = false;
+  TZipKeyCache* FKeyCache = nullptr;
 };
 
-// PBKDF2-HMAC-SHA1 output for AES items, remembered for the last few password and salt pairs so
-// that the repeated derivations of one item (and retries) cost nothing after the first.
+// Whether AES keys can be derived from `password` (PBKDF2 takes at most 32767 bytes).
+bool ZipAesPasswordUsable(const std::string& password);
+
+// PBKDF2-HMAC-SHA1 output for AES items.
 TZipBytes ZipDeriveAesKeyMaterial(const std::string& password, const TZipBytes& salt,
                                   std::uint16_t length);
 

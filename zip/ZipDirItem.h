@@ -73,6 +73,13 @@ struct TDirItem {
     return CentralDir.relOffsetLH == kSentinel32 ? Zip64ExtInfo.relOffsetLH
                                                  : CentralDir.relOffsetLH;
   }
+  // Stores a 64-bit offset: in the 32-bit field when it fits below the sentinel, else as the
+  // sentinel with the value in the Zip64 block.
+  void SetLocalHeaderOffset(std::uint64_t offset) {
+    const bool fits = offset < kSentinel32;
+    CentralDir.relOffsetLH = fits ? static_cast<std::uint32_t>(offset) : kSentinel32;
+    if (!fits) Zip64ExtInfo.relOffsetLH = offset;
+  }
   bool IsEncrypted() const { return (CentralDir.genPurposeFlag & kFlagEncrypted) != 0; }
   bool IsDirectory() const { return (CentralDir.externalAttr & kAttrDirectory) != 0; }
 };

@@ -96,15 +96,17 @@ void TZipDirManager::LoadDir() {
   if (!IsStubOffsetApplied()) ApplyStubOffset();
 }
 
+std::int32_t TZipDirManager::LastVolumeNumber() const {
+  const TZipCentralDirEnd& end = CentralDirEnd;
+  if (end.diskNumber != kSentinel16) return end.diskNumber;
+  return FZip64 ? static_cast<std::int32_t>(Zip64CentralDirEndLocator.totalNumberOfDisks) - 1 : 0;
+}
+
 void TZipDirManager::SelectVolumes(TZipVolumeNumberInfo& volume) {
   const TZipCentralDirEnd& end = CentralDirEnd;
   std::int64_t first = end.startDiskNumber;
   if (end.startDiskNumber == kSentinel16) first = FZip64 ? Zip64CentralDirEnd.startDiskNumber : 0;
-  std::int64_t last = end.diskNumber;
-  if (end.diskNumber == kSentinel16) {
-    last = FZip64 ? std::int64_t{Zip64CentralDirEndLocator.totalNumberOfDisks} - 1 : 0;
-  }
-  volume.FLastVolumeNumber = static_cast<std::int32_t>(last);
+  volume.FLastVolumeNumber = LastVolumeNumber();
   volume.SetVolumeNumber(static_cast<std::int32_t>(first));
   if (Spanned()) OpenVolume(volume);
 }

@@ -62,6 +62,9 @@ class TZipDirManager {
   // The directory was built from the local headers.
   bool Rebuilt = false;
 
+  // Number of the last volume (0 for an archive in one file), from the end records.
+  std::int32_t LastVolumeNumber() const;
+
  private:
   bool CheckCDirEnd(const unsigned char* record, std::size_t available, std::int64_t pos,
                     std::int64_t streamSize, TZipCentralDirEnd& dirEnd) const;

@@ -69,7 +69,7 @@ class TDecodeRun {
 
 TZipDecodeResult TDecodeRun::Run() {
   TZipChunkReader reader(*req_.source, req_.decryptor, req_.compressedSize, work_.input,
-                         req_.count == 0);
+                         req_.readAhead && req_.count == 0);
   std::int64_t skip = 0;
   while (consumed_ < req_.compressedSize) {
     std::uint8_t* data = nullptr;

@@ -47,6 +47,10 @@ struct TZipDecodeRequest {
   IZipItemDecryptor* decryptor;  // null for items that are not encrypted
   std::int64_t count = 0;        // window size, 0 for the whole item
   std::int64_t offset = 0;       // first uncompressed byte of the window
+  // Whole items of several chunks may be read ahead by a helper thread. Only for sources that
+  // nothing else reads or moves meanwhile (the engine's own file streams): a caller's stream is
+  // read on the caller's thread.
+  bool readAhead = true;
 };
 
 struct TZipDecodeResult {

@@ -44,8 +44,8 @@ std::u16string_view TZipNameDecoder::DecodeCentral(std::string_view raw, bool oe
   return Utf8OrAnsi(bytes, HasNonAscii(bytes));
 }
 
-std::u16string_view TZipNameDecoder::DecodeLocal(std::string_view raw, bool oem, bool utf8) {
-  return Utf8OrAnsi(Prepared(raw, oem).substr(0, raw.find('\0')), utf8);
+std::u16string_view TZipNameDecoder::DecodeLocal(std::string_view raw, bool oem) {
+  return DecodeCentral(raw.substr(0, raw.find('\0')), oem);
 }
 
 std::optional<std::u16string> UnicodeExtendedName(const TZipExtraFieldDataBlock& block) {

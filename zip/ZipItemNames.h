@@ -16,9 +16,9 @@ class TZipNameDecoder {
   // Central directory rule: OEM to ANSI first when `oem`; then UTF-8 when the bytes are
   // well-formed UTF-8 with a non-ASCII byte, else the ANSI code page.
   std::u16string_view DecodeCentral(std::string_view raw, bool oem);
-  // Rebuild rule: OEM to ANSI first when `oem`; then the ANSI code page up to the first zero.
-  // A name flagged as UTF-8 (`utf8`) is decoded as UTF-8 when it is well-formed.
-  std::u16string_view DecodeLocal(std::string_view raw, bool oem, bool utf8);
+  // Rebuild rule: the central directory rule up to the first zero byte, so that the same bytes
+  // give the same name whether the directory was read or rebuilt.
+  std::u16string_view DecodeLocal(std::string_view raw, bool oem);
 
  private:
   std::u16string_view Ansi(std::string_view bytes);

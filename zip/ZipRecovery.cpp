@@ -22,7 +22,7 @@ std::string_view Chars(const unsigned char* bytes, std::size_t count) {
   return {reinterpret_cast<const char*>(bytes), count};
 }
 
-TZipCentralDir CentralFromLocal(const TZipLocalHeader& lh, std::int64_t pos) {
+TZipCentralDir CentralFromLocal(const TZipLocalHeader& lh) {
   TZipCentralDir cd{};
   cd.versionMadeBy = cd.extractVersion = lh.extractVersion;
   cd.genPurposeFlag = lh.genPurposeFlag;
@@ -34,7 +34,6 @@ TZipCentralDir CentralFromLocal(const TZipLocalHeader& lh, std::int64_t pos) {
   cd.unCompSize = lh.unCompSize;
   cd.nameLength = lh.nameLength;
   cd.extraLength = lh.extraLength;
-  cd.relOffsetLH = static_cast<std::uint32_t>(pos);
   // An entry of size 0 without a data descriptor is taken to be a folder.
   const bool hasData = lh.unCompSize != 0 || (lh.genPurposeFlag & kFlagDataDescriptor) != 0;
   cd.externalAttr = hasData ? kAttrArchive : kAttrDirectory;
@@ -85,7 +84,7 @@ void TZipDirManager::AddLocalHeaderItem(TStreamWindow& headers, TStreamWindow& d
 
   const int index = CDir.Count();
   TDirItem& item = CDir.Append();
-  item.CentralDir = CentralFromLocal(lh, pos);
+  item.CentralDir = CentralFromLocal(lh);
   item.CompressionMethod = lh.compMethod;
 
   const std::int64_t namePos = pos + kLocalHeaderSize;
@@ -94,13 +93,13 @@ void TZipDirManager::AddLocalHeaderItem(TStreamWindow& headers, TStreamWindow& d
     storedName.assign(Chars(headers.Read(namePos, lh.nameLength), lh.nameLength));
   }
   const bool oem = NamesInOemCodePage(lh.genPurposeFlag);
-  const bool utf8 = (lh.genPurposeFlag & kFlagUtf8) != 0;
-  CDir.SetItemName(index, storedName.empty() ? std::u16string_view{}
-                                             : decoder_.DecodeLocal(storedName, oem, utf8));
+  CDir.SetItemName(
+      index, storedName.empty() ? std::u16string_view{} : decoder_.DecodeLocal(storedName, oem));
   const unsigned char* extra = headers.Read(namePos + lh.nameLength, lh.extraLength);
   CDir.GetItemPtr(index).ExtraFields =
       TZipExtraFields(CDir.StoreBytes(Chars(extra, lh.extraLength)));
   ApplyExtraFields(CDir, index, storedName);
+  CDir.GetItemPtr(index).SetLocalHeaderOffset(static_cast<std::uint64_t>(pos));
 
   if ((lh.genPurposeFlag & kFlagDataDescriptor) == 0) return;
   const std::int64_t found = descriptors.Find(kDataDescriptorSig, pos);

@@ -63,17 +63,12 @@ bool TZipDirManager::IsStubOffsetApplied() const {
 }
 
 void TZipDirManager::ApplyStubOffset() {
-  // Directory items keep their offsets. An item whose offset is in its Zip64 block gets the
-  // stub there, so that the 32-bit sentinel stays intact.
-  const auto stub32 = static_cast<std::uint32_t>(StubSize);
+  // Directory items keep their offsets. The sum is kept in 64 bits: it moves to the Zip64 value
+  // when it reaches the 32-bit sentinel.
   for (int i = 0; i < CDir.Count(); ++i) {
     TDirItem& item = CDir.GetItemPtr(i);
-    if (item.IsDirectory()) continue;
-    if (item.CentralDir.relOffsetLH == kSentinel32) {
-      item.Zip64ExtInfo.relOffsetLH += static_cast<std::uint64_t>(StubSize);
-    } else {
-      item.CentralDir.relOffsetLH += stub32;
-    }
+    if (!item.IsDirectory())
+      item.SetLocalHeaderOffset(item.LocalHeaderOffset() + static_cast<std::uint64_t>(StubSize));
   }
 }
 

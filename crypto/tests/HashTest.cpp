@@ -95,6 +95,7 @@ TEST_P(HmacTest, Rfc2202VectorsAtEverySplit) {
       hmac_updateXL(ctx, v.Data.data() + split, v.Data.size() - split);
       hmac_final(ctx, mac);
       ASSERT_EQ(ToHex(mac.data(), kSha1DigestLen), v.Mac) << "split at " << split;
+      ASSERT_EQ(ctx.hmacbuf, decltype(ctx.hmacbuf){}) << "the key block is wiped";
     }
     THMAC_KeyedStates keyed;
     THashDigest mac;

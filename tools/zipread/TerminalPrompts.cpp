@@ -60,7 +60,8 @@ bool TerminalPrompts::PasswordInputQuery(const std::u16string& caption,
     unanswered_ = true;
     return false;
   }
-  std::cerr << "\n" << talu::zip::Utf16ToUtf8(caption) << "\n"
+  std::cerr << "\n"
+            << talu::zip::Utf16ToUtf8(caption) << "\n"
             << talu::zip::Utf16ToUtf8(prompt) << std::flush;
   std::string typed;
   if (!ReadTerminalLine(typed, false)) return false;

@@ -8,13 +8,15 @@
 #include "ZipReadArgs.h"
 #include "ZipReadExtract.h"
 #include "ZipReadOutput.h"
+#include "ZipReadVolumes.h"
 #include "ZipUtf.h"
 
 namespace talu::zipread {
 namespace {
 
-void ExecuteListing(const TCommand& command, std::FILE* out) {
+void ExecuteListing(const TCommand& command, std::FILE* out, std::FILE* err) {
   zip::TZipArchiver archiver;
+  ReportMissingVolumes(archiver, err);
   archiver.Options().OEMFileNames = command.oemNames;
   archiver.SetOpenCorruptedArchives(command.openCorrupted);
   archiver.SetFileName(zip::Utf8ToUtf16(command.archive));
@@ -39,7 +41,7 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
   try {
     int code = kExitOk;
     if (command->verb == "list" || command->verb == "info")
-      ExecuteListing(*command, out);
+      ExecuteListing(*command, out, err);
     else
       code = ExecuteDataCommand(*command, out, err);
     return std::fflush(out) == 0 ? code : kExitOtherError;

@@ -9,6 +9,7 @@
 #include "ZipConst.h"
 #include "ZipPrompts.h"
 #include "ZipReadProgress.h"
+#include "ZipReadVolumes.h"
 #include "ZipUtf.h"
 #include "platform/ZipPlatform.h"
 #include "stream/ZipStream.h"
@@ -95,6 +96,7 @@ int ExecuteDataCommand(const TCommand& c, std::FILE* out, std::FILE* err) {
   TerminalPrompts prompts;
   zip::SetZipPrompts(&prompts);
   zip::TZipArchiver archiver;
+  ReportMissingVolumes(archiver, err);
   archiver.Options().OEMFileNames = c.oemNames;
   archiver.SetFileName(zip::Utf8ToUtf16(c.archive));
   if (c.password) archiver.SetPassword(*c.password);

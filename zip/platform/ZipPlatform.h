@@ -35,6 +35,9 @@ std::int64_t WriteFile(FileHandle file, const void* buffer, std::int64_t count);
 // Moves the file pointer; the new position, or -1 on error (a negative target included).
 std::int64_t SeekFile(FileHandle file, std::int64_t offset, SeekFrom origin);
 bool SetFileSize(FileHandle file, std::int64_t size);
+// The file's size without moving its file pointer (another thread may be reading it); -1 on
+// error.
+std::int64_t FileSize(FileHandle file);
 bool FlushFile(FileHandle file);
 // The system's description of the last failed file call.
 std::string LastErrorText();
@@ -42,6 +45,8 @@ std::string LastErrorText();
 bool FileExists(const std::u16string& path);
 // Whether the operating system reports the drive of `path` as removable.
 bool IsRemovableDrive(const std::u16string& path);
+// Bytes free for the user on the disk that holds `path` (its folder); -1 when unknown.
+std::int64_t FreeDiskSpace(const std::u16string& path);
 
 // Converts `count` bytes in place from the OEM code page to the ANSI code page.
 void ConvertOemToAnsi(char* bytes, std::size_t count);
@@ -50,8 +55,14 @@ void ConvertOemToAnsi(char* bytes, std::size_t count);
 std::size_t AnsiToUtf16(const char* bytes, std::size_t count, char16_t* out);
 
 // Files as extraction lands them. Paths use "\" separators on every system.
-// A new file opened for writing and shared with nobody, replacing any file of that name.
+// A new file opened for writing and shared with nobody; fails when anything has that name
+// already (a file, a link, a pipe), so that it never follows a link or opens a device.
 FileHandle CreateExclusiveFile(const std::u16string& path);
+// What a name is, without following a link: missing, a regular file, a folder, a link (symbolic
+// link, junction or other name-surrogate reparse point) or something else (a pipe, a device, a
+// socket).
+enum class EntryKind { Missing, File, Folder, Link, Other };
+EntryKind GetEntryKind(const std::u16string& path);
 // Sets the last-write time from a DOS date and time read as local time.
 bool SetFileTimeDos(FileHandle file, std::uint16_t dosDate, std::uint16_t dosTime);
 // The last-write time as a local DOS date-time (date in the high word); -1 when missing.

@@ -35,8 +35,16 @@ std::time_t DosToTime(std::uint16_t date, std::uint16_t time) {
 }  // namespace
 
 FileHandle CreateExclusiveFile(const std::u16string& path) {
-  const int fd = open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  const int fd = open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   return fd < 0 ? kInvalidFile : fd;
+}
+
+EntryKind GetEntryKind(const std::u16string& path) {
+  struct stat st {};
+  if (lstat(NativePath(path).c_str(), &st) != 0) return EntryKind::Missing;
+  if (S_ISLNK(st.st_mode)) return EntryKind::Link;
+  if (S_ISDIR(st.st_mode)) return EntryKind::Folder;
+  return S_ISREG(st.st_mode) ? EntryKind::File : EntryKind::Other;
 }
 
 bool SetFileTimeDos(FileHandle file, std::uint16_t dosDate, std::uint16_t dosTime) {

@@ -14,9 +14,24 @@ const wchar_t* Wide(const std::u16string& path) {
 }  // namespace
 
 FileHandle CreateExclusiveFile(const std::u16string& path) {
-  const HANDLE h = CreateFileW(Wide(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  const HANDLE h = CreateFileW(Wide(path), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
   return h == INVALID_HANDLE_VALUE ? kInvalidFile : reinterpret_cast<FileHandle>(h);
+}
+
+EntryKind GetEntryKind(const std::u16string& path) {
+  const DWORD attr = GetFileAttributesW(Wide(path));
+  if (attr == INVALID_FILE_ATTRIBUTES) return EntryKind::Missing;
+  // A reparse point whose tag is not reported (0, as under Wine for a host's symbolic link) is
+  // taken for a link too: where it leads cannot be told.
+  if (attr & FILE_ATTRIBUTE_REPARSE_POINT) {
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW(Wide(path), &found);
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    if (found.dwReserved0 == 0 || IsReparseTagNameSurrogate(found.dwReserved0))
+      return EntryKind::Link;
+  }
+  return (attr & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Folder : EntryKind::File;
 }
 
 bool SetFileTimeDos(FileHandle file, std::uint16_t dosDate, std::uint16_t dosTime) {

@@ -2,6 +2,7 @@
 // not enforced; code pages are the fixed tables of OEM 437 and ANSI 1252.
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -109,6 +110,11 @@ bool SetFileSize(FileHandle file, std::int64_t size) {
   return ::ftruncate(static_cast<int>(file), static_cast<off_t>(size)) == 0;
 }
 
+std::int64_t FileSize(FileHandle file) {
+  struct stat st;
+  return ::fstat(static_cast<int>(file), &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
+}
+
 bool FlushFile(FileHandle file) {
   return ::fsync(static_cast<int>(file)) == 0;
 }
@@ -124,6 +130,14 @@ bool FileExists(const std::u16string& path) {
 
 bool IsRemovableDrive(const std::u16string&) {
   return false;
+}
+
+std::int64_t FreeDiskSpace(const std::u16string& path) {
+  std::string folder = NativePath(path);
+  folder = folder.substr(0, folder.find_last_of('/') + 1);
+  struct statvfs disk {};
+  if (statvfs(folder.empty() ? "." : folder.c_str(), &disk) != 0) return -1;
+  return static_cast<std::int64_t>(disk.f_bavail) * static_cast<std::int64_t>(disk.f_frsize);
 }
 
 void ConvertOemToAnsi(char* bytes, std::size_t count) {

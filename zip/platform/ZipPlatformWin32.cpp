@@ -101,6 +101,11 @@ bool SetFileSize(FileHandle file, std::int64_t size) {
   return SeekFile(file, size, SeekFrom::Begin) == size && SetEndOfFile(Native(file));
 }
 
+std::int64_t FileSize(FileHandle file) {
+  LARGE_INTEGER size{};
+  return GetFileSizeEx(Native(file), &size) ? size.QuadPart : -1;
+}
+
 bool FlushFile(FileHandle file) {
   return FlushFileBuffers(Native(file)) != 0;
 }
@@ -125,6 +130,14 @@ bool FileExists(const std::u16string& path) {
 bool IsRemovableDrive(const std::u16string& path) {
   std::u16string root = path.size() >= 2 && path[1] == u':' ? path.substr(0, 2) + u"\\" : u"";
   return !root.empty() && GetDriveTypeW(Wide(root)) == DRIVE_REMOVABLE;
+}
+
+std::int64_t FreeDiskSpace(const std::u16string& path) {
+  const std::u16string folder = path.substr(0, path.find_last_of(u"\\:") + 1);
+  ULARGE_INTEGER available{};
+  if (!GetDiskFreeSpaceExW(folder.empty() ? nullptr : Wide(folder), &available, nullptr, nullptr))
+    return -1;
+  return static_cast<std::int64_t>(available.QuadPart);
 }
 
 void ConvertOemToAnsi(char* bytes, std::size_t count) {

@@ -54,8 +54,11 @@ void TFileStream::SetSize(std::int64_t size) {
   if (!platform::SetFileSize(handle_, size)) throw EWriteError();
 }
 
+// Asks the system, so that the file pointer stays where the read-ahead thread may be reading.
 std::int64_t TFileStream::Size() {
-  return TStream::Size();
+  const std::int64_t size = platform::FileSize(handle_);
+  if (size < 0) throw EStreamError(u"Invalid stream position");
+  return size;
 }
 
 }  // namespace talu::zip

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "ItemMaker.h"
 #include "TestArchive.h"
@@ -70,8 +71,24 @@ TEST(ZipArchiver, CompressionLevelAndModeFollowEachOther) {
 
 TEST(ZipArchiver, GuardsRefuseAClosedArchive) {
   TZipArchiver zip;
-  EXPECT_EQ(test::NativeErrorOf([&] { zip.Size(); }), 13);
-  EXPECT_EQ(test::NativeErrorOf([&] { zip.FileCount(); }), 13);
+  TZipArchiveItem item;
+  const std::function<void()> needOpen[] = {
+      [&] { zip.Size(); },
+      [&] { zip.FileCount(); },
+      [&] { zip.FindFirst(item); },
+      [&] { zip.FindFirst(u"*", item, 0, u""); },
+      [&] { zip.FindNext(item); },
+      [&] { zip.TagFiles(); },
+      [&] { zip.ProcessTaggedFiles(poExtract, -1); },
+  };
+  for (int pass = 0; pass < 2; ++pass) {  // never opened, then closed again
+    for (const auto& call : needOpen) EXPECT_EQ(test::NativeErrorOf(call), 13);
+    TStringStream stream(test::BuildArchive({{"a", "1"}}));
+    zip.OpenArchive(stream, false);
+    for (int index : {-2, 1, 1 << 30})
+      EXPECT_EQ(test::NativeErrorOf([&] { zip.ProcessTaggedFiles(poTest, index); }), 16);
+    zip.CloseArchive();
+  }
   EXPECT_EQ(test::NativeErrorOf([&] { zip.OpenArchive(); }), 9);
   EXPECT_EQ(test::NativeErrorOf([&] { zip.OpenArchive(0x40); }), 10);
   EXPECT_EQ(zip.Comment(), "");

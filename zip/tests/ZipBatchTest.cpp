@@ -2,6 +2,10 @@
 // windows of the uncompressed data, and the password test of one item.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <thread>
+
+#include "ArchiveProbe.h"
 #include "ItemMaker.h"
 #include "ScriptedPrompts.h"
 #include "TestArchive.h"
@@ -48,14 +52,81 @@ TEST(Batch, EmptyArchiveFiresOnlyStartAndEnd) {
   EXPECT_EQ(events, 2);
 }
 
+// A cancel ends its own call quietly and says so; every call after it starts uncancelled.
 TEST(Batch, CancelFromProgressStopsQuietly) {
-  auto a = OpenBytes(BuildArchive({Deflated("a", Bytes(3 << 20, 'a'))}));
+  const Bytes data(3 << 20, 'a');
+  TestEntry tampered = Encrypted(Stored("e", "secret"), kPassword);
+  tampered.data.back() ^= 1;  // the check byte fits, the CRC does not
+  auto a = OpenBytes(BuildArchive({Deflated("a", data), tampered}));
   a->zip.OnFileProgress = [](TZipBaseArchiver&, const std::u16string&, double, TZipProcessOperation,
                              TZipProgressPhase phase,
                              bool& cancel) { cancel = phase == ppProcess; };
   TStringStream out;
   EXPECT_NO_THROW(a->zip.ExtractToStream(u"a", out));
   EXPECT_EQ(out.DataString(), "");
+  EXPECT_TRUE(a->zip.Cancelled());
+  a->zip.OnFileProgress = nullptr;
+
+  const auto afterCancelledBatch = [&](const std::function<void()>& call) {
+    a->zip.OnOverallProgress = [](TZipBaseArchiver&, double, TZipProcessOperation,
+                                  TZipProgressPhase, bool& cancel) { cancel = true; };
+    a->zip.TestFiles(u"a");
+    EXPECT_TRUE(a->zip.Cancelled());
+    a->zip.OnOverallProgress = nullptr;
+    call();
+    EXPECT_FALSE(a->zip.Cancelled());
+  };
+  afterCancelledBatch([&] {
+    std::u16string text;
+    a->zip.ExtractToString(u"a", text);
+    EXPECT_EQ(text.size(), data.size());
+  });
+  afterCancelledBatch([&] {
+    Bytes head(4, '_');
+    a->zip.ExtractToBuffer(u"a", head.data(), 4, 0);
+    EXPECT_EQ(head, "aaaa");
+  });
+  afterCancelledBatch([&] { EXPECT_EQ(Contents(a->zip, u"a"), data); });
+  afterCancelledBatch([&] { EXPECT_FALSE(a->zip.IsFilePasswordValid(u"e", kPassword)); });
+}
+
+// A caller's stream that notes whether a thread other than the caller's reads it.
+class TThreadNotingStream final : public TStringStream {
+ public:
+  using TStringStream::TStringStream;
+  std::int64_t Read(void* buffer, std::int64_t count) override {
+    if (std::this_thread::get_id() != caller_) foreignReads_ = true;
+    return TStringStream::Read(buffer, count);
+  }
+  bool ForeignReads() const { return foreignReads_; }
+
+ private:
+  std::thread::id caller_ = std::this_thread::get_id();
+  bool foreignReads_ = false;
+};
+
+// Progress handlers may ask for the archive's size while a multi-chunk item is read, from a file
+// or from a caller's stream, which is read on the caller's thread only.
+TEST(Batch, SizeFromProgressDuringAMultiChunkItem) {
+  const Bytes data = RandomBytes(5 << 20, 7);
+  const Bytes archive = BuildArchive({Stored("s", data), Deflated("d", data)});
+  TempFolder folder("size");
+  WriteFile(folder.Root() / "a.zip", archive);
+  TThreadNotingStream stream(archive);
+  for (const bool file : {true, false}) {
+    SCOPED_TRACE(file ? "file" : "caller's stream");
+    TZipArchiver zip;
+    if (file) {
+      zip.SetFileName((folder.Root() / "a.zip").u16string());
+      zip.OpenArchive(0x40);
+    } else {
+      zip.OpenArchive(stream, false);
+    }
+    zip.OnFileProgress = [](TZipBaseArchiver& arc, const std::u16string&, double,
+                            TZipProcessOperation, TZipProgressPhase, bool&) { arc.Size(); };
+    for (const char16_t* name : {u"s", u"d"}) EXPECT_EQ(Contents(zip, name), data);
+  }
+  EXPECT_FALSE(stream.ForeignReads());
 }
 
 TEST(Selection, MasksRecursionAndAttributes) {
@@ -138,6 +209,34 @@ TEST(Passwords, StrengthCodeFourIsNotAes) {
   e.centralExtra[8] = 4;  // the strength byte of the AES block
   auto a = OpenBytes(BuildArchive({e}));
   EXPECT_EQ(a->Item(0).ZipEncryptionAlgorithm, caPkzipClassic);
+}
+
+// PBKDF2 takes at most 32767 password bytes: a longer password fails the AES item through the
+// failure event like any wrong password, and the batch goes on.
+// Derived AES keys are remembered by one archiver only, and forgotten when it closes the archive.
+TEST(Passwords, AesKeysBelongToOneArchiverUntilClosed) {
+  struct TKeyProbe : TZipArchiver {
+    using TZipBaseArchiver::KeyCache;
+  };
+  const Bytes archive = BuildArchive({AesEncrypted(Stored("aes", "a"), kPassword, 256)});
+  TStringStream first(archive), second(archive);
+  TKeyProbe reader, other;
+  reader.SetPassword(kPassword);
+  reader.OpenArchive(first, false);
+  other.OpenArchive(second, false);
+  EXPECT_EQ(Contents(reader, u"aes"), "a");
+  EXPECT_EQ(reader.KeyCache().Count(), 1u);
+  EXPECT_EQ(other.KeyCache().Count(), 0u);
+  reader.CloseArchive();
+  EXPECT_EQ(reader.KeyCache().Count(), 0u);
+}
+
+TEST(Passwords, TooLongForAesFailsTheItem) {
+  const std::string tooLong(40000, 'p');
+  const Bytes archive = BuildArchive(
+      {AesEncrypted(Stored("aes", "a"), kPassword, 256), Encrypted(Stored("trad", "t"), tooLong)});
+  EXPECT_EQ(OpenAndTest(archive, true, tooLong), "1 items failed (native error 67)");
+  EXPECT_FALSE(OpenBytes(archive)->zip.IsFilePasswordValid(u"aes", tooLong));
 }
 
 TEST(Passwords, IsFilePasswordValidForEveryKind) {

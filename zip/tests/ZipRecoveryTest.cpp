@@ -22,6 +22,27 @@ TEST(ZipRecovery, CutDirectoryListsEveryItemAtItsHeader) {
   EXPECT_EQ(dir.CentralDirOffset, static_cast<std::int64_t>(test::CentralDirStart(whole) + 20));
 }
 
+// The same name bytes give the same name whether the directory is read or rebuilt: UTF-8 is
+// detected in unflagged names on both paths, and a flagged name that is not UTF-8 falls back to
+// the ANSI code page on both.
+TEST(ZipRecovery, NamesDecodeAsInTheDirectory) {
+  for (const std::uint16_t flag : {0, 0x800}) {
+    for (const Bytes name : {"\xC3\x84rger \xC3\xBC.txt", "plain.txt", "caf\xE9.txt"}) {
+      TestEntry entry{name, "x"};
+      entry.flag = flag;
+      const Bytes whole = BuildArchive({entry});
+      const auto intact = OpenBytes(whole, {false, true});
+      const auto cut = OpenBytes(whole.substr(0, test::CentralDirStart(whole)), {false, true});
+      ASSERT_TRUE(cut->Dir().Rebuilt);
+      EXPECT_EQ(cut->Item(0).Name, intact->Item(0).Name) << name << " flag " << flag;
+    }
+  }
+  const Bytes umlauts = BuildArchive({{"\xC3\x84rger \xC3\xBC.txt", "x"}});
+  EXPECT_EQ(
+      OpenBytes(umlauts.substr(0, test::CentralDirStart(umlauts)), {false, true})->Item(0).Name,
+      u"\u00C4rger \u00FC.txt");
+}
+
 TEST(ZipRecovery, TextWithoutLocalHeadersFailsWith35) {
   for (const Bytes& text : {Bytes("just some text\n"), Bytes(), Bytes("PK\x03\x04 short", 10)}) {
     EXPECT_EQ(test::NativeErrorOf([&] { OpenBytes(text); }), 35) << text;

@@ -7,14 +7,13 @@ the destination.
 
 usage: extract_interop.py ZIPREAD [--runner PROGRAM]
 """
-import argparse
 import os
 import sys
 import tempfile
 import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from interop_check import ZipRead, fail, failures, make_archives, make_tree, run  # noqa: E402
+from interop_check import fail, failures, make_archives, make_tree, run, tool_from_args  # noqa: E402
 
 PASSWORD = "qarvu-tn.pzo"
 CRC_ERROR = "Invalid size or check sum of file or unsupported compression format - Native error: 00008"
@@ -113,11 +112,7 @@ def check_hostile_names(tool, work):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("zipread")
-    parser.add_argument("--runner")
-    args = parser.parse_args()
-    tool = ZipRead(os.path.abspath(args.zipread), args.runner)
+    tool, _ = tool_from_args(corpus=False)
     with tempfile.TemporaryDirectory(prefix="talu-extract-") as work:
         src = os.path.join(work, "src")
         make_tree(src)

@@ -253,13 +253,19 @@ def check_corpus(tool, corpus):
             fail(f"corpus {rel}: items differ from Python's")
 
 
-def main():
+def tool_from_args(corpus=True):
+    """The zipread under test and the arguments: ZIPREAD [--runner PROGRAM] [--corpus DIR]."""
     parser = argparse.ArgumentParser()
     parser.add_argument("zipread")
     parser.add_argument("--runner")
-    parser.add_argument("--corpus")
+    if corpus:
+        parser.add_argument("--corpus")
     args = parser.parse_args()
-    tool = ZipRead(os.path.abspath(args.zipread), args.runner)
+    return ZipRead(os.path.abspath(args.zipread), args.runner), args
+
+
+def main():
+    tool, args = tool_from_args()
     with tempfile.TemporaryDirectory(prefix="talu-interop-") as work:
         check_tools(tool, work)
     if args.corpus and os.path.isdir(args.corpus):
