@@ -1,5 +1,6 @@
-// The terminal the tool talks to: whether there is one, and reading a line from it with or
-// without echo. One implementation per system (Terminal_posix.cpp, Terminal_win32.cpp).
+// The terminal the tool talks to: whether there is one, reading a line from it with or without
+// echo, and how item names are shown there. One implementation per system (Terminal_posix.cpp,
+// Terminal_win32.cpp).
 #pragma once
 
 #include <string>
@@ -12,5 +13,8 @@ bool HasTerminal();
 bool StderrIsTerminal();
 // Reads one line (without its end) from the terminal, in UTF-8; false at end of input.
 bool ReadTerminalLine(std::string& line, bool echo);
+// An item name of the engine's events (folders separated by "\\") as the system writes paths,
+// in UTF-8: as stored ("d/text.txt") on POSIX systems.
+std::string ShownName(const std::u16string& name);
 
 }  // namespace talu::zipread

@@ -1,9 +1,11 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <iostream>
 
 #include "Terminal.h"
+#include "ZipUtf.h"
 
 namespace talu::zipread {
 
@@ -12,6 +14,12 @@ bool HasTerminal() {
 }
 bool StderrIsTerminal() {
   return isatty(STDERR_FILENO);
+}
+
+std::string ShownName(const std::u16string& name) {
+  std::u16string stored = name;
+  std::replace(stored.begin(), stored.end(), u'\\', u'/');
+  return zip::Utf16ToUtf8(stored);
 }
 
 bool ReadTerminalLine(std::string& line, bool echo) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "Terminal.h"
+#include "ZipUtf.h"
 
 namespace talu::zipread {
 
@@ -15,6 +16,10 @@ bool StderrIsTerminal() {
 }
 
 // Reads through the console in UTF-16 so that any typed character arrives intact.
+std::string ShownName(const std::u16string& name) {
+  return zip::Utf16ToUtf8(name);
+}
+
 bool ReadTerminalLine(std::string& line, bool echo) {
   HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
   DWORD mode = 0;

@@ -1,6 +1,10 @@
 #include "ZipRead.h"
 
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
 #include <optional>
+#include <stdexcept>
 
 #include "ZipArchiver.h"
 #include "ZipConst.h"
@@ -30,15 +34,53 @@ void ExecuteListing(const TCommand& command, std::FILE* out, std::FILE* err) {
   archiver.CloseArchive();
 }
 
+// The first line of the file, without its line end ("-": standard input).
+std::string ReadPasswordFile(const std::string& path) {
+  std::ifstream file;
+  if (path != "-") {
+    file.open(path, std::ios::binary);
+    if (!file) throw std::runtime_error("cannot read the password file " + path);
+  }
+  std::string line;
+  std::getline(path == "-" ? std::cin : file, line);
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
+// The password from -p, else from --password-file, else from the environment.
+void ResolvePassword(TCommand& command) {
+  if (command.password) return;
+  if (command.passwordFile) {
+    command.password = ReadPasswordFile(*command.passwordFile);
+  } else if (const char* value = std::getenv(kPasswordVariable)) {
+    command.password = value;
+  }
+}
+
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
-  const std::optional<TCommand> command = ParseCommand(args);
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    std::fputs(kUsage, out);
+    std::fputs("\n", out);
+    std::fputs(kHelp, out);
+    return kExitOk;
+  }
+  if (args.size() == 1 && args[0] == "--version") {
+    std::fputs("zipread " ZIPREAD_VERSION "\n", out);
+    return kExitOk;
+  }
+  std::optional<TCommand> command = ParseCommand(args);
   if (!command) {
     std::fputs(kUsage, err);
     return kExitUsage;
   }
   try {
+    ResolvePassword(*command);
+    if (command->verb == "check-password" && !command->password) {
+      std::fputs(kUsage, err);
+      return kExitUsage;
+    }
     int code = kExitOk;
     if (command->verb == "list" || command->verb == "info")
       ExecuteListing(*command, out, err);

@@ -32,10 +32,12 @@ class TFileOutStream final : public zip::TStream {
   std::FILE* out_;
 };
 
-// Reports failed and skipped items instead of asking about them, and counts them.
+// Reports failed and skipped items instead of asking about them, and counts them. A message
+// starts on a line of its own, below the progress line when there is one.
 class TOutcome {
  public:
-  TOutcome(zip::TZipArchiver& archiver, std::FILE* err) : err_(err) {
+  TOutcome(zip::TZipArchiver& archiver, std::FILE* err, TProgressBar* bar = nullptr)
+      : err_(err), bar_(bar) {
     archiver.OnProcessFileFailure = [this](zip::TZipBaseArchiver&, const std::u16string& name,
                                            zip::TZipProcessOperation, std::int32_t, std::int32_t,
                                            const std::u16string& message, zip::TZipAction& action) {
@@ -60,10 +62,12 @@ class TOutcome {
 
  private:
   void Report(const std::u16string& name, const std::string& text) {
-    std::fprintf(err_, "\n%s: %s\n", zip::Utf16ToUtf8(name).c_str(), text.c_str());
+    if (bar_) bar_->EndLine();
+    std::fprintf(err_, "%s: %s\n", ShownName(name).c_str(), text.c_str());
     ++failures_;
   }
   std::FILE* err_;
+  TProgressBar* bar_;
   int failures_ = 0;
 };
 
@@ -113,8 +117,8 @@ int ExecuteDataCommand(const TCommand& c, std::FILE* out, std::FILE* err) {
     RunCat(archiver, c, out);
     code = outcome.ExitCode(prompts);
   } else {
-    TOutcome outcome(archiver, err);
     TProgressBar bar(archiver, err, !c.quiet && StderrIsTerminal());
+    TOutcome outcome(archiver, err, &bar);
     archiver.FileMasks().Assign(Masks(c.operands));
     if (c.verb == "test") {
       archiver.TestFiles();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "Terminal.h"
 #include "ZipArchiver.h"
 #include "ZipUtf.h"
 #include "platform/ZipPlatform.h"
@@ -15,7 +16,7 @@ TProgressBar::TProgressBar(zip::TZipBaseArchiver& archiver, std::FILE* err, bool
                                               double percent, zip::TZipProcessOperation,
                                               zip::TZipProgressPhase phase, bool&) {
     if (phase == zip::ppStart) {
-      item_ = zip::Utf16ToUtf8(name);
+      item_ = ShownName(name);
       std::u16string stored = name;  // events carry "\", the directory "/"
       std::replace(stored.begin(), stored.end(), u'\\', u'/');
       int index = -1;
@@ -34,7 +35,12 @@ TProgressBar::TProgressBar(zip::TZipBaseArchiver& archiver, std::FILE* err, bool
 }
 
 TProgressBar::~TProgressBar() {
+  EndLine();
+}
+
+void TProgressBar::EndLine() {
   if (drawn_) std::fputs("\n", err_);
+  drawn_ = false;
 }
 
 void TProgressBar::Draw(double percent, bool force) {

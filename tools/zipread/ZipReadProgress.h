@@ -16,6 +16,8 @@ class TProgressBar {
   // Hooks the bar to the archiver's progress events; shows nothing when `enabled` is false.
   TProgressBar(zip::TZipBaseArchiver& archiver, std::FILE* err, bool enabled);
   ~TProgressBar();
+  // Ends the progress line, so that a message starts on a line of its own.
+  void EndLine();
 
  private:
   void Draw(double percent, bool force);

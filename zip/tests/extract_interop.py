@@ -78,6 +78,18 @@ def check_passwords(tool, archives, plain):
         rc, out, err = tool.call("check-password", path, "-p", password, name)
         if rc != 0 or out.strip() != expected:
             fail(f"check-password {os.path.basename(path)} {password}: {rc} {out.strip()} {err.strip()}")
+    # The password from a file, from standard input or from the environment: never on the command
+    # line, where the process list shows it. -p comes before the others.
+    secret = os.path.join(os.path.dirname(plain), "password.txt")
+    open(secret, "w").write(PASSWORD + "\r\n")
+    aes = archives["7z AES256"]
+    for options, how, expected in ((["--password-file", secret], {}, "valid"),
+                                   (["--password-file", "-"], {"stdin": PASSWORD.encode() + b"\n"}, "valid"),
+                                   ([], {"env": {"ZIPREAD_PASSWORD": PASSWORD}}, "valid"),
+                                   (["-p", "wrong-one"], {"env": {"ZIPREAD_PASSWORD": PASSWORD}}, "invalid")):
+        rc, out, err = tool.call("check-password", aes, *options, "readme.txt", **how)
+        if rc != 0 or out.strip() != expected:
+            fail(f"check-password {options} {list(how)}: {rc} {out.strip()} {err.strip()}")
     rc, _, err = tool.call("check-password", plain, "-p", "x", "missing.txt")
     if rc != 1 or "00042" not in err:
         fail(f"check-password on a missing name: exit {rc}, {err.strip()!r}")
@@ -101,11 +113,15 @@ def check_hostile_names(tool, work):
     root = os.path.join(work, "jail")
     out = os.path.join(root, "out")
     os.makedirs(out)
-    rc, _, _ = tool.call("extract", path, "-q", "-d", out)
+    rc, _, err = tool.call("extract", path, "-q", "-d", out)
     written = sorted(os.path.relpath(os.path.join(b, f), root)
                      for b, _, files in os.walk(root) for f in files)
     if rc != 1 or written != [os.path.join("out", "safe.txt")]:
         fail(f"hostile names: exit {rc}, files written {written}")
+    # Without a terminal: one line per refused item, the name as stored where "/" separates.
+    shown = "sub\\..\\..\\up.txt" if tool.windows else "sub/../../up.txt"
+    if "\n\n" in err or not err.startswith(("../evil.txt: ", "..\\evil.txt: ")) or shown + ": " not in err:
+        fail(f"hostile names: messages {err!r}")
     for stray in ("evil.txt", "abs.txt", "up.txt", "back.txt"):
         if os.path.exists(os.path.join(work, stray)) or os.path.exists("/" + stray):
             fail(f"hostile names: {stray} escaped")

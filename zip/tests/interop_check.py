@@ -29,12 +29,14 @@ def run(args, cwd=None):
 class ZipRead:
     def __init__(self, exe, runner):
         self.prefix = ([runner] if runner else []) + [exe]
+        self.windows = exe.endswith(".exe")  # messages name items with backslashes there
 
-    def call_bytes(self, verb, path, *options):
-        """Options after the archive are operands (masks, item names)."""
+    def call_bytes(self, verb, path, *options, stdin=b"", env=None):
+        """Options after the archive are operands (masks, item names). `env` adds variables."""
         before = [o for o in options if not self._operand(options, o)]
         after = [o for o in options if self._operand(options, o)]
-        p = subprocess.run(self.prefix + [verb, *before, path, *after], capture_output=True, timeout=300)
+        p = subprocess.run(self.prefix + [verb, *before, path, *after], capture_output=True,
+                           timeout=300, input=stdin, env={**os.environ, **(env or {})})
         return p.returncode, p.stdout, p.stderr.decode("utf-8", "replace")
 
     @staticmethod
@@ -45,8 +47,8 @@ class ZipRead:
         return i == len(options) - 1 and not option.startswith("-") and \
             (i == 0 or options[i - 1] not in takes_value)
 
-    def call(self, verb, path, *options):
-        rc, out, err = self.call_bytes(verb, path, *options)
+    def call(self, verb, path, *options, **how):
+        rc, out, err = self.call_bytes(verb, path, *options, **how)
         return rc, out.decode("utf-8", "replace"), err
 
     def items(self, path, *options):
@@ -216,6 +218,10 @@ def check_tools(tool, work):
         p = subprocess.run(tool.prefix + args, capture_output=True, timeout=300)
         if p.returncode != 2 or b"usage:" not in p.stderr:
             fail(f"usage {args}: exit {p.returncode}")
+    for args, expected in ((["--version"], b"zipread 1.0.7.0"), (["--help"], b"--password-file")):
+        p = subprocess.run(tool.prefix + args, capture_output=True, timeout=300)
+        if p.returncode != 0 or expected not in p.stdout:
+            fail(f"{args}: exit {p.returncode}, {p.stdout[:80]!r}")
     text = os.path.join(work, "text.txt")
     open(text, "w").write("This is not an archive.\n" * 10)
     rc, _, err = tool.call("list", text)
