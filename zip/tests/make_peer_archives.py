@@ -19,6 +19,10 @@ from interop_check import run  # noqa: E402
 
 PASSWORD = "sweep-Pw.7"
 NAMES = ["readme.txt", "docs", "data"]
+# Every damaged copy is opened by a new archiver, which derives the keys of each AES item afresh:
+# the AES kind holds one item, so that its sweep stays about as quick as the others (the other
+# kinds cover directories of several items).
+AES_NAMES = ["readme.txt"]
 
 
 # A few small items of every sort: compressible text, random bytes, an empty file, folders and a
@@ -66,7 +70,7 @@ KINDS = {
     "infozip-traditional": ("zip", True,
                             lambda p, s: run(["zip", "-qr", "-P", PASSWORD, p, *NAMES], s)),
     "7z-aes256": ("7z", True, lambda p, s: run(
-        ["7z", "a", "-tzip", "-mem=AES256", "-p" + PASSWORD, p, *NAMES], s)),
+        ["7z", "a", "-tzip", "-mem=AES256", "-p" + PASSWORD, p, *AES_NAMES], s)),
     "python-zip64": (None, False, python_zip64),
     "infozip-stub": ("zip", False, stubbed),
 }
