@@ -73,7 +73,7 @@ void TZipBaseArchiver::TestFiles(const std::u16string& fileMask, std::int32_t se
 void TZipBaseArchiver::ProcessTaggedFiles(TZipProcessOperation operation, int index) {
   CheckInactive();
   TZipDirArray& dir = DMHandle()->CDir;
-  if (index < -1 || index >= dir.Count()) throw EZipException(16, this);
+  if (index < -1 || index >= dir.Count()) throw EZipException(kNeItemIndex, this);
   TBatchLock lock;
   const bool reports = operation == poExtract || operation == poTest;
   FProcessedFileNo = 0;
@@ -104,7 +104,7 @@ void TZipBaseArchiver::ProcessTaggedFiles(TZipProcessOperation operation, int in
 
 // Runs the operation on one tagged item until it succeeds, is skipped, or the failure answer
 // is not Retry. Returns the last answer. Every error of the item, the engine's own or not, goes
-// through the failure event; errors of other kinds carry native error 0.
+// through the failure event; errors of other kinds carry kNeUnknown.
 TZipAction TZipBaseArchiver::ProcessOneItem(int i, TZipProcessOperation operation) {
   TDirItem& item = DMHandle()->CDir.GetItemPtr(i);
   item.Operation = operation;

@@ -97,12 +97,12 @@ void TZipBaseArchiver::DoOnProcessFileFailure(const std::u16string& fileName,
     OnProcessFileFailure(*this, fileName, operation, nativeError, errorCode, errorMessage, action);
     return;
   }
-  if (nativeError == 45) {
+  if (nativeError == kNeVolumeRequestCancelled) {
     action = fxaAbort;
     return;
   }
   const TZipButton answer =
-      nativeError == 61
+      nativeError == kNeNameTooLong
           ? ZipPrompts().Confirm(errorMessage, kAbortIgnore)
           : ZipPrompts().Confirm(Format(kTextFileFailure, {errorMessage}), kAbortRetryIgnore);
   action = answer == TZipButton::Retry    ? fxaRetry
@@ -137,13 +137,13 @@ void TZipBaseArchiver::DoOnRequestBlankVolume(std::int32_t volumeNumber,
   if (OnRequestBlankVolume) OnRequestBlankVolume(*this, volumeNumber, volumeFileName, cancel);
 }
 
-// Without a handler a full disk ends the item with native error 65, or, for an archive on
+// Without a handler a full disk ends the item with kNeDiskFull, or, for an archive on
 // disks, asks with a box whether to go on (OK) or give up (Cancel).
 void TZipBaseArchiver::DoOnDiskFull(std::int32_t volumeNumber, const std::u16string& volumeFileName,
                                     bool& cancel) {
   cancel = false;
   if (OnDiskFull) return OnDiskFull(*this, volumeNumber + 1, volumeFileName, cancel);
-  if (FSpanningMode != smSpanning) throw EZipException(65, this);
+  if (FSpanningMode != smSpanning) throw EZipException(kNeDiskFull, this);
   const std::u16string text = Format(
       kTextDiskFull, {FSpanningOptions.CustomVolumeSize, platform::FreeDiskSpace(volumeFileName)});
   cancel = ZipPrompts().Confirm(text, kOKCancel) != TZipButton::OK;

@@ -110,14 +110,14 @@ TZipVolumeNumberInfo TZipBaseArchiver::SeekToLocalHeader(const TDirItem& item) {
 
 void TZipBaseArchiver::ExtractItem(int index, TStream& dest, std::int32_t count,
                                    std::int64_t offset) {
-  if (index < 0 || index >= DMHandle()->CDir.Count()) throw EZipException(16, this);
+  if (index < 0 || index >= DMHandle()->CDir.Count()) throw EZipException(kNeItemIndex, this);
   TDirItem& item = DMHandle()->CDir.GetItemPtr(index);
   // In a multi-volume archive the item's data may run on into the following volumes.
   TZipVolumeReader volumes(*this, SeekToLocalHeader(item));
   TStream& source = FSpanningMode == smNone ? *FCompressedStream : volumes;
   if (!InternalDecompressFile(source, dest, item, count, offset) && !FProgressCancel &&
       !FExtractCorruptedFiles && !FSkipFile)
-    throw EZipException(8, this);
+    throw EZipException(kNeItemFailed, this);
 }
 
 // Reads the local header and leaves `source` at the item's stored data.
@@ -156,7 +156,7 @@ bool TZipBaseArchiver::InternalDecompressFile(TStream& source, TStream& dest, TD
   if (FProgressMax == 0) FProgressMax = 2;
   FSkipFile = false;
 
-  if (item.CompressionMethod == 9) throw EZipException(55, this);
+  if (item.CompressionMethod == 9) throw EZipException(kNeDeflate64, this);
   if (item.CompressionMethod != 0 && item.CompressionMethod != 8) return false;
 
   TTraditionalDecryptor traditional;
@@ -203,7 +203,7 @@ bool TZipBaseArchiver::PasswordStage(TStream& source, const TDirItem& item,
   do {
     source.SetPosition(start);
     if (aes) {
-      if (!ZipAesPasswordUsable(FPassword)) throw EZipException(67, this);
+      if (!ZipAesPasswordUsable(FPassword)) throw EZipException(kNeInvalidPassword, this);
       if (aes->GetPassword() != FPassword) aes->GenerateKey(FPassword);
       aes->LoadFileStorageStartBlock(source, 0);
       fits = aes->CheckPassword(FPassword, item);
@@ -253,7 +253,8 @@ class TZipBaseArchiver::TRecurseOff {
 
 int TZipBaseArchiver::FindSingleItem(const std::u16string& fileName) {
   int index = -1;
-  if (!GetFileCendralDirItemNo(fileName, index)) throw EZipException(15, {fileName}, this);
+  if (!GetFileCendralDirItemNo(fileName, index))
+    throw EZipException(kNeItemNotFound, {fileName}, this);
   return index;
 }
 

@@ -29,7 +29,7 @@ class TFlagOverride {
 
 void TZipBaseArchiver::OpenArchive() {
   FUpdated = false;
-  if (!FInMemory && ExtractFileName(FFileName).empty()) throw EZipException(9, this);
+  if (!FInMemory && ExtractFileName(FFileName).empty()) throw EZipException(kNeOpenNameBlank, this);
   std::uint16_t mode = kFileModeCreate;
   if (!FInMemory && platform::FileExists(FFileName)) {
     const platform::FileHandle probe = platform::OpenFile(FFileName, kFileModeReadWriteDenyWrite);
@@ -42,12 +42,14 @@ void TZipBaseArchiver::OpenArchive() {
 
 void TZipBaseArchiver::OpenArchive(std::uint16_t mode) {
   FUpdated = false;
-  if (!FInMemory && ExtractFileName(FFileName).empty()) throw EZipException(10, this);
+  if (!FInMemory && ExtractFileName(FFileName).empty())
+    throw EZipException(kNeOpenModeNameBlank, this);
   if (mode != kFileModeCreate && !platform::FileExists(FFileName) && FSpanningMode != smSpanning &&
       !OnRemovableDrive(FFileName)) {
-    throw EZipException(12, {FFileName}, this);
+    throw EZipException(kNeArchiveFileNotFound, {FFileName}, this);
   }
-  if (mode != kFileModeCreate && FInMemory) throw EZipException(28, {FFileName}, this);
+  if (mode != kFileModeCreate && FInMemory)
+    throw EZipException(kNeInMemoryCreateOnly, {FFileName}, this);
   CloseArchive();
   IsCustomStream = false;
   FileOpenMode = mode;
@@ -55,7 +57,7 @@ void TZipBaseArchiver::OpenArchive(std::uint16_t mode) {
 }
 
 void TZipBaseArchiver::OpenArchive(TStream& stream, bool create) {
-  if (FSpanningMode != smNone) throw EZipException(51, this);
+  if (FSpanningMode != smNone) throw EZipException(kNeCustomStreamSpanning, this);
   CloseArchive();
   IsCustomStream = true;
   if (create) stream.SetSize(0);
@@ -80,7 +82,7 @@ void TZipBaseArchiver::InternalOpenArchive() {
         IsSFXArchive(FFileName) ? InternalOpenSFXArchive() : InternalOpenNonSFXArchive();
     if (!found && !FOpenCorruptedArchives) {
       FreeStream();
-      throw EZipException(48, this);
+      throw EZipException(kNeEndRecordMissing, this);
     }
     FDirManager->LoadDir();
   }
@@ -194,7 +196,7 @@ void TZipBaseArchiver::OpenVolume(TZipVolumeNumberInfo& volumeNumberInfo) {
       std::u16string name = MakeDefaultVolumeName(volumeNumberInfo);
       bool cancel = false;
       DoOnRequestVolume(volumeNumberInfo, name, cancel);
-      if (cancel) throw EZipException(45, this);
+      if (cancel) throw EZipException(kNeVolumeRequestCancelled, this);
       if (platform::FileExists(name)) {
         ReopenFileStream(name);
         break;

@@ -23,7 +23,7 @@ bool TZipBaseArchiver::IsFilePasswordValid(const std::u16string& fileName,
   CheckInactive();
   TZipArchiveItem found;
   if (!FindFirst(fileName, found, kZipAllAttributes, u""))
-    throw EZipException(42, {fileName}, this);
+    throw EZipException(kNePasswordItemNotFound, {fileName}, this);
   const int index = found.Handle.ItemNo;
   const TDirItem& item = DMHandle()->CDir[index];
   if (!item.IsEncrypted()) return true;

@@ -170,7 +170,7 @@ void TZipDirManager::CheckIfCentralDirIsValid() {
   std::uint64_t total = 0;
   for (int i = 0; i < CDir.Count(); ++i) {
     total += std::min(CDir[i].CompressedSize(), size + 1);  // saturates instead of wrapping
-    if (total > size) throw EZipException(57, FArc);
+    if (total > size) throw EZipException(kNeSizesExceedStream, FArc);
   }
 }
 
