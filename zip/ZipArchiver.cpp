@@ -46,8 +46,7 @@ void TZipBaseArchiver::SetCompMethod() {
 }
 
 std::u16string TZipBaseArchiver::CurrentVersion() const {
-  static constexpr char16_t kInternalCurrentVersionText[] = u"";
-  return std::u16string(u"6.80 ") + kInternalCurrentVersionText;
+  return u"6.80 ";
 }
 
 void TZipBaseArchiver::SetPassword(const std::string& value) {

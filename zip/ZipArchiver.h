@@ -59,7 +59,8 @@ class TZipBaseArchiver : public TComponent {
   TStringList& FileMasks() { return FFileMasks; }
   TStringList& ExclusionMasks() { return FExclusionMasks; }
   TStringList& NoCompressionMasks() { return FNoCompressionMasks; }
-  bool InMemory() const { return FInMemory; }
+  // Archives are files or a caller's stream, never of the archiver's own memory.
+  bool InMemory() const { return false; }
 
   // Events; without a handler each takes the default of its dispatcher.
   TZipFileProgressEvent OnFileProgress;
@@ -249,12 +250,10 @@ class TZipBaseArchiver : public TComponent {
   std::u16string FSFXStub;
   TZipOptions FOptions;
   TStringList FFileMasks, FExclusionMasks, FNoCompressionMasks;
-  bool FInMemory = false;
   TZipSpanningMode FSpanningMode = smNone;
   TZipSpanningOptions FSpanningOptions;
   bool FExtractCorruptedFiles = false;
   bool FOpenCorruptedArchives = true;
-  bool FUpdated = false;
   std::unique_ptr<TZipDirManager> FDirManager;
   std::uint8_t FCompressionMode = 1;
   TZipCompressionLevel FCompressionLevel = clFastest;

@@ -7,7 +7,6 @@
 #include "ZipExcept.h"
 #include "platform/ZipPlatform.h"
 #include "stream/ZipFileStream.h"
-#include "stream/ZipMemoryStreams.h"
 
 namespace talu::zip {
 namespace {
@@ -28,10 +27,9 @@ class TFlagOverride {
 }  // namespace
 
 void TZipBaseArchiver::OpenArchive() {
-  FUpdated = false;
-  if (!FInMemory && ExtractFileName(FFileName).empty()) throw EZipException(kNeOpenNameBlank, this);
+  if (ExtractFileName(FFileName).empty()) throw EZipException(kNeOpenNameBlank, this);
   std::uint16_t mode = kFileModeCreate;
-  if (!FInMemory && platform::FileExists(FFileName)) {
+  if (platform::FileExists(FFileName)) {
     const platform::FileHandle probe = platform::OpenFile(FFileName, kFileModeReadWriteDenyWrite);
     mode =
         probe != platform::kInvalidFile ? kFileModeReadWriteDenyWrite : kFileModeReadOnlyDenyNone;
@@ -41,15 +39,11 @@ void TZipBaseArchiver::OpenArchive() {
 }
 
 void TZipBaseArchiver::OpenArchive(std::uint16_t mode) {
-  FUpdated = false;
-  if (!FInMemory && ExtractFileName(FFileName).empty())
-    throw EZipException(kNeOpenModeNameBlank, this);
+  if (ExtractFileName(FFileName).empty()) throw EZipException(kNeOpenModeNameBlank, this);
   if (mode != kFileModeCreate && !platform::FileExists(FFileName) && FSpanningMode != smSpanning &&
       !OnRemovableDrive(FFileName)) {
     throw EZipException(kNeArchiveFileNotFound, {FFileName}, this);
   }
-  if (mode != kFileModeCreate && FInMemory)
-    throw EZipException(kNeInMemoryCreateOnly, {FFileName}, this);
   CloseArchive();
   IsCustomStream = false;
   FileOpenMode = mode;
@@ -73,7 +67,7 @@ void TZipBaseArchiver::OpenArchive(TStream& stream, bool create) {
 }
 
 void TZipBaseArchiver::InternalOpenArchive() {
-  if (FileOpenMode == kFileModeCreate || FInMemory) {
+  if (FileOpenMode == kFileModeCreate) {
     InternalCreateArchive();
   } else {
     FSpanningMode = smNone;
@@ -91,12 +85,8 @@ void TZipBaseArchiver::InternalOpenArchive() {
 }
 
 void TZipBaseArchiver::InternalCreateArchive() {
-  if (FInMemory) {
-    FOwnedStream = std::make_unique<TMemoryStream>();
-  } else {
-    FOwnedStream = std::make_unique<TFileStream>(FFileName, kFileModeCreate);
-    VolumeFileName = FFileName;
-  }
+  FOwnedStream = std::make_unique<TFileStream>(FFileName, kFileModeCreate);
+  VolumeFileName = FFileName;
   FCompressedStream = FOwnedStream.get();
   FDirManager = std::make_unique<TZipDirManager>(FCompressedStream, true, this);
 }

@@ -48,7 +48,6 @@ inline constexpr std::uint16_t kExtraAes = 0x9901;
 // File attribute bits.
 inline constexpr std::uint32_t kAttrDirectory = 0x10;
 inline constexpr std::uint32_t kAttrArchive = 0x20;
-inline constexpr std::int32_t kDefaultSearchAttr = 10431;
 
 // Archive file modes (see the platform layer for the bits).
 // Every attribute bit: the search set that selects all items.

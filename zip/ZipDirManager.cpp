@@ -10,8 +10,6 @@
 
 namespace talu::zip {
 
-bool ForceBuildCentralDir = false;
-
 namespace {
 
 // The central directory is read through a window of this size.
@@ -71,7 +69,7 @@ void TZipDirManager::LoadDir() {
   Rebuilt = false;
   TZipCentralDirEnd found{};
   std::int64_t dirEndPos = -1;
-  if (!FindCentralDirEnd(found, dirEndPos) || ForceBuildCentralDir) {
+  if (!FindCentralDirEnd(found, dirEndPos)) {
     TryToBuildCentralDir();
     return;
   }

@@ -49,11 +49,6 @@ enum TZipVolumeSize {
 };
 enum TZipVolumeNumberKind { vnkFirst, vnkLast, vnkCustom, vnkUnknown };
 
-// The operating system's share flags of a share mode.
-inline int ShareModeToInt(TZipFileShareMode mode) {
-  return 0x10 * static_cast<int>(mode);
-}
-
 struct TZipOptions {
   bool Recurse = true;
   TZipStorePathMode StorePath = spRelativePath;
