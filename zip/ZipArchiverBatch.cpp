@@ -1,9 +1,8 @@
 // Batches: extracting or testing the tagged items one by one, with progress, confirmation and
 // failure events, retry, ignore and abort.
-#include <algorithm>
-
 #include "ZipArchiver.h"
 #include "ZipExcept.h"
+#include "ZipStrFunc.h"
 #include "ZipUtf.h"
 #include "platform/ZipPlatform.h"
 
@@ -18,12 +17,6 @@ class TBatchLock {
   TBatchLock(const TBatchLock&) = delete;
   TBatchLock& operator=(const TBatchLock&) = delete;
 };
-
-std::u16string Backslashed(std::u16string_view name) {
-  std::u16string out(name);
-  std::replace(out.begin(), out.end(), u'/', u'\\');
-  return out;
-}
 
 bool HasWildcards(std::u16string_view mask) {
   return mask.find_first_of(u"*?") != std::u16string_view::npos;
@@ -112,7 +105,7 @@ TZipAction TZipBaseArchiver::ProcessOneItem(int i, TZipProcessOperation operatio
   TZipAction action;
   do {
     action = fxaIgnore;
-    const std::u16string name = Backslashed(item.Name);
+    const std::u16string name = Slashed(item.Name, u'/', u'\\');
     try {
       bool confirm = true;
       DoOnConfirmProcessFile(name, operation, confirm);

@@ -4,19 +4,11 @@
 #include "ZipConst.h"
 #include "ZipExcept.h"
 #include "ZipPrompts.h"
+#include "ZipStrFunc.h"
 #include "ZipUtf.h"
 #include "platform/ZipPlatform.h"
 
 namespace talu::zip {
-namespace {
-
-std::u16string WithBackslashes(std::u16string name) {
-  for (char16_t& c : name)
-    if (c == u'/') c = u'\\';
-  return name;
-}
-
-}  // namespace
 
 void TZipBaseArchiver::DoOnOverallProgress(double progress, TZipProcessOperation operation,
                                            TZipProgressPhase phase, bool& cancel) {
@@ -30,7 +22,7 @@ void TZipBaseArchiver::DoOnFileProgress(const std::u16string& fileName, double p
                                         TZipProcessOperation operation, TZipProgressPhase phase,
                                         bool& cancel) {
   if (OnFileProgress)
-    OnFileProgress(*this, WithBackslashes(fileName), progress, operation, phase, cancel);
+    OnFileProgress(*this, Slashed(fileName, u'/', u'\\'), progress, operation, phase, cancel);
   else
     cancel = false;
 }
@@ -162,7 +154,7 @@ void TZipBaseArchiver::DoOnStoreFile(std::u16string&, std::int32_t&, std::string
 
 void TZipBaseArchiver::DoOnExtractFile(std::u16string& fileName, std::uint32_t& fileAttr,
                                        const std::string& comment) {
-  fileName = WithBackslashes(std::move(fileName));
+  fileName = Slashed(fileName, u'/', u'\\');
   if (OnExtractFile) OnExtractFile(*this, fileName, fileAttr, comment);
 }
 

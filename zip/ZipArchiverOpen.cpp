@@ -28,11 +28,12 @@ class TFlagOverride {
 
 void TZipBaseArchiver::OpenArchive() {
   if (ExtractFileName(FFileName).empty()) throw EZipException(kNeOpenNameBlank, this);
-  std::uint16_t mode = kFileModeCreate;
+  std::uint16_t mode = platform::kModeCreate;
   if (platform::FileExists(FFileName)) {
-    const platform::FileHandle probe = platform::OpenFile(FFileName, kFileModeReadWriteDenyWrite);
-    mode =
-        probe != platform::kInvalidFile ? kFileModeReadWriteDenyWrite : kFileModeReadOnlyDenyNone;
+    const platform::FileHandle probe =
+        platform::OpenFile(FFileName, platform::kModeReadWriteDenyWrite);
+    mode = probe != platform::kInvalidFile ? platform::kModeReadWriteDenyWrite
+                                           : platform::kModeReadDenyNone;
     platform::CloseFile(probe);
   }
   OpenArchive(mode);
@@ -40,8 +41,8 @@ void TZipBaseArchiver::OpenArchive() {
 
 void TZipBaseArchiver::OpenArchive(std::uint16_t mode) {
   if (ExtractFileName(FFileName).empty()) throw EZipException(kNeOpenModeNameBlank, this);
-  if (mode != kFileModeCreate && !platform::FileExists(FFileName) && FSpanningMode != smSpanning &&
-      !OnRemovableDrive(FFileName)) {
+  if (mode != platform::kModeCreate && !platform::FileExists(FFileName) &&
+      FSpanningMode != smSpanning && !OnRemovableDrive(FFileName)) {
     throw EZipException(kNeArchiveFileNotFound, {FFileName}, this);
   }
   CloseArchive();
@@ -67,7 +68,7 @@ void TZipBaseArchiver::OpenArchive(TStream& stream, bool create) {
 }
 
 void TZipBaseArchiver::InternalOpenArchive() {
-  if (FileOpenMode == kFileModeCreate) {
+  if (FileOpenMode == platform::kModeCreate) {
     InternalCreateArchive();
   } else {
     FSpanningMode = smNone;
@@ -85,7 +86,7 @@ void TZipBaseArchiver::InternalOpenArchive() {
 }
 
 void TZipBaseArchiver::InternalCreateArchive() {
-  FOwnedStream = std::make_unique<TFileStream>(FFileName, kFileModeCreate);
+  FOwnedStream = std::make_unique<TFileStream>(FFileName, platform::kModeCreate);
   VolumeFileName = FFileName;
   FCompressedStream = FOwnedStream.get();
   FDirManager = std::make_unique<TZipDirManager>(FCompressedStream, true, this);
@@ -240,7 +241,7 @@ bool TZipBaseArchiver::IsValidArchiveFile() {
   const TZipSpanningMode savedSpanning = FSpanningMode;
   bool candidate = false;
   try {
-    TFileStream stream(FFileName, kFileModeReadOnlyDenyNone);
+    TFileStream stream(FFileName, platform::kModeReadDenyNone);
     TFlagOverride corrupted(FOpenCorruptedArchives, false);
     TZipDirManager probe(&stream, false, this);
     if (probe.HasCentralDirEnd()) return true;
@@ -270,7 +271,7 @@ bool TZipBaseArchiver::IsValidArchiveFile() {
       action = fxaAbort;
     };
     try {
-      OpenArchive(kFileModeReadOnlyDenyNone);
+      OpenArchive(platform::kModeReadDenyNone);
       TestFiles(u"*.*", kZipAllAttributes, u"");
     } catch (const Exception&) {
       candidate = false;

@@ -48,13 +48,8 @@ inline constexpr std::uint16_t kExtraAes = 0x9901;
 // File attribute bits.
 inline constexpr std::uint32_t kAttrDirectory = 0x10;
 inline constexpr std::uint32_t kAttrArchive = 0x20;
-
-// Archive file modes (see the platform layer for the bits).
 // Every attribute bit: the search set that selects all items.
 inline constexpr std::int32_t kZipAllAttributes = 10431;
-inline constexpr std::uint16_t kFileModeCreate = 0xFF00;
-inline constexpr std::uint16_t kFileModeReadWriteDenyWrite = 0x22;
-inline constexpr std::uint16_t kFileModeReadOnlyDenyNone = 0x40;
 
 // Native errors: the number a raise site gives, one for each place or cause. Those of the
 // writing side only keep their table entries; equal causes there are told apart by number.

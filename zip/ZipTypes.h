@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "ZipConst.h"
+
 namespace talu::zip {
 
 enum TZipCompressionLevel { clNone, clFastest, clNormal, clMax };
@@ -57,7 +59,7 @@ struct TZipOptions {
   bool CreateDirs = true;
   bool ReplaceReadOnly = true;
   bool SetAttributes = true;
-  std::int32_t SearchAttr = 10431;
+  std::int32_t SearchAttr = kZipAllAttributes;
   bool FlushBuffers = true;
   bool OEMFileNames = true;
 
