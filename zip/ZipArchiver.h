@@ -222,6 +222,9 @@ class TZipBaseArchiver : public TComponent {
   static TZipLocalHeader ReadLocalHeaderAt(TStream& source);
   bool InternalDecompressFile(TStream& source, TStream& dest, TDirItem& item, std::int32_t count,
                               std::int64_t offset);
+  // A transform set up to decrypt the AES item `item` with `password`; null for any other item.
+  std::unique_ptr<TAESCryptoTransform> AesTransformFor(const TDirItem& item,
+                                                       const std::string& password);
   bool PasswordStage(TStream& source, const TDirItem& item, const TZipLocalHeader& local,
                      TAESCryptoTransform* aes, TZipKeys& keys);
   int FindSingleItem(const std::u16string& fileName);

@@ -37,19 +37,6 @@ class TAesDecryptor final : public IZipItemDecryptor {
   TZipCryptoTransform& transform_;
 };
 
-int AesStrengthBits(TZipCryptoAlgorithm algorithm) {
-  switch (algorithm) {
-    case caAES_128:
-      return 128;
-    case caAES_192:
-      return 192;
-    case caAES_256:
-      return 256;
-    default:
-      return 0;
-  }
-}
-
 }  // namespace
 
 // The archiver's side of the chunk loop: progress events and writes that ask about a full disk.
@@ -134,14 +121,8 @@ bool TZipBaseArchiver::InternalDecompressFile(TStream& source, TStream& dest, TD
                                               std::int32_t count, std::int64_t offset) {
   const bool encrypted = item.IsEncrypted();
   const bool rulesApply = item.CentralDir.extractVersion < kNoEncryptionRulesVersion;
-  std::unique_ptr<TAESCryptoTransform> aes;
-  if (encrypted && rulesApply && AesStrengthBits(item.ZipEncryptionAlgorithm) > 0) {
-    aes = std::make_unique<TAESCryptoTransform>(AesStrengthBits(item.ZipEncryptionAlgorithm), 2,
-                                                FCompressionMethod);
-    aes->UseKeyCache(FKeyCache);
-    aes->Initialize(Decryption, item);
-    aes->GenerateKey(FPassword);
-  }
+  const std::unique_ptr<TAESCryptoTransform> aes =
+      encrypted && rulesApply ? AesTransformFor(item, FPassword) : nullptr;
   const TZipLocalHeader local = ReadLocalHeaderAt(source);
 
   // A stated size beyond any stream is held at the largest position, and the clamp compares
@@ -210,9 +191,9 @@ bool TZipBaseArchiver::PasswordStage(TStream& source, const TDirItem& item,
     } else if (!FPassword.empty()) {
       std::uint8_t header[kZipEncryptionHeaderSize];
       source.ReadBuffer(header, kZipEncryptionHeaderSize);
-      ZipKeyInit(FPassword, keys, header);
-      fits =
-          header[11] == ZipExpectedCheckByte(local.genPurposeFlag, local.lastModTime, local.crc32);
+      // The local header's fields, as the data that follows was written with them.
+      fits = ZipPasswordFits(FPassword, keys, header, local.genPurposeFlag, local.lastModTime,
+                             local.crc32);
     }
     if (FSuppressPasswordEvent) break;
     if (!fits) {

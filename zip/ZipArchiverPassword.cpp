@@ -7,7 +7,7 @@
 namespace talu::zip {
 namespace {
 
-int AesBits(TZipCryptoAlgorithm algorithm) {
+int AesStrengthBits(TZipCryptoAlgorithm algorithm) {
   return algorithm == caAES_128   ? 128
          : algorithm == caAES_192 ? 192
          : algorithm == caAES_256 ? 256
@@ -15,6 +15,17 @@ int AesBits(TZipCryptoAlgorithm algorithm) {
 }
 
 }  // namespace
+
+std::unique_ptr<TAESCryptoTransform> TZipBaseArchiver::AesTransformFor(
+    const TDirItem& item, const std::string& password) {
+  const int bits = AesStrengthBits(item.ZipEncryptionAlgorithm);
+  if (bits == 0) return nullptr;
+  auto aes = std::make_unique<TAESCryptoTransform>(bits, 2, FCompressionMethod);
+  aes->UseKeyCache(FKeyCache);
+  aes->Initialize(Decryption, item);
+  aes->GenerateKey(password);
+  return aes;
+}
 
 // A quick check of the encryption header first; a password that passes it is confirmed by
 // testing the whole item, so that a lucky check byte or verifier is not taken for the password.
@@ -34,22 +45,17 @@ bool TZipBaseArchiver::IsFilePasswordValid(const std::u16string& fileName,
   if (item.CompressionMethod != 0 && item.CompressionMethod != 8) return false;
 
   bool result = false;
-  if (const int bits = AesBits(item.ZipEncryptionAlgorithm)) {
+  if (AesStrengthBits(item.ZipEncryptionAlgorithm) > 0) {
     if (!ZipAesPasswordUsable(password)) return false;
-    TAESCryptoTransform aes(bits, 2, FCompressionMethod);
-    aes.UseKeyCache(FKeyCache);
-    aes.Initialize(Decryption, item);
-    aes.GenerateKey(password);
-    aes.LoadFileStorageStartBlock(source, 0);
-    result = aes.CheckPassword(password, item);
+    const std::unique_ptr<TAESCryptoTransform> aes = AesTransformFor(item, password);
+    aes->LoadFileStorageStartBlock(source, 0);
+    result = aes->CheckPassword(password, item);
   } else if (FSpanningMode == smNone) {
     std::uint8_t header[kZipEncryptionHeaderSize];
     if (source.Read(header, kZipEncryptionHeaderSize) == kZipEncryptionHeaderSize) {
       TZipKeys keys;
-      ZipKeyInit(password, keys, header);
-      result =
-          header[11] == ZipExpectedCheckByte(item.CentralDir.genPurposeFlag,
-                                             item.CentralDir.lastModTime, item.CentralDir.crc32);
+      result = ZipPasswordFits(password, keys, header, item.CentralDir.genPurposeFlag,
+                               item.CentralDir.lastModTime, item.CentralDir.crc32);
     }
   }
   if (!result && FSpanningMode == smNone) return false;
