@@ -210,7 +210,6 @@ class TZipBaseArchiver : public TComponent {
  private:
   friend class TZipDirManager;
   class TExtractSink;
-  class TRecurseOff;
 
   bool InternalFind(TZipArchiveItem& item);
   bool IsItemMatches(int index, const TInternalSearchRec& rec) const;

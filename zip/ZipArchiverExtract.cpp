@@ -9,6 +9,7 @@
 #include "ZipCryptoTransform.h"
 #include "ZipExcept.h"
 #include "ZipItemDecoder.h"
+#include "ZipScopedValue.h"
 #include "ZipTradCrypt.h"
 #include "ZipVolumeReader.h"
 #include "platform/ZipPlatform.h"
@@ -217,21 +218,6 @@ bool TZipBaseArchiver::GetFileCendralDirItemNo(const std::u16string& fileName, i
   return true;
 }
 
-// Options.Recurse is off for the lookup of one item, and restored on every path.
-class TZipBaseArchiver::TRecurseOff {
- public:
-  explicit TRecurseOff(TZipOptions& options) : options_(options), saved_(options.Recurse) {
-    options.Recurse = false;
-  }
-  ~TRecurseOff() { options_.Recurse = saved_; }
-  TRecurseOff(const TRecurseOff&) = delete;
-  TRecurseOff& operator=(const TRecurseOff&) = delete;
-
- private:
-  TZipOptions& options_;
-  bool saved_;
-};
-
 int TZipBaseArchiver::FindSingleItem(const std::u16string& fileName) {
   int index = -1;
   if (!GetFileCendralDirItemNo(fileName, index))
@@ -250,7 +236,7 @@ void TZipBaseArchiver::StartSingleItem(bool progress) {
 
 void TZipBaseArchiver::ExtractToStream(const std::u16string& fileName, TStream& stream) {
   StartSingleItem(true);
-  TRecurseOff recurseOff(Options());
+  const TScopedValue<bool> recurseOff(Options().Recurse, false);
   FProcessedFileNo = 0;
   DoOnOverallProgress(0, poExtract, ppStart, FProgressCancel);
   const int index = FindSingleItem(fileName);
@@ -268,7 +254,7 @@ void TZipBaseArchiver::ExtractToStream(const std::u16string& fileName, TStream& 
 void TZipBaseArchiver::ExtractToBuffer(const std::u16string& fileName, void* buffer,
                                        std::int32_t count, std::int64_t offset) {
   StartSingleItem(false);
-  TRecurseOff recurseOff(Options());
+  const TScopedValue<bool> recurseOff(Options().Recurse, false);
   const int index = FindSingleItem(fileName);
   TMemoryStream memory;
   ExtractItem(index, memory, count, offset);
@@ -278,7 +264,7 @@ void TZipBaseArchiver::ExtractToBuffer(const std::u16string& fileName, void* buf
 
 void TZipBaseArchiver::ExtractToString(const std::u16string& fileName, std::u16string& text) {
   StartSingleItem(false);
-  TRecurseOff recurseOff(Options());
+  const TScopedValue<bool> recurseOff(Options().Recurse, false);
   const int index = FindSingleItem(fileName);
   TStringStream bytes;
   ExtractItem(index, bytes, 0, 0);

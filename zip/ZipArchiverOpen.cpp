@@ -5,27 +5,11 @@
 #include "ZipArchiver.h"
 #include "ZipConst.h"
 #include "ZipExcept.h"
+#include "ZipScopedValue.h"
 #include "platform/ZipPlatform.h"
 #include "stream/ZipFileStream.h"
 
 namespace talu::zip {
-namespace {
-
-// Restores a flag of the archiver when the scope ends, however it ends.
-class TFlagOverride {
- public:
-  TFlagOverride(bool& flag, bool value) : flag_(flag), saved_(flag) { flag_ = value; }
-  ~TFlagOverride() { flag_ = saved_; }
-  TFlagOverride(const TFlagOverride&) = delete;
-  TFlagOverride& operator=(const TFlagOverride&) = delete;
-
- private:
-  bool& flag_;
-  bool saved_;
-};
-
-}  // namespace
-
 void TZipBaseArchiver::OpenArchive() {
   if (ExtractFileName(FFileName).empty()) throw EZipException(kNeOpenNameBlank, this);
   std::uint16_t mode = platform::kModeCreate;
@@ -93,7 +77,7 @@ void TZipBaseArchiver::InternalCreateArchive() {
 }
 
 bool TZipBaseArchiver::InternalOpenNonSFXArchive() {
-  TFlagOverride corrupted(FOpenCorruptedArchives, false);
+  const TScopedValue<bool> corrupted(FOpenCorruptedArchives, false);
   bool found = false;
   std::u16string triedVolume;
   for (;;) {
@@ -114,7 +98,7 @@ bool TZipBaseArchiver::InternalOpenNonSFXArchive() {
 
 bool TZipBaseArchiver::InternalOpenSFXArchive() {
   {
-    TFlagOverride corrupted(FOpenCorruptedArchives, false);
+    const TScopedValue<bool> corrupted(FOpenCorruptedArchives, false);
     FDirManager.reset();
     FVolumeNumberInfo.Init();
     TZipVolumeNumberInfo last;
@@ -242,7 +226,7 @@ bool TZipBaseArchiver::IsValidArchiveFile() {
   bool candidate = false;
   try {
     TFileStream stream(FFileName, platform::kModeReadDenyNone);
-    TFlagOverride corrupted(FOpenCorruptedArchives, false);
+    const TScopedValue<bool> corrupted(FOpenCorruptedArchives, false);
     TZipDirManager probe(&stream, false, this);
     if (probe.HasCentralDirEnd()) return true;
     FSpanningMode = smSplitting;
@@ -260,7 +244,7 @@ bool TZipBaseArchiver::IsValidArchiveFile() {
   FSpanningMode = savedSpanning;
   if (!candidate) return false;
   {
-    TFlagOverride corrupted(FOpenCorruptedArchives, true);
+    const TScopedValue<bool> corrupted(FOpenCorruptedArchives, true);
     // A candidate found only by rebuilding must also pass the test of all its items: the first
     // item that fails ends the test with the answer false, without asking anybody.
     const TZipProcessFileFailureEvent savedHandler = OnProcessFileFailure;

@@ -2,6 +2,7 @@
 #include "ZipArchiver.h"
 #include "ZipCryptoTransform.h"
 #include "ZipExcept.h"
+#include "ZipScopedValue.h"
 #include "ZipTradCrypt.h"
 
 namespace talu::zip {
@@ -62,12 +63,10 @@ bool TZipBaseArchiver::IsFilePasswordValid(const std::u16string& fileName,
 
   // The full test runs without progress events and uncancelled: only a complete, checked item
   // confirms the password.
+  const TScopedValue<bool> noPasswordEvent(FSuppressPasswordEvent, true);
+  const TScopedValue<bool> strict(FExtractCorruptedFiles, false);
+  const TScopedValue<bool> quiet(FProgressEnabled, false);
   const std::string saved = FPassword;
-  const bool savedCorrupted = FExtractCorruptedFiles;
-  const bool savedProgress = FProgressEnabled;
-  FSuppressPasswordEvent = true;
-  FExtractCorruptedFiles = false;
-  FProgressEnabled = false;
   FProgressCancel = false;
   SetPassword(password);
   try {
@@ -76,9 +75,6 @@ bool TZipBaseArchiver::IsFilePasswordValid(const std::u16string& fileName,
   } catch (...) {
     result = false;
   }
-  FSuppressPasswordEvent = false;
-  FProgressEnabled = savedProgress;
-  FExtractCorruptedFiles = savedCorrupted;
   SetPassword(saved);
   return result;
 }
