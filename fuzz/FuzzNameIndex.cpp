@@ -72,7 +72,7 @@ bool Name(TZipDirArray& array, TReference& reference, std::vector<std::u16string
   try {
     array.SetItemName(index, name);
   } catch (const EZipException& e) {
-    if (!mayRefuse || e.NativeError() != 59) Fail("naming refused");
+    if (!mayRefuse || e.NativeError() != kNeNameTakenInIndex) Fail("naming refused");
     return false;
   }
   if (!mayAccept) Fail("naming accepted");

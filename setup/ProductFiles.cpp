@@ -12,12 +12,6 @@
 
 namespace talu::setup {
 
-std::u16string CurrentDirectory() {
-  std::vector<wchar_t> buffer(GetCurrentDirectoryW(0, nullptr) + 1, L'\0');
-  GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
-  return U16(buffer.data());
-}
-
 void ClearReadOnlyAttributes(const std::u16string& file) {
   constexpr DWORD kCleared =
       FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;

@@ -5,9 +5,6 @@
 
 namespace talu::setup {
 
-// The process's current folder, without a trailing backslash (a drive root keeps its own).
-std::u16string CurrentDirectory();
-
 // Clears the read-only, hidden and system attributes of an existing file; other attributes,
 // folders and missing files are left alone.
 void ClearReadOnlyAttributes(const std::u16string& file);

@@ -10,14 +10,12 @@
 #include "SetupConst.h"
 #include "Talu_Seup_Unit.h"
 #include "WideText.h"
+#include "ZipConst.h"
 #include "gui/application.h"
 #include "gui/dialogs.h"
 
 namespace talu::setup {
 namespace {
-
-// The search attributes of the extraction: every kind of item (0x28BF).
-constexpr std::int32_t kAllItems = 10431;
 
 std::u16string PayloadPath() {
   return CorrectDir(CurrentDirectory()) + kPayloadName;
@@ -111,7 +109,7 @@ bool TForm1::ExtractPayload(const std::u16string& target) {
   ZIP.OpenArchive();
   ZIP.SetPassword(kPayloadPassword);
   ZIP.SetBaseDir(target);
-  ZIP.ExtractFiles(u"*.*", kAllItems, u"");
+  ZIP.ExtractFiles(u"*.*", zip::kZipAllAttributes, u"");
   ZIP.CloseArchive();
   return !ZIP.Aborted();
 }

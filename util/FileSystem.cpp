@@ -1,5 +1,7 @@
 #include "FileSystem.h"
 
+#include <vector>
+
 #include "WideText.h"
 
 namespace talu {
@@ -51,6 +53,12 @@ std::u16string ChangeFileExt(const std::u16string& path, const std::u16string& e
 std::u16string ExcludeTrailingBackslash(const std::u16string& path) {
   if (!path.empty() && path.back() == u'\\') return path.substr(0, path.size() - 1);
   return path;
+}
+
+std::u16string CurrentDirectory() {
+  std::vector<wchar_t> buffer(GetCurrentDirectoryW(0, nullptr) + 1, L'\0');
+  GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
+  return U16(buffer.data());
 }
 
 bool ForceDirectories(const std::u16string& path) {

@@ -27,6 +27,9 @@ std::u16string ChangeFileExt(const std::u16string& path, const std::u16string& e
 // `path` without one trailing backslash.
 std::u16string ExcludeTrailingBackslash(const std::u16string& path);
 
+// The process's current folder, without a trailing backslash (a drive root keeps its own).
+std::u16string CurrentDirectory();
+
 // Creates the folder and every missing parent; true when the folder exists afterwards.
 bool ForceDirectories(const std::u16string& path);
 

@@ -4,8 +4,6 @@
 // The headers below build on the Windows types.
 #include <shellapi.h>
 
-#include <vector>
-
 #include "AppWindow.h"
 #include "FileSystem.h"
 #include "FolderLinks.h"
@@ -41,12 +39,6 @@ int ShellDelete(HWND owner, const std::u16string& source, FILEOP_FLAGS flags) {
   operation.pFrom = WStr(list);
   operation.fFlags = flags;
   return SHFileOperationW(&operation);
-}
-
-std::u16string CurrentDirectory() {
-  std::vector<wchar_t> buffer(GetCurrentDirectoryW(0, nullptr) + 1, L'\0');
-  GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
-  return U16(buffer.data());
 }
 
 // Windows does not remove a folder that is a process's current directory.

@@ -35,7 +35,7 @@ void TZipBaseArchiver::SetCompressionLevel(TZipCompressionLevel value) {
 }
 
 void TZipBaseArchiver::SetCompressionMode(int value) {
-  if (value < 0 || value > 9) throw EZipException(5, this);
+  if (value < 0 || value > 9) throw EZipException(kNeCompressionMode, this);
   FCompressionMode = static_cast<std::uint8_t>(value);
   FCompressionLevel = value == 0 ? clNone : value <= 3 ? clFastest : value <= 6 ? clNormal : clMax;
   SetCompMethod();
@@ -46,8 +46,7 @@ void TZipBaseArchiver::SetCompMethod() {
 }
 
 std::u16string TZipBaseArchiver::CurrentVersion() const {
-  static constexpr char16_t kInternalCurrentVersionText[] = u"";
-  return std::u16string(u"6.80 ") + kInternalCurrentVersionText;
+  return u"6.80 ";
 }
 
 void TZipBaseArchiver::SetPassword(const std::string& value) {
@@ -94,17 +93,17 @@ std::string TZipBaseArchiver::Comment() const {
 }
 
 void TZipBaseArchiver::CheckInactive() const {
-  if (!FActive) throw EZipException(13, this);
+  if (!FActive) throw EZipException(kNeArchiveNotOpen, this);
 }
 
 void TZipBaseArchiver::CheckInUpdate() const {
-  if (FUpdateCount > 0) throw EZipException(26, this);
+  if (FUpdateCount > 0) throw EZipException(kNeUpdateNotEnded, this);
 }
 
 void TZipBaseArchiver::CheckModifySpanning() const {
   if (FUpdateCount == 0 && FDirManager && FDirManager->CDir.Count() > 0 &&
       FSpanningMode != smNone) {
-    throw EZipException(52, this);
+    throw EZipException(kNeModifySpanned, this);
   }
 }
 

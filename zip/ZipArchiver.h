@@ -36,7 +36,7 @@ class TZipBaseArchiver : public TComponent {
   TZipCompressionLevel CompressionLevel() const { return FCompressionLevel; }
   void SetCompressionLevel(TZipCompressionLevel value);
   int CompressionMode() const { return FCompressionMode; }
-  // Above 9: native error 5.
+  // Above 9: kNeCompressionMode.
   void SetCompressionMode(int value);
   // "6.80 " whatever the locale; there is nothing to set.
   std::u16string CurrentVersion() const;
@@ -59,7 +59,8 @@ class TZipBaseArchiver : public TComponent {
   TStringList& FileMasks() { return FFileMasks; }
   TStringList& ExclusionMasks() { return FExclusionMasks; }
   TStringList& NoCompressionMasks() { return FNoCompressionMasks; }
-  bool InMemory() const { return FInMemory; }
+  // Archives are files or a caller's stream, never of the archiver's own memory.
+  bool InMemory() const { return false; }
 
   // Events; without a handler each takes the default of its dispatcher.
   TZipFileProgressEvent OnFileProgress;
@@ -80,9 +81,9 @@ class TZipBaseArchiver : public TComponent {
 
   // Public properties.
   const TZipVolumeNumberInfo& VolumeNumberInfo() const { return FVolumeNumberInfo; }
-  // Size of the archive stream; native error 13 when no archive is open.
+  // Size of the archive stream; kNeArchiveNotOpen when no archive is open.
   std::int64_t Size();
-  // Items that are not folders; native error 13 when no archive is open.
+  // Items that are not folders; kNeArchiveNotOpen when no archive is open.
   int FileCount();
   bool Exists() const;
   bool InUpdate() const { return FUpdateCount > 0; }
@@ -110,7 +111,8 @@ class TZipBaseArchiver : public TComponent {
   static bool IsSFXArchive(std::u16string_view arcFileName);
 
   // Selection and batches: items chosen by the FileMasks/ExclusionMasks lists or by a mask,
-  // extracted under BaseDir or tested. Native error 13 when no archive is open, 26 in update.
+  // extracted under BaseDir or tested. kNeArchiveNotOpen when no archive is open, kNeUpdateNotEnded
+  // in update.
   void ExtractFiles();
   void ExtractFiles(const std::u16string& fileMask, std::int32_t searchAttr = kZipAllAttributes,
                     const std::u16string& exclusionMask = u"");
@@ -127,7 +129,7 @@ class TZipBaseArchiver : public TComponent {
                  const std::u16string& exclusionMask);
   bool FindNext(TZipArchiveItem& item);
 
-  // One item found by name (native error 15 when there is none): into a stream, a window of
+  // One item found by name (kNeItemNotFound when there is none): into a stream, a window of
   // `count` bytes from uncompressed byte `offset` into a buffer, or the whole item as text.
   void ExtractToStream(const std::u16string& fileName, TStream& stream);
   void ExtractToBuffer(const std::u16string& fileName, void* buffer, std::int32_t count,
@@ -136,12 +138,12 @@ class TZipBaseArchiver : public TComponent {
   // Whether the last batch or single-item extraction was cancelled by a progress or disk-full
   // handler (its items then end without an error and without their output).
   bool Cancelled() const { return FProgressCancel; }
-  // Whether `password` opens the named item (true for an item that is not encrypted); native
-  // error 42 when no item has the name.
+  // Whether `password` opens the named item (true for an item that is not encrypted);
+  // kNePasswordItemNotFound when no item has the name.
   bool IsFilePasswordValid(const std::u16string& fileName, const std::string& password);
 
-  // Guards: native error 13 when no archive is open, 26 while in update, 52 when a spanned
-  // directory would be modified outside an update.
+  // Guards: kNeArchiveNotOpen when no archive is open, kNeUpdateNotEnded while in update,
+  // kNeModifySpanned when a spanned directory would be modified outside an update.
   void CheckInactive() const;
   void CheckInUpdate() const;
   void CheckModifySpanning() const;
@@ -186,8 +188,8 @@ class TZipBaseArchiver : public TComponent {
   virtual void DoOnExtractFile(std::u16string& fileName, std::uint32_t& fileAttr,
                                const std::string& comment);
 
-  // Per-item steps of a batch, and the extraction of one item into a stream (native error 16
-  // for a bad index, 8 when the item fails its checks).
+  // Per-item steps of a batch, and the extraction of one item into a stream (kNeItemIndex
+  // for a bad index, kNeItemFailed when the item fails its checks).
   void ExtractTaggedFile(int index, const std::u16string& fileName, const std::u16string& path);
   void TestTaggedFile(int index, const std::u16string& fileName);
   void ExtractItem(int index, TStream& dest, std::int32_t count, std::int64_t offset);
@@ -208,7 +210,6 @@ class TZipBaseArchiver : public TComponent {
  private:
   friend class TZipDirManager;
   class TExtractSink;
-  class TRecurseOff;
 
   bool InternalFind(TZipArchiveItem& item);
   bool IsItemMatches(int index, const TInternalSearchRec& rec) const;
@@ -220,6 +221,9 @@ class TZipBaseArchiver : public TComponent {
   static TZipLocalHeader ReadLocalHeaderAt(TStream& source);
   bool InternalDecompressFile(TStream& source, TStream& dest, TDirItem& item, std::int32_t count,
                               std::int64_t offset);
+  // A transform set up to decrypt the AES item `item` with `password`; null for any other item.
+  std::unique_ptr<TAESCryptoTransform> AesTransformFor(const TDirItem& item,
+                                                       const std::string& password);
   bool PasswordStage(TStream& source, const TDirItem& item, const TZipLocalHeader& local,
                      TAESCryptoTransform* aes, TZipKeys& keys);
   int FindSingleItem(const std::u16string& fileName);
@@ -248,12 +252,10 @@ class TZipBaseArchiver : public TComponent {
   std::u16string FSFXStub;
   TZipOptions FOptions;
   TStringList FFileMasks, FExclusionMasks, FNoCompressionMasks;
-  bool FInMemory = false;
   TZipSpanningMode FSpanningMode = smNone;
   TZipSpanningOptions FSpanningOptions;
   bool FExtractCorruptedFiles = false;
   bool FOpenCorruptedArchives = true;
-  bool FUpdated = false;
   std::unique_ptr<TZipDirManager> FDirManager;
   std::uint8_t FCompressionMode = 1;
   TZipCompressionLevel FCompressionLevel = clFastest;

@@ -1,9 +1,8 @@
 // Batches: extracting or testing the tagged items one by one, with progress, confirmation and
 // failure events, retry, ignore and abort.
-#include <algorithm>
-
 #include "ZipArchiver.h"
 #include "ZipExcept.h"
+#include "ZipStrFunc.h"
 #include "ZipUtf.h"
 #include "platform/ZipPlatform.h"
 
@@ -18,12 +17,6 @@ class TBatchLock {
   TBatchLock(const TBatchLock&) = delete;
   TBatchLock& operator=(const TBatchLock&) = delete;
 };
-
-std::u16string Backslashed(std::u16string_view name) {
-  std::u16string out(name);
-  std::replace(out.begin(), out.end(), u'/', u'\\');
-  return out;
-}
 
 bool HasWildcards(std::u16string_view mask) {
   return mask.find_first_of(u"*?") != std::u16string_view::npos;
@@ -73,7 +66,7 @@ void TZipBaseArchiver::TestFiles(const std::u16string& fileMask, std::int32_t se
 void TZipBaseArchiver::ProcessTaggedFiles(TZipProcessOperation operation, int index) {
   CheckInactive();
   TZipDirArray& dir = DMHandle()->CDir;
-  if (index < -1 || index >= dir.Count()) throw EZipException(16, this);
+  if (index < -1 || index >= dir.Count()) throw EZipException(kNeItemIndex, this);
   TBatchLock lock;
   const bool reports = operation == poExtract || operation == poTest;
   FProcessedFileNo = 0;
@@ -104,7 +97,7 @@ void TZipBaseArchiver::ProcessTaggedFiles(TZipProcessOperation operation, int in
 
 // Runs the operation on one tagged item until it succeeds, is skipped, or the failure answer
 // is not Retry. Returns the last answer. Every error of the item, the engine's own or not, goes
-// through the failure event; errors of other kinds carry native error 0.
+// through the failure event; errors of other kinds carry kNeUnknown.
 TZipAction TZipBaseArchiver::ProcessOneItem(int i, TZipProcessOperation operation) {
   TDirItem& item = DMHandle()->CDir.GetItemPtr(i);
   item.Operation = operation;
@@ -112,7 +105,7 @@ TZipAction TZipBaseArchiver::ProcessOneItem(int i, TZipProcessOperation operatio
   TZipAction action;
   do {
     action = fxaIgnore;
-    const std::u16string name = Backslashed(item.Name);
+    const std::u16string name = Slashed(item.Name, u'/', u'\\');
     try {
       bool confirm = true;
       DoOnConfirmProcessFile(name, operation, confirm);

@@ -153,20 +153,21 @@ bool TZipBaseArchiver::MayReplace(const TDirItem& item, std::u16string& name,
   return false;
 }
 
-// Refuses (native error 19) a name that would land elsewhere than it says. The item's own name
+// Refuses (kNeCreateOutputFile) a name that would land elsewhere than it says. The item's own name
 // lands under the base folder, or not at all. A handler's name may go anywhere, also to a full
 // path (`path` is then cleared), but its ".." segments may not climb above the folder it starts
 // in: the base folder, or the root of a full path. Below that folder the path may not run
 // through a link already there; the base folder itself may be one.
 void TZipBaseArchiver::CheckLanding(bool ownName, std::u16string& path,
                                     const std::u16string& name) const {
-  if (ownName && UnsafeItemName(name)) throw EZipException(19, {path + name}, this);
+  if (ownName && UnsafeItemName(name))
+    throw EZipException(kNeCreateOutputFile, {path + name}, this);
   if (!ownName && IsFullPath(name)) path.clear();
   const size_t root = path.empty() ? RootLength(name) : 0;
   const std::u16string_view below = std::u16string_view(name).substr(root);
   if ((!ownName && ClimbsAbove(below)) ||
       (Options().CreateDirs && RunsThroughLink(path + name.substr(0, root), below)))
-    throw EZipException(19, {path + name}, this);
+    throw EZipException(kNeCreateOutputFile, {path + name}, this);
 }
 
 void TZipBaseArchiver::ExtractTaggedFile(int index, const std::u16string& fileName,
@@ -182,7 +183,8 @@ void TZipBaseArchiver::ExtractTaggedFile(int index, const std::u16string& fileNa
     name = std::u16string(ExtractFileName(name));
   } else {
     const std::u16string folder = path + std::u16string(ExtractFilePath(name));
-    if (!platform::ForceDirectories(folder)) throw EZipException(20, {folder}, this);
+    if (!platform::ForceDirectories(folder))
+      throw EZipException(kNeCreateOutputFolder, {folder}, this);
   }
   if ((item.CentralDir.externalAttr & kAttrFolder) ||
       (!item.Name.empty() && item.Name.back() == u'/'))
@@ -204,7 +206,7 @@ void TZipBaseArchiver::ExtractTaggedFile(int index, const std::u16string& fileNa
     }
     file = TFileStream::CreateExclusive(target);
   } catch (const Exception&) {
-    throw EZipException(19, {target}, this);
+    throw EZipException(kNeCreateOutputFile, {target}, this);
   }
 
   bool failed = true;

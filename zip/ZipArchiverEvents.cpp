@@ -4,19 +4,11 @@
 #include "ZipConst.h"
 #include "ZipExcept.h"
 #include "ZipPrompts.h"
+#include "ZipStrFunc.h"
 #include "ZipUtf.h"
 #include "platform/ZipPlatform.h"
 
 namespace talu::zip {
-namespace {
-
-std::u16string WithBackslashes(std::u16string name) {
-  for (char16_t& c : name)
-    if (c == u'/') c = u'\\';
-  return name;
-}
-
-}  // namespace
 
 void TZipBaseArchiver::DoOnOverallProgress(double progress, TZipProcessOperation operation,
                                            TZipProgressPhase phase, bool& cancel) {
@@ -30,7 +22,7 @@ void TZipBaseArchiver::DoOnFileProgress(const std::u16string& fileName, double p
                                         TZipProcessOperation operation, TZipProgressPhase phase,
                                         bool& cancel) {
   if (OnFileProgress)
-    OnFileProgress(*this, WithBackslashes(fileName), progress, operation, phase, cancel);
+    OnFileProgress(*this, Slashed(fileName, u'/', u'\\'), progress, operation, phase, cancel);
   else
     cancel = false;
 }
@@ -97,12 +89,12 @@ void TZipBaseArchiver::DoOnProcessFileFailure(const std::u16string& fileName,
     OnProcessFileFailure(*this, fileName, operation, nativeError, errorCode, errorMessage, action);
     return;
   }
-  if (nativeError == 45) {
+  if (nativeError == kNeVolumeRequestCancelled) {
     action = fxaAbort;
     return;
   }
   const TZipButton answer =
-      nativeError == 61
+      nativeError == kNeNameTooLong
           ? ZipPrompts().Confirm(errorMessage, kAbortIgnore)
           : ZipPrompts().Confirm(Format(kTextFileFailure, {errorMessage}), kAbortRetryIgnore);
   action = answer == TZipButton::Retry    ? fxaRetry
@@ -137,13 +129,13 @@ void TZipBaseArchiver::DoOnRequestBlankVolume(std::int32_t volumeNumber,
   if (OnRequestBlankVolume) OnRequestBlankVolume(*this, volumeNumber, volumeFileName, cancel);
 }
 
-// Without a handler a full disk ends the item with native error 65, or, for an archive on
+// Without a handler a full disk ends the item with kNeDiskFull, or, for an archive on
 // disks, asks with a box whether to go on (OK) or give up (Cancel).
 void TZipBaseArchiver::DoOnDiskFull(std::int32_t volumeNumber, const std::u16string& volumeFileName,
                                     bool& cancel) {
   cancel = false;
   if (OnDiskFull) return OnDiskFull(*this, volumeNumber + 1, volumeFileName, cancel);
-  if (FSpanningMode != smSpanning) throw EZipException(65, this);
+  if (FSpanningMode != smSpanning) throw EZipException(kNeDiskFull, this);
   const std::u16string text = Format(
       kTextDiskFull, {FSpanningOptions.CustomVolumeSize, platform::FreeDiskSpace(volumeFileName)});
   cancel = ZipPrompts().Confirm(text, kOKCancel) != TZipButton::OK;
@@ -162,7 +154,7 @@ void TZipBaseArchiver::DoOnStoreFile(std::u16string&, std::int32_t&, std::string
 
 void TZipBaseArchiver::DoOnExtractFile(std::u16string& fileName, std::uint32_t& fileAttr,
                                        const std::string& comment) {
-  fileName = WithBackslashes(std::move(fileName));
+  fileName = Slashed(fileName, u'/', u'\\');
   if (OnExtractFile) OnExtractFile(*this, fileName, fileAttr, comment);
 }
 

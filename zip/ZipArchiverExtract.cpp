@@ -9,6 +9,7 @@
 #include "ZipCryptoTransform.h"
 #include "ZipExcept.h"
 #include "ZipItemDecoder.h"
+#include "ZipScopedValue.h"
 #include "ZipTradCrypt.h"
 #include "ZipVolumeReader.h"
 #include "platform/ZipPlatform.h"
@@ -36,19 +37,6 @@ class TAesDecryptor final : public IZipItemDecryptor {
  private:
   TZipCryptoTransform& transform_;
 };
-
-int AesStrengthBits(TZipCryptoAlgorithm algorithm) {
-  switch (algorithm) {
-    case caAES_128:
-      return 128;
-    case caAES_192:
-      return 192;
-    case caAES_256:
-      return 256;
-    default:
-      return 0;
-  }
-}
 
 }  // namespace
 
@@ -110,14 +98,14 @@ TZipVolumeNumberInfo TZipBaseArchiver::SeekToLocalHeader(const TDirItem& item) {
 
 void TZipBaseArchiver::ExtractItem(int index, TStream& dest, std::int32_t count,
                                    std::int64_t offset) {
-  if (index < 0 || index >= DMHandle()->CDir.Count()) throw EZipException(16, this);
+  if (index < 0 || index >= DMHandle()->CDir.Count()) throw EZipException(kNeItemIndex, this);
   TDirItem& item = DMHandle()->CDir.GetItemPtr(index);
   // In a multi-volume archive the item's data may run on into the following volumes.
   TZipVolumeReader volumes(*this, SeekToLocalHeader(item));
   TStream& source = FSpanningMode == smNone ? *FCompressedStream : volumes;
   if (!InternalDecompressFile(source, dest, item, count, offset) && !FProgressCancel &&
       !FExtractCorruptedFiles && !FSkipFile)
-    throw EZipException(8, this);
+    throw EZipException(kNeItemFailed, this);
 }
 
 // Reads the local header and leaves `source` at the item's stored data.
@@ -134,14 +122,8 @@ bool TZipBaseArchiver::InternalDecompressFile(TStream& source, TStream& dest, TD
                                               std::int32_t count, std::int64_t offset) {
   const bool encrypted = item.IsEncrypted();
   const bool rulesApply = item.CentralDir.extractVersion < kNoEncryptionRulesVersion;
-  std::unique_ptr<TAESCryptoTransform> aes;
-  if (encrypted && rulesApply && AesStrengthBits(item.ZipEncryptionAlgorithm) > 0) {
-    aes = std::make_unique<TAESCryptoTransform>(AesStrengthBits(item.ZipEncryptionAlgorithm), 2,
-                                                FCompressionMethod);
-    aes->UseKeyCache(FKeyCache);
-    aes->Initialize(Decryption, item);
-    aes->GenerateKey(FPassword);
-  }
+  const std::unique_ptr<TAESCryptoTransform> aes =
+      encrypted && rulesApply ? AesTransformFor(item, FPassword) : nullptr;
   const TZipLocalHeader local = ReadLocalHeaderAt(source);
 
   // A stated size beyond any stream is held at the largest position, and the clamp compares
@@ -156,7 +138,7 @@ bool TZipBaseArchiver::InternalDecompressFile(TStream& source, TStream& dest, TD
   if (FProgressMax == 0) FProgressMax = 2;
   FSkipFile = false;
 
-  if (item.CompressionMethod == 9) throw EZipException(55, this);
+  if (item.CompressionMethod == 9) throw EZipException(kNeDeflate64, this);
   if (item.CompressionMethod != 0 && item.CompressionMethod != 8) return false;
 
   TTraditionalDecryptor traditional;
@@ -203,16 +185,16 @@ bool TZipBaseArchiver::PasswordStage(TStream& source, const TDirItem& item,
   do {
     source.SetPosition(start);
     if (aes) {
-      if (!ZipAesPasswordUsable(FPassword)) throw EZipException(67, this);
+      if (!ZipAesPasswordUsable(FPassword)) throw EZipException(kNeInvalidPassword, this);
       if (aes->GetPassword() != FPassword) aes->GenerateKey(FPassword);
       aes->LoadFileStorageStartBlock(source, 0);
       fits = aes->CheckPassword(FPassword, item);
     } else if (!FPassword.empty()) {
       std::uint8_t header[kZipEncryptionHeaderSize];
       source.ReadBuffer(header, kZipEncryptionHeaderSize);
-      ZipKeyInit(FPassword, keys, header);
-      fits =
-          header[11] == ZipExpectedCheckByte(local.genPurposeFlag, local.lastModTime, local.crc32);
+      // The local header's fields, as the data that follows was written with them.
+      fits = ZipPasswordFits(FPassword, keys, header, local.genPurposeFlag, local.lastModTime,
+                             local.crc32);
     }
     if (FSuppressPasswordEvent) break;
     if (!fits) {
@@ -236,24 +218,10 @@ bool TZipBaseArchiver::GetFileCendralDirItemNo(const std::u16string& fileName, i
   return true;
 }
 
-// Options.Recurse is off for the lookup of one item, and restored on every path.
-class TZipBaseArchiver::TRecurseOff {
- public:
-  explicit TRecurseOff(TZipOptions& options) : options_(options), saved_(options.Recurse) {
-    options.Recurse = false;
-  }
-  ~TRecurseOff() { options_.Recurse = saved_; }
-  TRecurseOff(const TRecurseOff&) = delete;
-  TRecurseOff& operator=(const TRecurseOff&) = delete;
-
- private:
-  TZipOptions& options_;
-  bool saved_;
-};
-
 int TZipBaseArchiver::FindSingleItem(const std::u16string& fileName) {
   int index = -1;
-  if (!GetFileCendralDirItemNo(fileName, index)) throw EZipException(15, {fileName}, this);
+  if (!GetFileCendralDirItemNo(fileName, index))
+    throw EZipException(kNeItemNotFound, {fileName}, this);
   return index;
 }
 
@@ -268,7 +236,7 @@ void TZipBaseArchiver::StartSingleItem(bool progress) {
 
 void TZipBaseArchiver::ExtractToStream(const std::u16string& fileName, TStream& stream) {
   StartSingleItem(true);
-  TRecurseOff recurseOff(Options());
+  const TScopedValue<bool> recurseOff(Options().Recurse, false);
   FProcessedFileNo = 0;
   DoOnOverallProgress(0, poExtract, ppStart, FProgressCancel);
   const int index = FindSingleItem(fileName);
@@ -286,7 +254,7 @@ void TZipBaseArchiver::ExtractToStream(const std::u16string& fileName, TStream& 
 void TZipBaseArchiver::ExtractToBuffer(const std::u16string& fileName, void* buffer,
                                        std::int32_t count, std::int64_t offset) {
   StartSingleItem(false);
-  TRecurseOff recurseOff(Options());
+  const TScopedValue<bool> recurseOff(Options().Recurse, false);
   const int index = FindSingleItem(fileName);
   TMemoryStream memory;
   ExtractItem(index, memory, count, offset);
@@ -296,7 +264,7 @@ void TZipBaseArchiver::ExtractToBuffer(const std::u16string& fileName, void* buf
 
 void TZipBaseArchiver::ExtractToString(const std::u16string& fileName, std::u16string& text) {
   StartSingleItem(false);
-  TRecurseOff recurseOff(Options());
+  const TScopedValue<bool> recurseOff(Options().Recurse, false);
   const int index = FindSingleItem(fileName);
   TStringStream bytes;
   ExtractItem(index, bytes, 0, 0);

@@ -5,49 +5,30 @@
 #include "ZipArchiver.h"
 #include "ZipConst.h"
 #include "ZipExcept.h"
+#include "ZipScopedValue.h"
 #include "platform/ZipPlatform.h"
 #include "stream/ZipFileStream.h"
-#include "stream/ZipMemoryStreams.h"
 
 namespace talu::zip {
-namespace {
-
-// Restores a flag of the archiver when the scope ends, however it ends.
-class TFlagOverride {
- public:
-  TFlagOverride(bool& flag, bool value) : flag_(flag), saved_(flag) { flag_ = value; }
-  ~TFlagOverride() { flag_ = saved_; }
-  TFlagOverride(const TFlagOverride&) = delete;
-  TFlagOverride& operator=(const TFlagOverride&) = delete;
-
- private:
-  bool& flag_;
-  bool saved_;
-};
-
-}  // namespace
-
 void TZipBaseArchiver::OpenArchive() {
-  FUpdated = false;
-  if (!FInMemory && ExtractFileName(FFileName).empty()) throw EZipException(9, this);
-  std::uint16_t mode = kFileModeCreate;
-  if (!FInMemory && platform::FileExists(FFileName)) {
-    const platform::FileHandle probe = platform::OpenFile(FFileName, kFileModeReadWriteDenyWrite);
-    mode =
-        probe != platform::kInvalidFile ? kFileModeReadWriteDenyWrite : kFileModeReadOnlyDenyNone;
+  if (ExtractFileName(FFileName).empty()) throw EZipException(kNeOpenNameBlank, this);
+  std::uint16_t mode = platform::kModeCreate;
+  if (platform::FileExists(FFileName)) {
+    const platform::FileHandle probe =
+        platform::OpenFile(FFileName, platform::kModeReadWriteDenyWrite);
+    mode = probe != platform::kInvalidFile ? platform::kModeReadWriteDenyWrite
+                                           : platform::kModeReadDenyNone;
     platform::CloseFile(probe);
   }
   OpenArchive(mode);
 }
 
 void TZipBaseArchiver::OpenArchive(std::uint16_t mode) {
-  FUpdated = false;
-  if (!FInMemory && ExtractFileName(FFileName).empty()) throw EZipException(10, this);
-  if (mode != kFileModeCreate && !platform::FileExists(FFileName) && FSpanningMode != smSpanning &&
-      !OnRemovableDrive(FFileName)) {
-    throw EZipException(12, {FFileName}, this);
+  if (ExtractFileName(FFileName).empty()) throw EZipException(kNeOpenModeNameBlank, this);
+  if (mode != platform::kModeCreate && !platform::FileExists(FFileName) &&
+      FSpanningMode != smSpanning && !OnRemovableDrive(FFileName)) {
+    throw EZipException(kNeArchiveFileNotFound, {FFileName}, this);
   }
-  if (mode != kFileModeCreate && FInMemory) throw EZipException(28, {FFileName}, this);
   CloseArchive();
   IsCustomStream = false;
   FileOpenMode = mode;
@@ -55,7 +36,7 @@ void TZipBaseArchiver::OpenArchive(std::uint16_t mode) {
 }
 
 void TZipBaseArchiver::OpenArchive(TStream& stream, bool create) {
-  if (FSpanningMode != smNone) throw EZipException(51, this);
+  if (FSpanningMode != smNone) throw EZipException(kNeCustomStreamSpanning, this);
   CloseArchive();
   IsCustomStream = true;
   if (create) stream.SetSize(0);
@@ -71,7 +52,7 @@ void TZipBaseArchiver::OpenArchive(TStream& stream, bool create) {
 }
 
 void TZipBaseArchiver::InternalOpenArchive() {
-  if (FileOpenMode == kFileModeCreate || FInMemory) {
+  if (FileOpenMode == platform::kModeCreate) {
     InternalCreateArchive();
   } else {
     FSpanningMode = smNone;
@@ -80,7 +61,7 @@ void TZipBaseArchiver::InternalOpenArchive() {
         IsSFXArchive(FFileName) ? InternalOpenSFXArchive() : InternalOpenNonSFXArchive();
     if (!found && !FOpenCorruptedArchives) {
       FreeStream();
-      throw EZipException(48, this);
+      throw EZipException(kNeEndRecordMissing, this);
     }
     FDirManager->LoadDir();
   }
@@ -89,18 +70,14 @@ void TZipBaseArchiver::InternalOpenArchive() {
 }
 
 void TZipBaseArchiver::InternalCreateArchive() {
-  if (FInMemory) {
-    FOwnedStream = std::make_unique<TMemoryStream>();
-  } else {
-    FOwnedStream = std::make_unique<TFileStream>(FFileName, kFileModeCreate);
-    VolumeFileName = FFileName;
-  }
+  FOwnedStream = std::make_unique<TFileStream>(FFileName, platform::kModeCreate);
+  VolumeFileName = FFileName;
   FCompressedStream = FOwnedStream.get();
   FDirManager = std::make_unique<TZipDirManager>(FCompressedStream, true, this);
 }
 
 bool TZipBaseArchiver::InternalOpenNonSFXArchive() {
-  TFlagOverride corrupted(FOpenCorruptedArchives, false);
+  const TScopedValue<bool> corrupted(FOpenCorruptedArchives, false);
   bool found = false;
   std::u16string triedVolume;
   for (;;) {
@@ -121,7 +98,7 @@ bool TZipBaseArchiver::InternalOpenNonSFXArchive() {
 
 bool TZipBaseArchiver::InternalOpenSFXArchive() {
   {
-    TFlagOverride corrupted(FOpenCorruptedArchives, false);
+    const TScopedValue<bool> corrupted(FOpenCorruptedArchives, false);
     FDirManager.reset();
     FVolumeNumberInfo.Init();
     TZipVolumeNumberInfo last;
@@ -194,7 +171,7 @@ void TZipBaseArchiver::OpenVolume(TZipVolumeNumberInfo& volumeNumberInfo) {
       std::u16string name = MakeDefaultVolumeName(volumeNumberInfo);
       bool cancel = false;
       DoOnRequestVolume(volumeNumberInfo, name, cancel);
-      if (cancel) throw EZipException(45, this);
+      if (cancel) throw EZipException(kNeVolumeRequestCancelled, this);
       if (platform::FileExists(name)) {
         ReopenFileStream(name);
         break;
@@ -248,8 +225,8 @@ bool TZipBaseArchiver::IsValidArchiveFile() {
   const TZipSpanningMode savedSpanning = FSpanningMode;
   bool candidate = false;
   try {
-    TFileStream stream(FFileName, kFileModeReadOnlyDenyNone);
-    TFlagOverride corrupted(FOpenCorruptedArchives, false);
+    TFileStream stream(FFileName, platform::kModeReadDenyNone);
+    const TScopedValue<bool> corrupted(FOpenCorruptedArchives, false);
     TZipDirManager probe(&stream, false, this);
     if (probe.HasCentralDirEnd()) return true;
     FSpanningMode = smSplitting;
@@ -267,7 +244,7 @@ bool TZipBaseArchiver::IsValidArchiveFile() {
   FSpanningMode = savedSpanning;
   if (!candidate) return false;
   {
-    TFlagOverride corrupted(FOpenCorruptedArchives, true);
+    const TScopedValue<bool> corrupted(FOpenCorruptedArchives, true);
     // A candidate found only by rebuilding must also pass the test of all its items: the first
     // item that fails ends the test with the answer false, without asking anybody.
     const TZipProcessFileFailureEvent savedHandler = OnProcessFileFailure;
@@ -278,7 +255,7 @@ bool TZipBaseArchiver::IsValidArchiveFile() {
       action = fxaAbort;
     };
     try {
-      OpenArchive(kFileModeReadOnlyDenyNone);
+      OpenArchive(platform::kModeReadDenyNone);
       TestFiles(u"*.*", kZipAllAttributes, u"");
     } catch (const Exception&) {
       candidate = false;

@@ -2,12 +2,13 @@
 #include "ZipArchiver.h"
 #include "ZipCryptoTransform.h"
 #include "ZipExcept.h"
+#include "ZipScopedValue.h"
 #include "ZipTradCrypt.h"
 
 namespace talu::zip {
 namespace {
 
-int AesBits(TZipCryptoAlgorithm algorithm) {
+int AesStrengthBits(TZipCryptoAlgorithm algorithm) {
   return algorithm == caAES_128   ? 128
          : algorithm == caAES_192 ? 192
          : algorithm == caAES_256 ? 256
@@ -16,6 +17,17 @@ int AesBits(TZipCryptoAlgorithm algorithm) {
 
 }  // namespace
 
+std::unique_ptr<TAESCryptoTransform> TZipBaseArchiver::AesTransformFor(
+    const TDirItem& item, const std::string& password) {
+  const int bits = AesStrengthBits(item.ZipEncryptionAlgorithm);
+  if (bits == 0) return nullptr;
+  auto aes = std::make_unique<TAESCryptoTransform>(bits, 2, FCompressionMethod);
+  aes->UseKeyCache(FKeyCache);
+  aes->Initialize(Decryption, item);
+  aes->GenerateKey(password);
+  return aes;
+}
+
 // A quick check of the encryption header first; a password that passes it is confirmed by
 // testing the whole item, so that a lucky check byte or verifier is not taken for the password.
 bool TZipBaseArchiver::IsFilePasswordValid(const std::u16string& fileName,
@@ -23,7 +35,7 @@ bool TZipBaseArchiver::IsFilePasswordValid(const std::u16string& fileName,
   CheckInactive();
   TZipArchiveItem found;
   if (!FindFirst(fileName, found, kZipAllAttributes, u""))
-    throw EZipException(42, {fileName}, this);
+    throw EZipException(kNePasswordItemNotFound, {fileName}, this);
   const int index = found.Handle.ItemNo;
   const TDirItem& item = DMHandle()->CDir[index];
   if (!item.IsEncrypted()) return true;
@@ -34,34 +46,27 @@ bool TZipBaseArchiver::IsFilePasswordValid(const std::u16string& fileName,
   if (item.CompressionMethod != 0 && item.CompressionMethod != 8) return false;
 
   bool result = false;
-  if (const int bits = AesBits(item.ZipEncryptionAlgorithm)) {
+  if (AesStrengthBits(item.ZipEncryptionAlgorithm) > 0) {
     if (!ZipAesPasswordUsable(password)) return false;
-    TAESCryptoTransform aes(bits, 2, FCompressionMethod);
-    aes.UseKeyCache(FKeyCache);
-    aes.Initialize(Decryption, item);
-    aes.GenerateKey(password);
-    aes.LoadFileStorageStartBlock(source, 0);
-    result = aes.CheckPassword(password, item);
+    const std::unique_ptr<TAESCryptoTransform> aes = AesTransformFor(item, password);
+    aes->LoadFileStorageStartBlock(source, 0);
+    result = aes->CheckPassword(password, item);
   } else if (FSpanningMode == smNone) {
     std::uint8_t header[kZipEncryptionHeaderSize];
     if (source.Read(header, kZipEncryptionHeaderSize) == kZipEncryptionHeaderSize) {
       TZipKeys keys;
-      ZipKeyInit(password, keys, header);
-      result =
-          header[11] == ZipExpectedCheckByte(item.CentralDir.genPurposeFlag,
-                                             item.CentralDir.lastModTime, item.CentralDir.crc32);
+      result = ZipPasswordFits(password, keys, header, item.CentralDir.genPurposeFlag,
+                               item.CentralDir.lastModTime, item.CentralDir.crc32);
     }
   }
   if (!result && FSpanningMode == smNone) return false;
 
   // The full test runs without progress events and uncancelled: only a complete, checked item
   // confirms the password.
+  const TScopedValue<bool> noPasswordEvent(FSuppressPasswordEvent, true);
+  const TScopedValue<bool> strict(FExtractCorruptedFiles, false);
+  const TScopedValue<bool> quiet(FProgressEnabled, false);
   const std::string saved = FPassword;
-  const bool savedCorrupted = FExtractCorruptedFiles;
-  const bool savedProgress = FProgressEnabled;
-  FSuppressPasswordEvent = true;
-  FExtractCorruptedFiles = false;
-  FProgressEnabled = false;
   FProgressCancel = false;
   SetPassword(password);
   try {
@@ -70,9 +75,6 @@ bool TZipBaseArchiver::IsFilePasswordValid(const std::u16string& fileName,
   } catch (...) {
     result = false;
   }
-  FSuppressPasswordEvent = false;
-  FProgressEnabled = savedProgress;
-  FExtractCorruptedFiles = savedCorrupted;
   SetPassword(saved);
   return result;
 }

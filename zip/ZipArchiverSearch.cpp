@@ -9,12 +9,6 @@
 namespace talu::zip {
 namespace {
 
-std::u16string Slashed(std::u16string_view name, char16_t from, char16_t to) {
-  std::u16string out(name);
-  std::replace(out.begin(), out.end(), from, to);
-  return out;
-}
-
 // The folder part of a name with "/" separators, lower-cased (A to Z only), "\" separators.
 std::u16string FolderKey(std::u16string_view name) {
   if (!name.empty() && name.back() == u'/') name.remove_suffix(1);

@@ -1,5 +1,5 @@
-// Constants of the archive engine: record signatures and sizes, sentinels, and the tables that
-// turn a native error number into an error code and a message.
+// Constants of the archive engine: record signatures and sizes, sentinels, and the named native
+// errors, whose table gives each its error code and message.
 #pragma once
 
 #include <cstdint>
@@ -48,14 +48,81 @@ inline constexpr std::uint16_t kExtraAes = 0x9901;
 // File attribute bits.
 inline constexpr std::uint32_t kAttrDirectory = 0x10;
 inline constexpr std::uint32_t kAttrArchive = 0x20;
-inline constexpr std::int32_t kDefaultSearchAttr = 10431;
-
-// Archive file modes (see the platform layer for the bits).
 // Every attribute bit: the search set that selects all items.
 inline constexpr std::int32_t kZipAllAttributes = 10431;
-inline constexpr std::uint16_t kFileModeCreate = 0xFF00;
-inline constexpr std::uint16_t kFileModeReadWriteDenyWrite = 0x22;
-inline constexpr std::uint16_t kFileModeReadOnlyDenyNone = 0x40;
+
+// Native errors: the number a raise site gives, one for each place or cause. Those of the
+// writing side only keep their table entries; equal causes there are told apart by number.
+enum TZipNativeError : int {
+  kNeUnknown = 0,
+  kNeSetItemIndex = 1,
+  kNeGetItemIndex = 2,
+  kNeGetItemPtrIndex = 3,
+  kNeDeleteItemIndex = 4,
+  kNeCompressionMode = 5,
+  kNeNilPointer = 6,
+  kNeWriteIndex7 = 7,
+  kNeItemFailed = 8,
+  kNeOpenNameBlank = 9,
+  kNeOpenModeNameBlank = 10,
+  kNeFileNotFound11 = 11,
+  kNeArchiveFileNotFound = 12,
+  kNeArchiveNotOpen = 13,
+  kNeArchiveNotOpen14 = 14,
+  kNeItemNotFound = 15,
+  kNeItemIndex = 16,
+  kNeSfxStubMissing = 17,
+  kNeWriteFileNotFound18 = 18,
+  kNeCreateOutputFile = 19,
+  kNeCreateOutputFolder = 20,
+  kNeWriteIndex21 = 21,
+  kNeUpdateNotStarted22 = 22,
+  kNeCreateFile23 = 23,
+  kNeWriteIndex24 = 24,
+  kNeUpdateNotStarted25 = 25,
+  kNeUpdateNotEnded = 26,
+  kNeDeleteFile = 27,
+  kNeInMemoryCreateOnly = 28,
+  kNeWriteNameBlank = 29,
+  kNeWriteFileNotFound30 = 30,
+  kNeWriteFileNotFound31 = 31,
+  kNeReadOnly = 32,
+  kNeOpenFile = 33,
+  kNeCompressedSize = 34,
+  kNeNoLocalHeader = 35,
+  kNeOutputLocked = 36,
+  kNeArchiveIsOpen = 37,
+  kNeWriteFileNotFound38 = 38,
+  kNeUnableToCreateDirectory = 39,
+  kNeZip64EndMissing = 40,
+  kNeZip64Disabled41 = 41,
+  kNePasswordItemNotFound = 42,
+  kNeZip64Disabled43 = 43,
+  kNeRebuildSpanned = 44,
+  kNeVolumeRequestCancelled = 45,
+  kNeWriteToStream = 46,
+  kNeSfxStubTooBig = 47,
+  kNeEndRecordMissing = 48,
+  kNeMakeSfxSpanned = 49,
+  kNeSfxStubPresent = 50,
+  kNeCustomStreamSpanning = 51,
+  kNeModifySpanned = 52,
+  kNeFileNotFound53 = 53,
+  kNeFileNotFound54 = 54,
+  kNeDeflate64 = 55,
+  kNeMakeSfx = 56,
+  kNeSizesExceedStream = 57,
+  kNeNameIndexOutOfStep = 58,
+  kNeNameTakenInIndex = 59,
+  kNeDeleteFolder = 60,
+  kNeNameTooLong = 61,
+  kNeMultiVolumeTransactions = 62,
+  kNeInitVectorIndex63 = 63,
+  kNeInitVectorIndex64 = 64,
+  kNeDiskFull = 65,
+  kNeDiskFull66 = 66,
+  kNeInvalidPassword = 67,
+};
 
 inline constexpr int kErrorCodeCount = 41;
 inline constexpr int kNativeErrorCount = 68;

@@ -32,12 +32,12 @@ void TZipDirArray::Clear() {
 }
 
 const TDirItem& TZipDirArray::GetItem(int index) const {
-  if (index < 0 || index >= Count()) throw EZipException(2, nullptr);
+  if (index < 0 || index >= Count()) throw EZipException(kNeGetItemIndex, nullptr);
   return items_[static_cast<std::size_t>(index)];
 }
 
 TDirItem& TZipDirArray::GetItemPtr(int index) {
-  if (index < 0 || index >= Count()) throw EZipException(3, nullptr);
+  if (index < 0 || index >= Count()) throw EZipException(kNeGetItemPtrIndex, nullptr);
   return items_[static_cast<std::size_t>(index)];
 }
 
@@ -59,7 +59,7 @@ void TZipDirArray::SetItemName(int index, std::u16string_view name) {
   } else if (found == index) {
     names_.Replace(index, stored);
   } else {
-    throw EZipException(59, nullptr);
+    throw EZipException(kNeNameTakenInIndex, nullptr);
   }
   item.Name = stored;
 }

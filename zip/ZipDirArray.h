@@ -23,7 +23,7 @@ class TZipDirArray {
   // Drops every item and name; the storage stays.
   void Clear();
 
-  // The item at `index`; native error 2 (GetItem) or 3 (GetItemPtr) when out of range.
+  // The item at `index`; kNeGetItemIndex or kNeGetItemPtrIndex when out of range.
   const TDirItem& GetItem(int index) const;
   TDirItem& GetItemPtr(int index);
   const TDirItem& operator[](int index) const { return items_[static_cast<std::size_t>(index)]; }
@@ -31,7 +31,7 @@ class TZipDirArray {
   void ClearTags();
   // `itemNo` := the item whose name equals `fileName` (ignoring the case of A to Z), or -1.
   bool FileExists(std::u16string_view fileName, int& itemNo) const;
-  // Names item `index`, keeping the index in step: native error 59 when the item's current name
+  // Names item `index`, keeping the index in step: kNeNameTakenInIndex when the item's current name
   // is found at another position.
   void SetItemName(int index, std::u16string_view name);
   // Keeps a copy of `bytes` for the array's lifetime (until Clear).

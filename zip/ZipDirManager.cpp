@@ -10,8 +10,6 @@
 
 namespace talu::zip {
 
-bool ForceBuildCentralDir = false;
-
 namespace {
 
 // The central directory is read through a window of this size.
@@ -71,7 +69,7 @@ void TZipDirManager::LoadDir() {
   Rebuilt = false;
   TZipCentralDirEnd found{};
   std::int64_t dirEndPos = -1;
-  if (!FindCentralDirEnd(found, dirEndPos) || ForceBuildCentralDir) {
+  if (!FindCentralDirEnd(found, dirEndPos)) {
     TryToBuildCentralDir();
     return;
   }
@@ -170,7 +168,7 @@ void TZipDirManager::CheckIfCentralDirIsValid() {
   std::uint64_t total = 0;
   for (int i = 0; i < CDir.Count(); ++i) {
     total += std::min(CDir[i].CompressedSize(), size + 1);  // saturates instead of wrapping
-    if (total > size) throw EZipException(57, FArc);
+    if (total > size) throw EZipException(kNeSizesExceedStream, FArc);
   }
 }
 

@@ -18,10 +18,6 @@ class TStream;
 class TStreamWindow;
 class TZipBaseArchiver;
 
-// When set, every load rebuilds the directory from the local headers. Nothing in the engine
-// sets it.
-extern bool ForceBuildCentralDir;
-
 class TZipDirManager {
  public:
   TZipDirManager(TStream* stream, bool bCreate, TZipBaseArchiver* arc);
@@ -57,7 +53,6 @@ class TZipDirManager {
   TZipCentralDirEnd CentralDirEnd{};
   std::int64_t StubSize = 0;
   bool FZip64 = false;
-  bool Aborted = false;
   std::int64_t CentralDirOffset = 0;
   // The directory was built from the local headers.
   bool Rebuilt = false;

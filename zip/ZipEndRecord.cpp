@@ -104,7 +104,7 @@ void TZipDirManager::ReadZip64Records(std::int64_t& dirEndPos) {
       return;
     }
   }
-  throw EZipException(40, FArc);
+  throw EZipException(kNeZip64EndMissing, FArc);
 }
 
 }  // namespace talu::zip

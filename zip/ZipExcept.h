@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "ZipConst.h"
 #include "ZipStrFunc.h"
 
 namespace talu::zip {
@@ -24,7 +25,7 @@ class Exception : public std::exception {
   std::string utf8_;
 };
 
-// Usage: throw EZipException(12, {fileName}, this);
+// Usage: throw EZipException(kNeArchiveFileNotFound, {fileName}, this);
 class EZipException : public Exception {
  public:
   EZipException(int nativeError, const TComponent* component);

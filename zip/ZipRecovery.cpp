@@ -57,7 +57,7 @@ std::int64_t TZipDirManager::FindLocalFileHeader(std::int64_t startPosition) {
 
 void TZipDirManager::TryToBuildCentralDir() {
   CDir.Clear();
-  if (FArc->SpanningMode() != smNone) throw EZipException(44, FArc);
+  if (FArc->SpanningMode() != smNone) throw EZipException(kNeRebuildSpanned, FArc);
   BuildCentralDirByLocalHeaders();
   CentralDirOffset = FCompressedStream->Size();
   Rebuilt = true;
@@ -67,7 +67,7 @@ void TZipDirManager::BuildCentralDirByLocalHeaders() {
   TStreamWindow headers(*FCompressedStream, kHeaderWindow);
   TStreamWindow descriptors(*FCompressedStream, kDescriptorWindow);
   std::int64_t pos = FindHeader(headers, 0);
-  if (pos < 0) throw EZipException(35, FArc);
+  if (pos < 0) throw EZipException(kNeNoLocalHeader, FArc);
   for (; pos >= 0; pos = FindHeader(headers, pos + 4)) {
     AddLocalHeaderItem(headers, descriptors, pos);
   }

@@ -1,5 +1,7 @@
 #include "ZipStrFunc.h"
 
+#include <algorithm>
+
 namespace talu::zip {
 namespace {
 
@@ -50,6 +52,12 @@ std::u16string_view ExtractFileDrive(std::u16string_view path) {
     if (IsSeparator(path[i]) && ++separators == 2) break;
   }
   return separators == 0 ? std::u16string_view{} : path.substr(0, i);
+}
+
+std::u16string Slashed(std::u16string_view text, char16_t from, char16_t to) {
+  std::u16string out(text);
+  std::replace(out.begin(), out.end(), from, to);
+  return out;
 }
 
 std::u16string_view ExtractFileName(std::u16string_view path) {

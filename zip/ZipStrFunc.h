@@ -22,6 +22,9 @@ using TFormatArg = std::variant<std::u16string, std::int64_t>;
 // without an argument is left as it is.
 std::u16string Format(std::u16string_view pattern, std::initializer_list<TFormatArg> args);
 
+// `text` with every `from` turned into `to` (a stored name's "/" into "\\" and back).
+std::u16string Slashed(std::u16string_view text, char16_t from, char16_t to);
+
 // The drive part of a path: "C:" or "\\server\share", else empty.
 std::u16string_view ExtractFileDrive(std::u16string_view path);
 // The part after the last "\", "/" or drive colon.

@@ -41,4 +41,11 @@ uint8_t ZipExpectedCheckByte(uint16_t flags, uint16_t time, uint32_t crc) {
   return (flags & 0x8) ? static_cast<uint8_t>(time >> 8) : static_cast<uint8_t>(crc >> 24);
 }
 
+bool ZipPasswordFits(std::string_view password, TZipKeys& keys,
+                     uint8_t (&header)[kZipEncryptionHeaderSize], uint16_t flags, uint16_t time,
+                     uint32_t crc) {
+  ZipKeyInit(password, keys, header);
+  return header[kZipEncryptionHeaderSize - 1] == ZipExpectedCheckByte(flags, time, crc);
+}
+
 }  // namespace talu::zip

@@ -29,4 +29,10 @@ void ZipKeyInit(std::string_view password, TZipKeys& keys,
 // high byte when general-purpose flag bit 3 says the CRC follows the data.
 uint8_t ZipExpectedCheckByte(uint16_t flags, uint16_t time, uint32_t crc);
 
+// The password check of an item: ZipKeyInit, then whether the header ends with the check byte
+// of the item's flags, time and CRC.
+bool ZipPasswordFits(std::string_view password, TZipKeys& keys,
+                     uint8_t (&header)[kZipEncryptionHeaderSize], uint16_t flags, uint16_t time,
+                     uint32_t crc);
+
 }  // namespace talu::zip

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "ZipConst.h"
+
 namespace talu::zip {
 
 enum TZipCompressionLevel { clNone, clFastest, clNormal, clMax };
@@ -49,11 +51,6 @@ enum TZipVolumeSize {
 };
 enum TZipVolumeNumberKind { vnkFirst, vnkLast, vnkCustom, vnkUnknown };
 
-// The operating system's share flags of a share mode.
-inline int ShareModeToInt(TZipFileShareMode mode) {
-  return 0x10 * static_cast<int>(mode);
-}
-
 struct TZipOptions {
   bool Recurse = true;
   TZipStorePathMode StorePath = spRelativePath;
@@ -62,7 +59,7 @@ struct TZipOptions {
   bool CreateDirs = true;
   bool ReplaceReadOnly = true;
   bool SetAttributes = true;
-  std::int32_t SearchAttr = 10431;
+  std::int32_t SearchAttr = kZipAllAttributes;
   bool FlushBuffers = true;
   bool OEMFileNames = true;
 

@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "FileSystem.h"
 #include "Get_Dir.h"
 #include "MS_File.h"
 #include "PendingRenames.h"

@@ -14,6 +14,7 @@
 #include "ZipReadOutput.h"
 #include "ZipReadVolumes.h"
 #include "ZipUtf.h"
+#include "platform/ZipPlatform.h"
 
 namespace talu::zipread {
 namespace {
@@ -25,7 +26,7 @@ void ExecuteListing(const TCommand& command, std::FILE* out, std::FILE* err) {
   archiver.SetOpenCorruptedArchives(command.openCorrupted);
   archiver.SetFileName(zip::Utf8ToUtf16(command.archive));
   // Read-only: listing never creates or locks the archive.
-  archiver.OpenArchive(zip::kFileModeReadOnlyDenyNone);
+  archiver.OpenArchive(zip::platform::kModeReadDenyNone);
   if (command.verb == "list") {
     PrintList(*archiver.DMHandle(), out);
   } else {

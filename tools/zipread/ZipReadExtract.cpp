@@ -105,7 +105,7 @@ int ExecuteDataCommand(const TCommand& c, std::FILE* out, std::FILE* err) {
   archiver.SetFileName(zip::Utf8ToUtf16(c.archive));
   if (c.password) archiver.SetPassword(*c.password);
   archiver.SetExtractCorruptedFiles(c.extractCorrupted);
-  archiver.OpenArchive(zip::kFileModeReadOnlyDenyNone);
+  archiver.OpenArchive(zip::platform::kModeReadDenyNone);
 
   int code = 0;
   if (c.verb == "check-password") {

@@ -25,6 +25,10 @@ inline constexpr std::uint16_t kShareDenyWrite = 0x0020;
 inline constexpr std::uint16_t kShareDenyRead = 0x0030;
 inline constexpr std::uint16_t kShareDenyNone = 0x0040;
 inline constexpr std::uint16_t kModeCreate = 0xFF00;
+// The two ways an archive file is opened: to read and write while others may only read, and to
+// read only while others may do anything.
+inline constexpr std::uint16_t kModeReadWriteDenyWrite = kModeReadWrite | kShareDenyWrite;
+inline constexpr std::uint16_t kModeReadDenyNone = kModeRead | kShareDenyNone;
 
 // Opens `path` in `mode`; kInvalidFile on failure (LastErrorText tells why).
 FileHandle OpenFile(const std::u16string& path, std::uint16_t mode);

@@ -3,15 +3,9 @@
 
 #include "ZipFolderChain.h"
 #include "ZipPlatform.h"
+#include "ZipWideText.h"
 
 namespace talu::zip::platform {
-namespace {
-
-const wchar_t* Wide(const std::u16string& path) {
-  return reinterpret_cast<const wchar_t*>(path.c_str());
-}
-
-}  // namespace
 
 FileHandle CreateExclusiveFile(const std::u16string& path) {
   const HANDLE h = CreateFileW(Wide(path), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -91,14 +85,13 @@ bool ForceDirectories(const std::u16string& path) {
   };
   const auto probe = [&](const char16_t* prefix, std::size_t length) {
     if (!within(prefix, length)) return FolderProbe::Missing;
-    const DWORD attr = GetFileAttributesW(reinterpret_cast<const wchar_t*>(prefix));
+    const DWORD attr = GetFileAttributesW(Wide(prefix));
     if (attr == INVALID_FILE_ATTRIBUTES) return FolderProbe::Missing;
     return (attr & FILE_ATTRIBUTE_DIRECTORY) ? FolderProbe::Folder : FolderProbe::NotAFolder;
   };
   const auto make = [&](const char16_t* prefix, std::size_t length) {
     return within(prefix, length) &&
-           (CreateDirectoryW(reinterpret_cast<const wchar_t*>(prefix), nullptr) ||
-            GetLastError() == ERROR_ALREADY_EXISTS);
+           (CreateDirectoryW(Wide(prefix), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
   };
   // Never below a drive ("C:") or the start of the path.
   const auto mayCut = [](const std::u16string& d, std::size_t cut) {
@@ -110,13 +103,13 @@ bool ForceDirectories(const std::u16string& path) {
 std::u16string CurrentDirectory() {
   const DWORD n = GetCurrentDirectoryW(0, nullptr);
   std::u16string dir(n, u'\0');
-  dir.resize(GetCurrentDirectoryW(n, reinterpret_cast<wchar_t*>(dir.data())));
+  dir.resize(GetCurrentDirectoryW(n, Wide(dir.data())));
   return dir;
 }
 
 std::string TextToSystemBytes(const std::u16string& text) {
   if (text.empty()) return {};
-  const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+  const auto* wide = Wide(text.data());
   const int n = WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(text.size()), nullptr, 0,
                                     nullptr, nullptr);
   std::string out(static_cast<size_t>(n), '\0');

@@ -6,13 +6,10 @@
 #include <string>
 
 #include "ZipPlatform.h"
+#include "ZipWideText.h"
 
 namespace talu::zip::platform {
 namespace {
-
-const wchar_t* Wide(const std::u16string& path) {
-  return reinterpret_cast<const wchar_t*>(path.c_str());
-}
 
 DWORD ShareFlags(std::uint16_t mode) {
   switch (mode & 0xF0) {
@@ -146,8 +143,8 @@ void ConvertOemToAnsi(char* bytes, std::size_t count) {
 
 std::size_t AnsiToUtf16(const char* bytes, std::size_t count, char16_t* out) {
   if (count == 0) return 0;
-  const int n = MultiByteToWideChar(CP_ACP, 0, bytes, static_cast<int>(count),
-                                    reinterpret_cast<wchar_t*>(out), static_cast<int>(count));
+  const int n = MultiByteToWideChar(CP_ACP, 0, bytes, static_cast<int>(count), Wide(out),
+                                    static_cast<int>(count));
   return n > 0 ? static_cast<std::size_t>(n) : 0;
 }
 

@@ -66,7 +66,7 @@ TEST(ZipArchiver, CompressionLevelAndModeFollowEachOther) {
   }
   zip.SetCompressionLevel(clNormal);
   EXPECT_EQ(zip.CompressionMode(), 6);
-  EXPECT_EQ(test::NativeErrorOf([&] { zip.SetCompressionMode(10); }), 5);
+  EXPECT_EQ(test::NativeErrorOf([&] { zip.SetCompressionMode(10); }), kNeCompressionMode);
 }
 
 TEST(ZipArchiver, GuardsRefuseAClosedArchive) {
@@ -82,15 +82,15 @@ TEST(ZipArchiver, GuardsRefuseAClosedArchive) {
       [&] { zip.ProcessTaggedFiles(poExtract, -1); },
   };
   for (int pass = 0; pass < 2; ++pass) {  // never opened, then closed again
-    for (const auto& call : needOpen) EXPECT_EQ(test::NativeErrorOf(call), 13);
+    for (const auto& call : needOpen) EXPECT_EQ(test::NativeErrorOf(call), kNeArchiveNotOpen);
     TStringStream stream(test::BuildArchive({{"a", "1"}}));
     zip.OpenArchive(stream, false);
     for (int index : {-2, 1, 1 << 30})
-      EXPECT_EQ(test::NativeErrorOf([&] { zip.ProcessTaggedFiles(poTest, index); }), 16);
+      EXPECT_EQ(test::NativeErrorOf([&] { zip.ProcessTaggedFiles(poTest, index); }), kNeItemIndex);
     zip.CloseArchive();
   }
-  EXPECT_EQ(test::NativeErrorOf([&] { zip.OpenArchive(); }), 9);
-  EXPECT_EQ(test::NativeErrorOf([&] { zip.OpenArchive(0x40); }), 10);
+  EXPECT_EQ(test::NativeErrorOf([&] { zip.OpenArchive(); }), kNeOpenNameBlank);
+  EXPECT_EQ(test::NativeErrorOf([&] { zip.OpenArchive(0x40); }), kNeOpenModeNameBlank);
   EXPECT_EQ(zip.Comment(), "");
 }
 
@@ -151,15 +151,15 @@ TEST(ZipArchiver, FilesWithoutEndRecord) {
   zip.OpenArchive(0x40);
   EXPECT_TRUE(zip.DMHandle()->Rebuilt);
   zip.SetOpenCorruptedArchives(false);
-  EXPECT_EQ(test::NativeErrorOf([&] { zip.OpenArchive(0x40); }), 48);
+  EXPECT_EQ(test::NativeErrorOf([&] { zip.OpenArchive(0x40); }), kNeEndRecordMissing);
   EXPECT_FALSE(zip.Active());
   zip.SetFileName(folder.File("text.txt", "no archive here"));
   EXPECT_FALSE(zip.IsValidArchiveFile());
   zip.SetOpenCorruptedArchives(true);
-  EXPECT_EQ(test::NativeErrorOf([&] { zip.OpenArchive(0x40); }), 35);
+  EXPECT_EQ(test::NativeErrorOf([&] { zip.OpenArchive(0x40); }), kNeNoLocalHeader);
   zip.SetFileName(folder.Path("missing.zip"));
   EXPECT_FALSE(zip.IsValidArchiveFile());
-  EXPECT_EQ(test::NativeErrorOf([&] { zip.OpenArchive(0x40); }), 12);
+  EXPECT_EQ(test::NativeErrorOf([&] { zip.OpenArchive(0x40); }), kNeArchiveFileNotFound);
 }
 
 TEST(ZipVolumeNumberInfo, FirstLastAndEquality) {

@@ -153,7 +153,7 @@ TEST(ZipDirLoad, Zip64LocatorPointingElsewhereFailsWith40) {
   options.zip64End = true;
   options.zip64EndOffsetShift = 5;
   const Bytes bytes = BuildArchive({{"a", "b"}}, options);
-  EXPECT_EQ(test::NativeErrorOf([&] { OpenBytes(bytes); }), 40);
+  EXPECT_EQ(test::NativeErrorOf([&] { OpenBytes(bytes); }), kNeZip64EndMissing);
 }
 
 TEST(ZipDirLoad, AesBlockSetsAlgorithmAndRealMethod) {
@@ -180,7 +180,7 @@ TEST(ZipDirLoad, OnlyTheFirstItemDecidesIsEncrypted) {
 
 TEST(ZipDirLoad, EmptyNameFollowedByAnotherItemFailsWith59) {
   const Bytes bytes = BuildArchive({{"", "1"}, {"b", "2"}});
-  EXPECT_EQ(test::NativeErrorOf([&] { OpenBytes(bytes); }), 59);
+  EXPECT_EQ(test::NativeErrorOf([&] { OpenBytes(bytes); }), kNeNameTakenInIndex);
 }
 
 TEST(ZipDirLoad, DamagedDirectoryIsRebuiltOrRefused) {
@@ -202,7 +202,7 @@ TEST(ZipDirLoad, SizesBeyondTheStreamFailWith57WhenNotOpeningCorrupted) {
   const std::size_t block =
       bytes.find(std::string("\x01\x00\x08\x00", 4), test::CentralDirStart(bytes));
   bytes[block + 4 + 7] = '\x7F';  // compressed size far beyond the stream
-  EXPECT_EQ(test::NativeErrorOf([&] { OpenBytes(bytes, {true, false}); }), 57);
+  EXPECT_EQ(test::NativeErrorOf([&] { OpenBytes(bytes, {true, false}); }), kNeSizesExceedStream);
   EXPECT_NO_THROW(OpenBytes(bytes));
 }
 

@@ -21,16 +21,16 @@ TEST_P(ZipErrorMessages, AreBuiltFromTheTableWithFiveDigitNumbers) {
 INSTANTIATE_TEST_SUITE_P(
     Table, ZipErrorMessages,
     testing::Values(
-        MessageCase{0, u"Unknown error - Native error: 00000"},
-        MessageCase{24, u"Index out of bounds - Native error: 00024"},
-        MessageCase{35, u"Invalid archive file. - Native error: 00035"},
-        MessageCase{37,
+        MessageCase{kNeUnknown, u"Unknown error - Native error: 00000"},
+        MessageCase{kNeWriteIndex24, u"Index out of bounds - Native error: 00024"},
+        MessageCase{kNeNoLocalHeader, u"Invalid archive file. - Native error: 00035"},
+        MessageCase{kNeArchiveIsOpen,
                     u"Archive is open. You should close it beore performing this operation. - "
                     u"Native error: 00037"},
-        MessageCase{57, u"Archive is damaged. Open failed - Native error: 00057"},
-        MessageCase{66,
+        MessageCase{kNeSizesExceedStream, u"Archive is damaged. Open failed - Native error: 00057"},
+        MessageCase{kNeDiskFull66,
                     u"Disk is full. There is not enough free space on disk. - Native error: 00066"},
-        MessageCase{67,
+        MessageCase{kNeInvalidPassword,
                     u"Invalid password. Cannot decompress encrypted file. - Native error: 00067"},
         MessageCase{68, u"Unknown error - Native error: 00068"},
         MessageCase{-1, u"Unknown error - Native error: 000-1"},
@@ -61,19 +61,22 @@ TEST(ZipErrors, EveryNativeErrorMapsToItsCode) {
 }
 
 TEST(ZipErrors, ArgumentsAndComponentNameGoIntoTheMessage) {
-  EXPECT_EQ(EZipException(12, {std::u16string(u"C:\\a.zip")}, nullptr).Message(),
-            u"File \"C:\\a.zip\" not found - Native error: 00012");
-  EXPECT_EQ(EZipException(34, {std::int64_t{10}, std::int64_t{-3}}, nullptr).Message(),
-            u"Invalid compressed size, rfs.size = 10, count = -3 - Native error: 00034");
+  EXPECT_EQ(
+      EZipException(kNeArchiveFileNotFound, {std::u16string(u"C:\\a.zip")}, nullptr).Message(),
+      u"File \"C:\\a.zip\" not found - Native error: 00012");
+  EXPECT_EQ(
+      EZipException(kNeCompressedSize, {std::int64_t{10}, std::int64_t{-3}}, nullptr).Message(),
+      u"Invalid compressed size, rfs.size = 10, count = -3 - Native error: 00034");
   TZipArchiver named;
   named.SetName(u"ZIP");
-  const EZipException e(13, &named);
+  const EZipException e(kNeArchiveNotOpen, &named);
   EXPECT_EQ(e.Message(), u"ZIP: Archive is not open - Native error: 00013");
   EXPECT_EQ(e.ErrorCode(), 7);
-  EXPECT_EQ(e.NativeError(), 13);
+  EXPECT_EQ(e.NativeError(), kNeArchiveNotOpen);
   TZipArchiver unnamed;
-  EXPECT_EQ(EZipException(13, &unnamed).Message(), u"Archive is not open - Native error: 00013");
-  EXPECT_STREQ(EZipException(61, {std::u16string(u"x")}, nullptr).what(),
+  EXPECT_EQ(EZipException(kNeArchiveNotOpen, &unnamed).Message(),
+            u"Archive is not open - Native error: 00013");
+  EXPECT_STREQ(EZipException(kNeNameTooLong, {std::u16string(u"x")}, nullptr).what(),
                "File name is too long: \r\n\"x\" - Native error: 00061");
 }
 

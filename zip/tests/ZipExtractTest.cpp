@@ -91,7 +91,7 @@ TEST(ExtractToDisk, EqualDatesAreNeitherNewerNorOlder) {
   x.zip().ExtractFiles(u"*.*");  // the file now carries the item's own date
   WriteFile(x.Out("a.txt"), "old");
   const std::u16string a = (x.temp.Out() / "a.txt").u16string();
-  TFileStream(a, kFileModeReadWriteDenyWrite).SetLastWriteDos(0x5821, 0x6000);
+  TFileStream(a, platform::kModeReadWriteDenyWrite).SetLastWriteDos(0x5821, 0x6000);
   for (TZipOverwriteMode mode : {omIfNewer, omIfOlder}) {
     x.zip().Options().OverwriteMode = mode;
     x.zip().ExtractFiles(u"*.*");
@@ -104,7 +104,7 @@ TEST(ExtractToDisk, CorruptedItemFailsAndLeavesNoFileUnlessAsked) {
   bad.crc ^= 1;
   Extraction x(BuildArchive({bad, Stored("good.txt", "fine")}));
   x.zip().ExtractFiles(u"*.*");
-  EXPECT_EQ(x.failures, std::vector<int>{8});
+  EXPECT_EQ(x.failures, std::vector<int>{kNeItemFailed});
   EXPECT_FALSE(fs::exists(x.Out("bad.txt")));
   EXPECT_EQ(ReadFile(x.Out("good.txt")), "fine");
 

@@ -87,7 +87,7 @@ TEST(HostileNames, EscapingNamesAreRefusedAndWriteNothingOutside) {
       EXPECT_EQ(out.failures, std::vector<int>{});
       EXPECT_EQ(out.inside, (std::set<std::string>{c.landsAs, "ok.txt"}));
     } else {
-      EXPECT_EQ(out.failures, std::vector<int>{19});
+      EXPECT_EQ(out.failures, std::vector<int>{kNeCreateOutputFile});
       EXPECT_EQ(out.inside, std::set<std::string>{"ok.txt"});
     }
   }
@@ -114,7 +114,7 @@ TEST(HostileNames, HandlerNamesMayNotClimbAboveTheirStart) {
         });
     SCOPED_TRACE(chosen);
     EXPECT_EQ(out.outside, std::set<std::string>{});
-    EXPECT_EQ(out.failures, c.landsAs ? std::vector<int>{} : std::vector<int>{19});
+    EXPECT_EQ(out.failures, c.landsAs ? std::vector<int>{} : std::vector<int>{kNeCreateOutputFile});
     std::set<std::string> inside{"ok.txt"};
     if (c.landsAs) inside.insert(c.landsAs);
     EXPECT_EQ(out.inside, inside);
@@ -129,7 +129,7 @@ TEST(HostileNames, LinkItemsLandAsPlainFiles) {
   Sandbox box;
   const Sandbox::Outcome out = box.Extract(BuildArchive({link, Stored("link/evil.txt", "evil")}));
   EXPECT_EQ(out.outside, std::set<std::string>{});
-  EXPECT_EQ(out.failures, std::vector<int>{20});
+  EXPECT_EQ(out.failures, std::vector<int>{kNeCreateOutputFolder});
   EXPECT_EQ(out.inside, std::set<std::string>{"link"});
   EXPECT_FALSE(fs::is_symlink(box.Dest() / "link"));
   EXPECT_EQ(ReadFile(box.Dest() / "link"), "../../../outside");
@@ -176,9 +176,9 @@ struct DestinationCase {
   std::function<void(TZipArchiver&)> prepare = nullptr;
 };
 
-// An item whose path runs through a link already in the destination is refused (native error
-// 19) and the next item goes on; a link, pipe or other non-file at the item's own name is
-// replaced as overwriting allows, never followed or opened. The base folder may be a link.
+// An item whose path runs through a link already in the destination is refused
+// (kNeCreateOutputFile) and the next item goes on; a link, pipe or other non-file at the item's own
+// name is replaced as overwriting allows, never followed or opened. The base folder may be a link.
 TEST(HostileDestination, LinksAndSpecialFilesAreNeverFollowedOrOpened) {
   const Plant evilLink = [](const fs::path& dest, const fs::path& out) {
     LinkTo(out, dest / "evil");
@@ -198,11 +198,29 @@ TEST(HostileDestination, LinksAndSpecialFilesAreNeverFollowedOrOpened) {
   };
   const TestEntry ok = Stored("ok.txt", "ok"), a = Stored("a.txt", "new");
   std::vector<DestinationCase> cases = {
-      {"link to a folder outside", evilLink, {Stored("evil/pwned.txt", "x"), ok}, {19}, {"ok.txt"}},
-      {"link folder item", evilLink, {Stored("evil/", ""), ok}, {19}, {"ok.txt"}},
-      {"link deeper down", deepLink, {Stored("sub/evil/x/pwned.txt", "x"), ok}, {19}, {"ok.txt"}},
-      {"link and back up", evilLink, {Stored("evil/../pwned.txt", "x"), ok}, {19}, {"ok.txt"}},
-      {"handler's name through a link", evilLink, {ok}, {19}, {}, omAlways, handlerInto(u"evil\\")},
+      {"link to a folder outside",
+       evilLink,
+       {Stored("evil/pwned.txt", "x"), ok},
+       {kNeCreateOutputFile},
+       {"ok.txt"}},
+      {"link folder item", evilLink, {Stored("evil/", ""), ok}, {kNeCreateOutputFile}, {"ok.txt"}},
+      {"link deeper down",
+       deepLink,
+       {Stored("sub/evil/x/pwned.txt", "x"), ok},
+       {kNeCreateOutputFile},
+       {"ok.txt"}},
+      {"link and back up",
+       evilLink,
+       {Stored("evil/../pwned.txt", "x"), ok},
+       {kNeCreateOutputFile},
+       {"ok.txt"}},
+      {"handler's name through a link",
+       evilLink,
+       {ok},
+       {kNeCreateOutputFile},
+       {},
+       omAlways,
+       handlerInto(u"evil\\")},
       {"dangling link at the name", danglingName, {a}, {}, {"a.txt"}},
       {"link at the name, kept", danglingName, {a}, {}, {}, omNever},
   };
@@ -263,7 +281,7 @@ TEST(HostileNames, DeviceNamesAreRefusedOnlyWhereTheyAreDevices) {
     const Sandbox::Outcome out =
         box.Extract(BuildArchive({Stored(name, "x"), Stored("ok.txt", "ok")}));
     EXPECT_EQ(out.outside, std::set<std::string>{});
-    EXPECT_EQ(out.failures, windows ? std::vector<int>{19} : std::vector<int>{});
+    EXPECT_EQ(out.failures, windows ? std::vector<int>{kNeCreateOutputFile} : std::vector<int>{});
     EXPECT_EQ(out.inside.count(name), windows ? 0u : 1u);
   }
   for (const std::string name : {"console.txt", "com10", "lpt0", "nul_file", "auxiliary"}) {
@@ -283,7 +301,7 @@ TEST(HostileNames, NamesFromUnicodeBlocksAreCheckedToo) {
   entry.centralExtra = ExtraBlock(0x554E, block);
   Sandbox box;
   const auto out = box.Extract(BuildArchive({entry}));
-  EXPECT_EQ(out.failures, std::vector<int>{19});
+  EXPECT_EQ(out.failures, std::vector<int>{kNeCreateOutputFile});
   EXPECT_EQ(out.outside, std::set<std::string>{});
   EXPECT_EQ(out.inside, std::set<std::string>{});
 }
@@ -341,7 +359,7 @@ TEST(HostileStructure, ItemsOverlappingOtherRecordsFailAlone) {
     Patch32(*archive, CentralDirStart(*archive) + 24, size);
     Sandbox box;
     const auto out = box.Extract(*archive);
-    EXPECT_EQ(out.failures, std::vector<int>{8});
+    EXPECT_EQ(out.failures, std::vector<int>{kNeItemFailed});
     EXPECT_EQ(out.inside, std::set<std::string>{"b.txt"});
   }
   EXPECT_EQ(OpenAndTest(into, false), "1 items failed (native error 8)");
@@ -370,7 +388,7 @@ struct LyingSizes {
   std::uint64_t stated;   // the size the directory gives
 };
 
-// Deflate data that inflates to more or less than its stated size fails with native error 8,
+// Deflate data that inflates to more or less than its stated size fails with kNeItemFailed,
 // and nothing is written past the stated size.
 TEST(HostileBombs, LyingSizesFailWithoutWritingPastTheStatedSize) {
   const LyingSizes cases[] = {
@@ -389,12 +407,12 @@ TEST(HostileBombs, LyingSizesFailWithoutWritingPastTheStatedSize) {
                         NativeErrorOf([&] { opened->zip.ExtractToStream(u"bomb.bin", written); });
                   }),
                   "extract");
-    EXPECT_EQ(error, 8);
+    EXPECT_EQ(error, kNeItemFailed);
     EXPECT_LE(static_cast<std::uint64_t>(written.Size()),
               std::min<std::uint64_t>(c.stated, c.plainSize));
     Sandbox box;
     const auto out = box.Extract(archive);
-    EXPECT_EQ(out.failures, std::vector<int>{8});
+    EXPECT_EQ(out.failures, std::vector<int>{kNeItemFailed});
     EXPECT_EQ(out.inside, std::set<std::string>{});
   }
 }
@@ -451,7 +469,8 @@ TEST(HostileCounts, NamesOf65535Bytes) {
   std::string deep(300, 'x');  // longer than any file system allows for one name
   while (deep.size() + 2 <= 65535) deep += "/d";
   deep.resize(65535, 'f');
-  const std::pair<std::string, int> cases[] = {{std::string(65535, 'n'), 19}, {deep, 20}};
+  const std::pair<std::string, int> cases[] = {{std::string(65535, 'n'), kNeCreateOutputFile},
+                                               {deep, kNeCreateOutputFolder}};
   for (const auto& [name, nativeError] : cases) {
     Sandbox box;
     const auto out = box.Extract(BuildArchive({Stored(name, "long")}));

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "ZipConst.h"
 #include "ZipMatch.h"
 
 namespace talu::zip {
@@ -50,8 +51,7 @@ TEST(StrMatchPattern, HostileInputStaysPolynomial) {
 }
 
 TEST(AttributeMatch, OnlyHiddenSystemVolumeAndFolderBitsCount) {
-  constexpr int32_t kAll = 10431;
-  EXPECT_TRUE(CheckAttributesMatch(0x10, kAll));
+  EXPECT_TRUE(CheckAttributesMatch(0x10, kZipAllAttributes));
   EXPECT_TRUE(CheckAttributesMatch(0x21, 0x20));   // read-only and archive bits never exclude
   EXPECT_FALSE(CheckAttributesMatch(0x22, 0x20));  // hidden
   EXPECT_FALSE(CheckAttributesMatch(0x24, 0x20));  // system

@@ -72,8 +72,8 @@ TEST(ZipDirArray, NamingKeepsTheIndexInStep) {
   EXPECT_TRUE(dir.FileExists(u"b.txt", found));
   EXPECT_FALSE(dir.FileExists(u"d.txt", found));
   EXPECT_EQ(found, -1);
-  EXPECT_EQ(test::NativeErrorOf([&] { dir.GetItem(3); }), 2);
-  EXPECT_EQ(test::NativeErrorOf([&] { dir.GetItemPtr(-1); }), 3);
+  EXPECT_EQ(test::NativeErrorOf([&] { dir.GetItem(3); }), kNeGetItemIndex);
+  EXPECT_EQ(test::NativeErrorOf([&] { dir.GetItemPtr(-1); }), kNeGetItemPtrIndex);
 }
 
 TEST(ZipDirArray, AnEmptyNameMakesTheNextItemFailWith59) {
@@ -81,7 +81,7 @@ TEST(ZipDirArray, AnEmptyNameMakesTheNextItemFailWith59) {
   dir.Append();
   dir.SetItemName(0, u"");
   dir.Append();
-  EXPECT_EQ(test::NativeErrorOf([&] { dir.SetItemName(1, u"b"); }), 59);
+  EXPECT_EQ(test::NativeErrorOf([&] { dir.SetItemName(1, u"b"); }), kNeNameTakenInIndex);
 }
 
 TEST(ZipDirArray, ManyNamesStayFindable) {

@@ -45,10 +45,10 @@ TEST(ZipRecovery, NamesDecodeAsInTheDirectory) {
 
 TEST(ZipRecovery, TextWithoutLocalHeadersFailsWith35) {
   for (const Bytes& text : {Bytes("just some text\n"), Bytes(), Bytes("PK\x03\x04 short", 10)}) {
-    EXPECT_EQ(test::NativeErrorOf([&] { OpenBytes(text); }), 35) << text;
+    EXPECT_EQ(test::NativeErrorOf([&] { OpenBytes(text); }), kNeNoLocalHeader) << text;
   }
   // A caller's stream goes to the rebuild without the end-record check of a file.
-  EXPECT_EQ(test::NativeErrorOf([] { OpenBytes("plain", {true, false}); }), 35);
+  EXPECT_EQ(test::NativeErrorOf([] { OpenBytes("plain", {true, false}); }), kNeNoLocalHeader);
 }
 
 TEST(ZipRecovery, ImplausibleHeadersYieldNoItem) {
@@ -106,9 +106,9 @@ TEST(ZipRecovery, SpannedArchiveIsNotRebuilt) {
   TStringStream stream("not an archive");
   TZipArchiver zip;
   zip.SetSpanningMode(smSplitting);
-  EXPECT_EQ(test::NativeErrorOf([&] { zip.OpenArchive(stream, false); }), 51);
+  EXPECT_EQ(test::NativeErrorOf([&] { zip.OpenArchive(stream, false); }), kNeCustomStreamSpanning);
   TZipDirManager dir(&stream, false, &zip);
-  EXPECT_EQ(test::NativeErrorOf([&] { dir.LoadDir(); }), 44);
+  EXPECT_EQ(test::NativeErrorOf([&] { dir.LoadDir(); }), kNeRebuildSpanned);
 }
 
 }  // namespace

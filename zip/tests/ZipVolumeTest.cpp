@@ -101,20 +101,25 @@ struct MissingVolumeCase {
 };
 
 // A volume taken away: its request names the volume; a cancelled request fails the item with
-// native error 45 and leaves nothing of it on disk. The volume the opening looks for (the one
-// before the last) decides the mode: with it present the volumes are split files, not asked for
+// kNeVolumeRequestCancelled and leaves nothing of it on disk. The volume the opening looks for (the
+// one before the last) decides the mode: with it present the volumes are split files, not asked for
 // by a box; without it they are disks, each asked for by a box (OK four times, then Cancel).
-TEST(SplitArchive, MissingVolumesAreRequestedAndCancelGives45) {
+TEST(SplitArchive, MissingVolumesAreRequestedAndCancelFailsTheItem) {
   const std::u16string disk4 = u"Please insert disk #4";
   const MissingVolumeCase cases[] = {
-      {"split, handler", 2, true, {u"middle #2 a.z02"}, {45}, {"text.txt", "secret.bin"}},
-      {"split, no handler", 2, false, {}, {45}, {"text.txt", "secret.bin"}},
+      {"split, handler",
+       2,
+       true,
+       {u"middle #2 a.z02"},
+       {kNeVolumeRequestCancelled},
+       {"text.txt", "secret.bin"}},
+      {"split, no handler", 2, false, {}, {kNeVolumeRequestCancelled}, {"text.txt", "secret.bin"}},
       {"disks, boxes",
        4,
        false,
        {u"Please insert the first disk", u"Please insert disk #2", u"Please insert disk #3", disk4,
         disk4, disk4},
-       {45, 45},
+       {kNeVolumeRequestCancelled, kNeVolumeRequestCancelled},
        {"big.bin"}},
   };
   for (const MissingVolumeCase& c : cases) {
@@ -163,7 +168,7 @@ class TFullDisk final : public TStringStream {
 };
 
 // Writing to a full disk while reading an archive on disks asks with a box; Cancel ends the item
-// quietly as cancelled. (Split files and archives in one file raise native error 65.)
+// quietly as cancelled. (Split files and archives in one file raise kNeDiskFull.)
 TEST(SplitArchive, FullDiskOfADiskArchiveAsksWithABox) {
   TempFolder folder("full");
   const std::vector<Bytes> volumes =
