@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "ZipMatch.h"
+#include "text/ZipMatch.h"
 
 using namespace talu::zip;
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "ZipDirArray.h"
+#include "directory/ZipDirArray.h"
 
 using namespace talu::zip;
 

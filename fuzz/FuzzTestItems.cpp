@@ -6,7 +6,7 @@
 
 #include "FuzzSupport.h"
 #include "ScriptedPrompts.h"
-#include "ZipItemDecoder.h"
+#include "decode/ZipItemDecoder.h"
 #include "stream/ZipMemoryStreams.h"
 
 using namespace talu::zip;

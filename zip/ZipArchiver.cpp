@@ -5,7 +5,7 @@
 
 #include "ZipConst.h"
 #include "ZipExcept.h"
-#include "ZipItemDecoder.h"
+#include "decode/ZipItemDecoder.h"
 #include "platform/ZipPlatform.h"
 #include "stream/ZipStream.h"
 

@@ -10,13 +10,13 @@
 
 #include "ZipComponent.h"
 #include "ZipConst.h"
-#include "ZipDirManager.h"
 #include "ZipEvents.h"
-#include "ZipKeyCache.h"
-#include "ZipRecords.h"
 #include "ZipSearch.h"
-#include "ZipStringList.h"
 #include "ZipTypes.h"
+#include "decode/ZipKeyCache.h"
+#include "directory/ZipDirManager.h"
+#include "directory/ZipRecords.h"
+#include "text/ZipStringList.h"
 
 namespace talu::zip {
 

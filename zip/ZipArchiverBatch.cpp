@@ -2,9 +2,9 @@
 // failure events, retry, ignore and abort.
 #include "ZipArchiver.h"
 #include "ZipExcept.h"
-#include "ZipStrFunc.h"
-#include "ZipUtf.h"
 #include "platform/ZipPlatform.h"
+#include "text/ZipStrFunc.h"
+#include "text/ZipUtf.h"
 
 namespace talu::zip {
 namespace {

@@ -4,9 +4,9 @@
 
 #include "ZipArchiver.h"
 #include "ZipExcept.h"
-#include "ZipStrFunc.h"
 #include "platform/ZipPlatform.h"
 #include "stream/ZipFileStream.h"
+#include "text/ZipStrFunc.h"
 
 namespace talu::zip {
 namespace {

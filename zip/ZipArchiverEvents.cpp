@@ -4,9 +4,9 @@
 #include "ZipConst.h"
 #include "ZipExcept.h"
 #include "ZipPrompts.h"
-#include "ZipStrFunc.h"
-#include "ZipUtf.h"
 #include "platform/ZipPlatform.h"
+#include "text/ZipStrFunc.h"
+#include "text/ZipUtf.h"
 
 namespace talu::zip {
 

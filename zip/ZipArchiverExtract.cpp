@@ -5,13 +5,13 @@
 #include <memory>
 
 #include "ZipArchiver.h"
-#include "ZipByteCursor.h"
-#include "ZipCryptoTransform.h"
 #include "ZipExcept.h"
-#include "ZipItemDecoder.h"
 #include "ZipScopedValue.h"
-#include "ZipTradCrypt.h"
-#include "ZipVolumeReader.h"
+#include "decode/ZipCryptoTransform.h"
+#include "decode/ZipItemDecoder.h"
+#include "decode/ZipTradCrypt.h"
+#include "decode/ZipVolumeReader.h"
+#include "directory/ZipByteCursor.h"
 #include "platform/ZipPlatform.h"
 #include "stream/ZipMemoryStreams.h"
 #include "stream/ZipNullStream.h"

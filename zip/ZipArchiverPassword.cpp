@@ -1,9 +1,9 @@
 // Testing a password against one item, traditional or AES, without extracting it to disk.
 #include "ZipArchiver.h"
-#include "ZipCryptoTransform.h"
 #include "ZipExcept.h"
 #include "ZipScopedValue.h"
-#include "ZipTradCrypt.h"
+#include "decode/ZipCryptoTransform.h"
+#include "decode/ZipTradCrypt.h"
 
 namespace talu::zip {
 namespace {

@@ -3,8 +3,8 @@
 
 #include "ZipArchiver.h"
 #include "ZipExcept.h"
-#include "ZipMatch.h"
-#include "ZipStrFunc.h"
+#include "text/ZipMatch.h"
+#include "text/ZipStrFunc.h"
 
 namespace talu::zip {
 namespace {

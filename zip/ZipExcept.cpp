@@ -4,7 +4,7 @@
 
 #include "ZipComponent.h"
 #include "ZipConst.h"
-#include "ZipUtf.h"
+#include "text/ZipUtf.h"
 
 namespace talu::zip {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "ZipConst.h"
-#include "ZipStrFunc.h"
+#include "text/ZipStrFunc.h"
 
 namespace talu::zip {
 

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "ZipCipher.h"
-#include "ZipCrc32.h"
 #include "ZipHmac.h"
-#include "ZipTradCrypt.h"
+#include "decode/ZipCrc32.h"
+#include "decode/ZipTradCrypt.h"
 
 namespace {
 

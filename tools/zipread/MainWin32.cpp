@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "ZipRead.h"
-#include "ZipUtf.h"
+#include "text/ZipUtf.h"
 
 int wmain(int argc, wchar_t** argv) {
   _setmode(_fileno(stdout), _O_BINARY);

@@ -5,7 +5,7 @@
 #include <iostream>
 
 #include "Terminal.h"
-#include "ZipUtf.h"
+#include "text/ZipUtf.h"
 
 namespace talu::zipread {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "Terminal.h"
-#include "ZipUtf.h"
+#include "text/ZipUtf.h"
 
 namespace talu::zipread {
 

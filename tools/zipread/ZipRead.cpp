@@ -13,8 +13,8 @@
 #include "ZipReadExtract.h"
 #include "ZipReadOutput.h"
 #include "ZipReadVolumes.h"
-#include "ZipUtf.h"
 #include "platform/ZipPlatform.h"
+#include "text/ZipUtf.h"
 
 namespace talu::zipread {
 namespace {

@@ -10,9 +10,9 @@
 #include "ZipPrompts.h"
 #include "ZipReadProgress.h"
 #include "ZipReadVolumes.h"
-#include "ZipUtf.h"
 #include "platform/ZipPlatform.h"
 #include "stream/ZipStream.h"
+#include "text/ZipUtf.h"
 
 namespace talu::zipread {
 namespace {

@@ -6,7 +6,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "ZipUtf.h"
+#include "text/ZipUtf.h"
 
 namespace talu::zipread {
 namespace {

@@ -4,8 +4,8 @@
 
 #include "Terminal.h"
 #include "ZipArchiver.h"
-#include "ZipUtf.h"
 #include "platform/ZipPlatform.h"
+#include "text/ZipUtf.h"
 
 namespace talu::zipread {
 

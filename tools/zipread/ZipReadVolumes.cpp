@@ -1,8 +1,8 @@
 #include "ZipReadVolumes.h"
 
 #include "ZipArchiver.h"
-#include "ZipUtf.h"
 #include "platform/ZipPlatform.h"
+#include "text/ZipUtf.h"
 
 namespace talu::zipread {
 

@@ -11,7 +11,7 @@
 
 #include "ZipPlatform.h"
 #include "ZipPosixPath.h"
-#include "ZipUtf.h"
+#include "text/ZipUtf.h"
 
 namespace talu::zip::platform {
 namespace {

@@ -1,6 +1,6 @@
 #include "ZipFileStream.h"
 
-#include "ZipUtf.h"
+#include "text/ZipUtf.h"
 
 namespace talu::zip {
 

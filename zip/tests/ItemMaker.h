@@ -10,9 +10,9 @@
 #include <string>
 
 #include "ArchiveBuilder.h"
-#include "ZipCrc32.h"
-#include "ZipCryptoTransform.h"
-#include "ZipTradCrypt.h"
+#include "decode/ZipCrc32.h"
+#include "decode/ZipCryptoTransform.h"
+#include "decode/ZipTradCrypt.h"
 
 namespace talu::zip::test {
 

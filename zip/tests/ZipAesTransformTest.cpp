@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ZipCryptoTransform.h"
+#include "decode/ZipCryptoTransform.h"
 #include "stream/ZipMemoryStreams.h"
 
 namespace talu::zip {

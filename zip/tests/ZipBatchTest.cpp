@@ -9,8 +9,8 @@
 #include "ItemMaker.h"
 #include "ScriptedPrompts.h"
 #include "TestArchive.h"
-#include "ZipUtf.h"
 #include "stream/ZipMemoryStreams.h"
+#include "text/ZipUtf.h"
 
 namespace talu::zip::test {
 namespace {

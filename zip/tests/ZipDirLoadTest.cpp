@@ -2,7 +2,7 @@
 
 #include "TestArchive.h"
 #include "ZipConst.h"
-#include "ZipCrc32.h"
+#include "decode/ZipCrc32.h"
 
 namespace talu::zip {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "ZipCrc32.h"
-#include "ZipItemDecoder.h"
+#include "decode/ZipCrc32.h"
+#include "decode/ZipItemDecoder.h"
 #include "stream/ZipMemoryStreams.h"
 
 namespace talu::zip {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "ZipConst.h"
-#include "ZipMatch.h"
+#include "text/ZipMatch.h"
 
 namespace talu::zip {
 namespace {

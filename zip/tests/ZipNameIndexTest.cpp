@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TestArchive.h"
-#include "ZipHashedList.h"
+#include "text/ZipHashedList.h"
 
 namespace talu::zip {
 namespace {

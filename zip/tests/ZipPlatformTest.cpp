@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "ZipUtf.h"
 #include "platform/ZipPlatform.h"
+#include "text/ZipUtf.h"
 
 namespace talu::zip {
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "CpuFeatures.h"
-#include "ZipCrc32.h"
-#include "ZipTradCrypt.h"
+#include "decode/ZipCrc32.h"
+#include "decode/ZipTradCrypt.h"
 
 namespace talu::zip {
 namespace {

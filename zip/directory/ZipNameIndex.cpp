@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <bit>
 
-#include "ZipStrFunc.h"
+#include "text/ZipStrFunc.h"
 
 namespace talu::zip {
 namespace {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "ZipDirItem.h"
 #include "ZipHmac.h"
+#include "directory/ZipDirItem.h"
 #include "stream/ZipStream.h"
 
 class TCipher_Rijndael;

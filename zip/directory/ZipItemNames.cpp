@@ -1,9 +1,9 @@
 #include "ZipItemNames.h"
 
 #include "ZipByteCursor.h"
-#include "ZipCrc32.h"
-#include "ZipUtf.h"
+#include "decode/ZipCrc32.h"
 #include "platform/ZipPlatform.h"
+#include "text/ZipUtf.h"
 
 namespace talu::zip {
 namespace {
