@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace talu::crypto {
+
 constexpr std::size_t kAesBlockLen = 16;
 constexpr std::size_t kAesMaxKeyLen = 32;
 constexpr std::size_t kAesScheduleLen = 480;
@@ -26,3 +28,5 @@ void AesDecryptAesNi(const std::uint8_t* Schedule, int Rounds, std::uint8_t* Blo
 // incremented (wrapping, Nonce[8, 16) untouched), encrypted, and XORed into Source to give Dest.
 void AesCtrAesNi(const std::uint8_t* Schedule, int Rounds, std::uint8_t* Nonce,
                  const std::uint8_t* Source, std::uint8_t* Dest, std::size_t Blocks);
+
+}  // namespace talu::crypto

@@ -8,6 +8,8 @@
 #include "AesCore.h"
 #include "ByteUtil.h"
 
+namespace talu::crypto {
+
 #define TALU_TARGET_AES __attribute__((target("aes,sse4.1")))
 
 namespace {
@@ -96,3 +98,5 @@ TALU_TARGET_AES void AesCtrAesNi(const std::uint8_t* Schedule, int Rounds, std::
   }
   StoreLE64(Nonce, counter);
 }
+
+}  // namespace talu::crypto

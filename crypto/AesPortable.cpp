@@ -7,6 +7,8 @@
 #include "AesCore.h"
 #include "ByteUtil.h"
 
+namespace talu::crypto {
+
 namespace {
 
 using TByteTable = std::array<std::uint8_t, 256>;
@@ -154,3 +156,5 @@ void AesEncryptPortable(const std::uint8_t* Schedule, int Rounds, std::uint8_t* 
 void AesDecryptPortable(const std::uint8_t* Schedule, int Rounds, std::uint8_t* Block) {
   CryptBlock({kDecryptTable, kInvSBox, 3}, Schedule + kAesDecryptKeysOffset, Rounds, Block);
 }
+
+}  // namespace talu::crypto

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace talu::crypto {
+
 // An owned byte buffer (keys, salts, derived material).
 using TBytes = std::vector<std::uint8_t>;
 
@@ -46,3 +48,5 @@ bool ConstantTimeEqual(const std::uint8_t* A, const std::uint8_t* B, std::size_t
 
 // Overwrites secret material several times, last with zeros, in a way the optimiser keeps.
 void ProtectBuffer(void* Buffer, std::size_t Size);
+
+}  // namespace talu::crypto

@@ -3,6 +3,8 @@
 
 #include <cpuid.h>
 
+namespace talu::crypto {
+
 namespace {
 
 constexpr unsigned kLeaf1EcxClmul = 1u << 1;
@@ -36,3 +38,5 @@ void SetCpuFeaturesForTesting(const TCpuFeatures& Wanted) {
   FeaturesInForce() = {Wanted.Aes && detected.Aes, Wanted.Sha && detected.Sha,
                        Wanted.Clmul && detected.Clmul};
 }
+
+}  // namespace talu::crypto

@@ -2,6 +2,8 @@
 // once with cpuid; tests may switch them off to run the portable code on a machine that has them.
 #pragma once
 
+namespace talu::crypto {
+
 struct TCpuFeatures {
   bool Aes = false;    // AES-NI with SSE4.1
   bool Sha = false;    // SHA-NI with SSE4.1
@@ -17,3 +19,5 @@ TCpuFeatures DetectCpuFeatures();
 // Restricts the features in force to Wanted (never beyond what was detected); pass
 // DetectCpuFeatures() to restore. Not for use while other threads run crypto code.
 void SetCpuFeaturesForTesting(const TCpuFeatures& Wanted);
+
+}  // namespace talu::crypto

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace talu::crypto {
+
 constexpr std::size_t kSha1BlockLen = 64;
 
 void Sha1CompressPortable(std::uint32_t* State, const std::uint8_t* Blocks, std::size_t Count);
@@ -12,3 +14,5 @@ void Sha1CompressShaNi(std::uint32_t* State, const std::uint8_t* Blocks, std::si
 
 // Runs the fastest form the processor allows.
 void Sha1Compress(std::uint32_t* State, const std::uint8_t* Blocks, std::size_t Count);
+
+}  // namespace talu::crypto

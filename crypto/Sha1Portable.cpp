@@ -5,6 +5,8 @@
 #include "CpuFeatures.h"
 #include "Sha1Compress.h"
 
+namespace talu::crypto {
+
 namespace {
 
 // Twenty rounds sharing one round function f and constant k, over the state v = a..e.
@@ -54,3 +56,5 @@ void Sha1Compress(std::uint32_t* State, const std::uint8_t* Blocks, std::size_t 
     Sha1CompressPortable(State, Blocks, Count);
   }
 }
+
+}  // namespace talu::crypto

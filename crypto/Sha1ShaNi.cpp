@@ -6,6 +6,8 @@
 
 #include "Sha1Compress.h"
 
+namespace talu::crypto {
+
 #define TALU_TARGET_SHA __attribute__((target("sha,sse4.1"), always_inline)) inline
 
 namespace {
@@ -53,3 +55,5 @@ __attribute__((target("sha,sse4.1"))) void Sha1CompressShaNi(std::uint32_t* Stat
   _mm_storeu_si128(reinterpret_cast<__m128i*>(State), _mm_shuffle_epi32(abcd, 0x1B));
   State[4] = static_cast<std::uint32_t>(_mm_extract_epi32(e, 3));
 }
+
+}  // namespace talu::crypto

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <string_view>
 
+namespace talu::crypto {
+
 namespace {
 
 struct TErrorText {
@@ -35,7 +37,7 @@ ECipherException::ECipherException(TCipherError Code, const char* CipherClassNam
     : EProtection(CipherMessage(Code, CipherClassName)), FErrorCode(Code) {}
 
 TCipher::TCipher(const TCipherContext& Context)
-    : FHashClass(FindHash_by_ID(_SHA1)),
+    : FHashClass(FindHash_by_ID(haSHA1)),
       FKeySize(Context.KeySize),
       FBufSize(Context.BufSize),
       FUserSize(Context.UserSize),
@@ -43,9 +45,9 @@ TCipher::TCipher(const TCipherContext& Context)
       FVector(Context.BufSize),
       FFeedback(Context.BufSize),
       FUser(Context.UserSize),
-      ctrMode_Position(Context.BufSize),
-      ctrMode_EncryptionBlock(Context.BufSize),
-      ctrMode_Nonce(Context.BufSize) {}
+      FCtrPosition(Context.BufSize),
+      FCtrEncryptionBlock(Context.BufSize),
+      FCtrNonce(Context.BufSize) {}
 
 TCipher::~TCipher() {
   Protect();
@@ -88,10 +90,10 @@ void TCipher::WipeKeyState() {
 
 void TCipher::Protect() {
   WipeKeyState();
-  ProtectBuffer(ctrMode_EncryptionBlock.data(), ctrMode_EncryptionBlock.size());
-  ProtectBuffer(ctrMode_Nonce.data(), ctrMode_Nonce.size());
+  ProtectBuffer(FCtrEncryptionBlock.data(), FCtrEncryptionBlock.size());
+  ProtectBuffer(FCtrNonce.data(), FCtrNonce.size());
   // A restarted counter takes a fresh key-stream block before its first byte.
-  ctrMode_Position = FBufSize;
+  FCtrPosition = FBufSize;
 }
 
 void TCipher::InitKey(TBytes& Key, const std::uint8_t* IVector) {
@@ -150,3 +152,5 @@ void TCipher::CodeBuf(std::uint8_t* Buffer, std::size_t BufferSize, TPAction Act
   }
   TProtection::CodeBuf(Buffer, BufferSize, Action);
 }
+
+}  // namespace talu::crypto

@@ -11,6 +11,8 @@
 #include "ZipCipherUtil.h"
 #include "ZipHash.h"
 
+namespace talu::crypto {
+
 enum TCipherMode {
   cmCTS,     // block chaining, feedback = ciphertext XOR previous feedback
   cmCBC,     // cipher block chaining
@@ -141,9 +143,9 @@ class TCipher : public TProtection {
   TBytes FUser;      // key schedule
   bool FKeySet = false;
   bool FInitialized = false;
-  std::size_t ctrMode_Position;
-  TBytes ctrMode_EncryptionBlock;
-  TBytes ctrMode_Nonce;
+  std::size_t FCtrPosition;
+  TBytes FCtrEncryptionBlock;
+  TBytes FCtrNonce;
 };
 
 // AES: 16-byte blocks, keys of 16, 24 or 32 bytes (10, 12 or 14 rounds). Uses AES-NI when the
@@ -169,3 +171,5 @@ class TCipher_Rijndael : public TCipher {
  private:
   int FRounds = 0;
 };
+
+}  // namespace talu::crypto

@@ -4,6 +4,8 @@
 
 #include "ZipCipher.h"
 
+namespace talu::crypto {
+
 namespace {
 
 // The MAC modes process data as their base modes do.
@@ -123,15 +125,15 @@ void TCipher::CodeFeedback(const std::uint8_t* Source, std::uint8_t* Dest, std::
   }
 }
 
-// Counter mode: each byte is XORed with ctrMode_EncryptionBlock[ctrMode_Position]; a new block
+// Counter mode: each byte is XORed with FCtrEncryptionBlock[FCtrPosition]; a new block
 // (the encryption of the incremented nonce) is taken whenever the position reaches the block
 // size. Runs of whole blocks at a block boundary go to CounterModeBlocks at once.
 void TCipher::CodeCTR(const std::uint8_t* Source, std::uint8_t* Dest, std::size_t Size) {
   while (Size > 0) {
-    if (ctrMode_Position == FBufSize) {
+    if (FCtrPosition == FBufSize) {
       const std::size_t blocks = Size / FBufSize;
       if (blocks > 0) {
-        CounterModeBlocks(ctrMode_Nonce.data(), Source, Dest, blocks);
+        CounterModeBlocks(FCtrNonce.data(), Source, Dest, blocks);
         Source += blocks * FBufSize;
         Dest += blocks * FBufSize;
         Size -= blocks * FBufSize;
@@ -139,9 +141,9 @@ void TCipher::CodeCTR(const std::uint8_t* Source, std::uint8_t* Dest, std::size_
       }
       NextKeyStreamBlock();
     }
-    const std::size_t take = std::min(Size, FBufSize - ctrMode_Position);
-    XORBuffers(Source, ctrMode_EncryptionBlock.data() + ctrMode_Position, take, Dest);
-    ctrMode_Position += take;
+    const std::size_t take = std::min(Size, FBufSize - FCtrPosition);
+    XORBuffers(Source, FCtrEncryptionBlock.data() + FCtrPosition, take, Dest);
+    FCtrPosition += take;
     Source += take;
     Dest += take;
     Size -= take;
@@ -149,10 +151,10 @@ void TCipher::CodeCTR(const std::uint8_t* Source, std::uint8_t* Dest, std::size_
 }
 
 void TCipher::NextKeyStreamBlock() {
-  IncrementCounter(ctrMode_Nonce.data());
-  ctrMode_EncryptionBlock = ctrMode_Nonce;
-  Encode(ctrMode_EncryptionBlock.data());
-  ctrMode_Position = 0;
+  IncrementCounter(FCtrNonce.data());
+  FCtrEncryptionBlock = FCtrNonce;
+  Encode(FCtrEncryptionBlock.data());
+  FCtrPosition = 0;
 }
 
 void TCipher::CounterModeBlocks(std::uint8_t* Nonce, const std::uint8_t* Source, std::uint8_t* Dest,
@@ -164,3 +166,5 @@ void TCipher::CounterModeBlocks(std::uint8_t* Nonce, const std::uint8_t* Source,
     XORBuffers(Source, FBuffer.data(), FBufSize, Dest);
   }
 }
+
+}  // namespace talu::crypto

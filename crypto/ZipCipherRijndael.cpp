@@ -3,6 +3,8 @@
 #include "CpuFeatures.h"
 #include "ZipCipher.h"
 
+namespace talu::crypto {
+
 namespace {
 
 // FIPS 197, appendix C.1.
@@ -61,3 +63,5 @@ void TCipher_Rijndael::CounterModeBlocks(std::uint8_t* Nonce, const std::uint8_t
     TCipher::CounterModeBlocks(Nonce, Source, Dest, Blocks);
   }
 }
+
+}  // namespace talu::crypto

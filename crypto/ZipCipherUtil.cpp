@@ -5,6 +5,8 @@
 #include <istream>
 #include <ostream>
 
+namespace talu::crypto {
+
 namespace {
 constexpr std::size_t kStreamChunk = 64 * 1024;
 }
@@ -69,3 +71,5 @@ void TProtection::CodeBuffer(std::uint8_t* Buffer, std::size_t BufferSize, TPAct
   CodeBuf(Buffer, BufferSize, Action);
   CodeDone(Action);
 }
+
+}  // namespace talu::crypto

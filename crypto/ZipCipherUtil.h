@@ -12,6 +12,8 @@
 
 #include "ByteUtil.h"
 
+namespace talu::crypto {
+
 // What a pass over data does.
 enum TPAction { paEncode, paDecode, paScramble, paCalc, paWipe };
 
@@ -51,3 +53,5 @@ class TProtection {
  private:
   std::shared_ptr<TProtection> FProtection;
 };
+
+}  // namespace talu::crypto

@@ -6,6 +6,8 @@
 
 #include "ZipSha1.h"
 
+namespace talu::crypto {
+
 namespace {
 
 using THashRegistry = std::array<PHashDesc, kHashAlgorithmCount>;
@@ -18,7 +20,7 @@ bool IsValidDesc(THashAlgorithm AlgId, const THashDesc& Desc) {
 THashRegistry& Registry() {
   static THashRegistry registry = [] {
     THashRegistry built_in{};
-    built_in[_SHA1] = &SHA1Descriptor();
+    built_in[haSHA1] = &SHA1Descriptor();
     return built_in;
   }();
   return registry;
@@ -53,3 +55,5 @@ PHashDesc FindHash_by_Name(std::string_view AlgoName) {
   }
   return nullptr;
 }
+
+}  // namespace talu::crypto

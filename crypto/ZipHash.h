@@ -8,18 +8,20 @@
 #include <cstdint>
 #include <string_view>
 
+namespace talu::crypto {
+
 enum THashAlgorithm : std::uint8_t {
-  _MD4,
-  _MD5,
-  _RIPEMD160,
-  _SHA1,
-  _SHA224,
-  _SHA256,
-  _SHA384,
-  _SHA512,
-  _Whirlpool,
+  haMD4,
+  haMD5,
+  haRIPEMD160,
+  haSHA1,
+  haSHA224,
+  haSHA256,
+  haSHA384,
+  haSHA512,
+  haWhirlpool,
 };
-constexpr std::size_t kHashAlgorithmCount = _Whirlpool + 1;
+constexpr std::size_t kHashAlgorithmCount = haWhirlpool + 1;
 
 constexpr std::size_t kMaxHashBlockLen = 128;
 constexpr std::size_t kMaxHashDigestLen = 64;
@@ -70,3 +72,5 @@ PHashDesc FindHash_by_ID(THashAlgorithm algorithm);
 // The descriptor whose name equals AlgoName ignoring letter case (both cut to 19 characters),
 // or nullptr.
 PHashDesc FindHash_by_Name(std::string_view AlgoName);
+
+}  // namespace talu::crypto

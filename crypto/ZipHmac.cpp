@@ -5,6 +5,8 @@
 
 #include "ByteUtil.h"
 
+namespace talu::crypto {
+
 namespace {
 
 constexpr std::uint8_t kInnerPad = 0x36;
@@ -91,3 +93,5 @@ void hmac_from_states(const THMAC_KeyedStates& states,
   ProtectBuffer(&ctx, sizeof ctx);
   ProtectBuffer(inner.data(), inner.size());
 }
+
+}  // namespace talu::crypto

@@ -8,6 +8,8 @@
 
 #include "ZipHash.h"
 
+namespace talu::crypto {
+
 struct THMAC_Context {
   THashContext hashctx;                                // the running inner hash
   std::array<std::uint8_t, kMaxHashBlockLen> hmacbuf;  // the key block, kept for the outer pass
@@ -34,3 +36,5 @@ void hmac_keyed_states(THMAC_KeyedStates& states, PHashDesc phash, const void* k
 // overlap the parts.
 void hmac_from_states(const THMAC_KeyedStates& states,
                       std::initializer_list<std::span<const std::uint8_t>> parts, THashDigest& mac);
+
+}  // namespace talu::crypto

@@ -7,6 +7,8 @@
 #include "ByteUtil.h"
 #include "Sha1Compress.h"
 
+namespace talu::crypto {
+
 namespace {
 
 constexpr std::size_t kLengthFieldOffset = kSha1BlockLen - 8;
@@ -63,10 +65,12 @@ const THashDesc& SHA1Descriptor() {
                                  SHA1Init,
                                  SHA1Final,
                                  SHA1UpdateXL,
-                                 _SHA1,
+                                 haSHA1,
                                  "SHA1",
                                  kSha1Oid,
                                  std::size(kSha1Oid),
                                  0};
   return desc;
 }
+
+}  // namespace talu::crypto

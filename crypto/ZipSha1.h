@@ -4,6 +4,8 @@
 
 #include "ZipHash.h"
 
+namespace talu::crypto {
+
 constexpr std::size_t kSha1DigestLen = 20;
 
 void SHA1Init(THashContext& Context);
@@ -11,5 +13,7 @@ void SHA1UpdateXL(THashContext& Context, const void* Msg, std::size_t Len);
 // Pads, absorbs the length and writes the 20-byte digest at the start of Digest.
 void SHA1Final(THashContext& Context, THashDigest& Digest);
 
-// The descriptor under which SHA-1 is registered ("SHA1", _SHA1).
+// The descriptor under which SHA-1 is registered ("SHA1", haSHA1).
 const THashDesc& SHA1Descriptor();
+
+}  // namespace talu::crypto

@@ -7,11 +7,13 @@
 #include <string>
 
 #include "CpuFeatures.h"
+#include "Pbkdf2.h"
 #include "RatioTable.h"
 #include "ZipCipher.h"
 #include "ZipHmac.h"
-#include "ZipKeyDeriv.h"
 #include "ZipSha1.h"
+
+using namespace talu::crypto;
 
 namespace {
 
@@ -83,7 +85,7 @@ void OursHmacSha1(benchmark::State& state) {
   THMAC_Context ctx;
   THashDigest mac;
   for (auto _ : state) {
-    hmac_init(ctx, FindHash_by_ID(_SHA1), kKey.data(), 20);
+    hmac_init(ctx, FindHash_by_ID(haSHA1), kKey.data(), 20);
     hmac_updateXL(ctx, SharedBuffer().data(), kBufferSize);
     hmac_final(ctx, mac);
     benchmark::DoNotOptimize(mac);
@@ -113,7 +115,8 @@ void OpenSslHmacSha1(benchmark::State& state) {
 void OursPbkdf2(benchmark::State& state, std::uint16_t length) {
   std::uint8_t key[128];
   for (auto _ : state) {
-    PBKDF2(kPassword, sizeof kPassword - 1, kSalt, sizeof kSalt, kPbkdf2Iterations, key, length);
+    Pbkdf2HmacSha1(kPassword, sizeof kPassword - 1, kSalt, sizeof kSalt, kPbkdf2Iterations, key,
+                   length);
     benchmark::DoNotOptimize(key);
   }
   state.SetItemsProcessed(state.iterations());

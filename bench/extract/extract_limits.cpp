@@ -18,6 +18,8 @@
 #include "decode/ZipCrc32.h"
 #include "decode/ZipTradCrypt.h"
 
+using namespace talu::crypto;
+
 namespace {
 
 constexpr size_t kChunk = 1 << 20;

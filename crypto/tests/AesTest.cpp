@@ -2,6 +2,7 @@
 #include "CryptoTestUtil.h"
 #include "ZipCipher.h"
 
+namespace talu::crypto {
 namespace {
 
 struct TAesVector {
@@ -110,3 +111,4 @@ TEST_P(AesTest, KeyingReplacesTheKeyByItsEncryption) {
 INSTANTIATE_CODE_PATHS(AesTest);
 
 }  // namespace
+}  // namespace talu::crypto

@@ -7,6 +7,7 @@
 #include "CryptoTestUtil.h"
 #include "ZipCipher.h"
 
+namespace talu::crypto {
 namespace {
 
 const TBytes kKey = Hex("2b7e151628aed2a6abf7158809cf4f3c");
@@ -190,3 +191,4 @@ TEST(ProtectionChainTest, StreamsAndFilesAreCodedWhole) {
 }
 
 }  // namespace
+}  // namespace talu::crypto

@@ -10,6 +10,8 @@
 #include "ByteUtil.h"
 #include "CpuFeatures.h"
 
+namespace talu::crypto {
+
 inline TBytes Hex(std::string_view hex) {
   TBytes bytes;
   for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
@@ -61,6 +63,8 @@ class CodePathTest : public testing::TestWithParam<TCodePath> {
 inline std::string CodePathName(const testing::TestParamInfo<TCodePath>& info) {
   return info.param == TCodePath::Fast ? "Fast" : "Portable";
 }
+
+}  // namespace talu::crypto
 
 #define INSTANTIATE_CODE_PATHS(Suite)        \
   INSTANTIATE_TEST_SUITE_P(CodePaths, Suite, \

@@ -3,6 +3,7 @@
 #include "ZipHmac.h"
 #include "ZipSha1.h"
 
+namespace talu::crypto {
 namespace {
 
 std::string Sha1Hex(const TBytes& message, std::size_t split) {
@@ -83,7 +84,7 @@ const THmacVector kHmacVectors[] = {
 using HmacTest = CodePathTest;
 
 TEST_P(HmacTest, Rfc2202VectorsAtEverySplit) {
-  const PHashDesc sha1 = FindHash_by_ID(_SHA1);
+  const PHashDesc sha1 = FindHash_by_ID(haSHA1);
   for (std::size_t i = 0; i < std::size(kHmacVectors); ++i) {
     const auto& v = kHmacVectors[i];
     SCOPED_TRACE("RFC 2202 case " + std::to_string(i + 1));
@@ -111,10 +112,10 @@ TEST(HashRegistryTest, FindsSha1ByNameInAnyCaseAndById) {
   for (const char* name : {"SHA1", "sha1", "Sha1"}) {
     const PHashDesc desc = FindHash_by_Name(name);
     ASSERT_NE(desc, nullptr) << name;
-    EXPECT_EQ(desc->HAlgNum, _SHA1);
+    EXPECT_EQ(desc->HAlgNum, haSHA1);
     EXPECT_EQ(desc->HBlockLen, 64);
     EXPECT_EQ(desc->HDigestlen, 20);
-    EXPECT_EQ(desc, FindHash_by_ID(_SHA1));
+    EXPECT_EQ(desc, FindHash_by_ID(haSHA1));
   }
 }
 
@@ -123,7 +124,7 @@ TEST(HashRegistryTest, FindsNoOtherAlgorithm) {
                            "Whirlpool", "", "SHA", "SHA1 "}) {
     EXPECT_EQ(FindHash_by_Name(name), nullptr) << name;
   }
-  for (THashAlgorithm id : {_MD4, _MD5, _RIPEMD160, _SHA224, _SHA256, _SHA512, _Whirlpool}) {
+  for (THashAlgorithm id : {haMD4, haMD5, haRIPEMD160, haSHA224, haSHA256, haSHA512, haWhirlpool}) {
     EXPECT_EQ(FindHash_by_ID(id), nullptr) << int{id};
   }
 }
@@ -135,12 +136,13 @@ TEST(HashRegistryTest, RefusesDescriptorsOfAnotherLayoutOrNumber) {
   wrong_size.HDSize -= 1;
   wrong_version.HDVersion += 1;
   for (const THashDesc* bad : {&wrong_sig, &wrong_size, &wrong_version}) {
-    EXPECT_FALSE(RegisterHash(_SHA1, *bad));
+    EXPECT_FALSE(RegisterHash(haSHA1, *bad));
   }
-  EXPECT_FALSE(RegisterHash(_MD5, good)) << "registered under another number than its own";
-  EXPECT_EQ(FindHash_by_ID(_MD5), nullptr);
-  EXPECT_TRUE(RegisterHash(_SHA1, SHA1Descriptor()));
-  EXPECT_EQ(FindHash_by_ID(_SHA1), &SHA1Descriptor());
+  EXPECT_FALSE(RegisterHash(haMD5, good)) << "registered under another number than its own";
+  EXPECT_EQ(FindHash_by_ID(haMD5), nullptr);
+  EXPECT_TRUE(RegisterHash(haSHA1, SHA1Descriptor()));
+  EXPECT_EQ(FindHash_by_ID(haSHA1), &SHA1Descriptor());
 }
 
 }  // namespace
+}  // namespace talu::crypto

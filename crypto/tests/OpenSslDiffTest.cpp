@@ -7,11 +7,12 @@
 #include <random>
 
 #include "CryptoTestUtil.h"
+#include "Pbkdf2.h"
 #include "ZipCipher.h"
 #include "ZipHmac.h"
-#include "ZipKeyDeriv.h"
 #include "ZipSha1.h"
 
+namespace talu::crypto {
 namespace {
 
 class OpenSslDiffTest : public CodePathTest {
@@ -75,7 +76,7 @@ TEST_P(OpenSslDiffTest, HmacSha1WithRandomKeys) {
     const TBytes key = RandomBytes(RandomSize(200)), data = RandomBytes(RandomSize(1000));
     THMAC_Context ctx;
     THashDigest ours;
-    hmac_init(ctx, FindHash_by_ID(_SHA1), key.data(), key.size());
+    hmac_init(ctx, FindHash_by_ID(haSHA1), key.data(), key.size());
     hmac_updateXL(ctx, data.data(), data.size());
     hmac_final(ctx, ours);
     std::uint8_t theirs[EVP_MAX_MD_SIZE];
@@ -92,8 +93,8 @@ TEST_P(OpenSslDiffTest, Pbkdf2HmacSha1) {
     const auto iterations = static_cast<std::uint32_t>(1 + RandomSize(60));
     const auto length = static_cast<std::uint16_t>(1 + RandomSize(100));
     TBytes ours(length), theirs(length);
-    PBKDF2(password.data(), static_cast<std::uint16_t>(password.size()), salt.data(),
-           static_cast<std::uint16_t>(salt.size()), iterations, ours.data(), length);
+    Pbkdf2HmacSha1(password.data(), static_cast<std::uint16_t>(password.size()), salt.data(),
+                   static_cast<std::uint16_t>(salt.size()), iterations, ours.data(), length);
     PKCS5_PBKDF2_HMAC_SHA1(reinterpret_cast<const char*>(password.data()),
                            static_cast<int>(password.size()), salt.data(),
                            static_cast<int>(salt.size()), static_cast<int>(iterations), length,
@@ -151,3 +152,4 @@ TEST_P(OpenSslDiffTest, CbcOverWholeBlocks) {
 INSTANTIATE_CODE_PATHS(OpenSslDiffTest);
 
 }  // namespace
+}  // namespace talu::crypto

@@ -1,12 +1,12 @@
-// PBKDF2-HMAC-SHA1 (RFC 6070) through kdf2, PBKDF2 and TPBKDF2.
+// PBKDF2-HMAC-SHA1 (RFC 6070) through Pbkdf2, Pbkdf2HmacSha1 and TSaltedPassword.
 #include <algorithm>
 #include <stdexcept>
 
 #include "CryptoTestUtil.h"
-#include "ZipKeyDeriv.h"
-#include "ZipPBKDF2.h"
-#include "ZipPbKdf.h"
+#include "Pbkdf2.h"
+#include "SaltedPassword.h"
 
+namespace talu::crypto {
 namespace {
 
 struct TPbkdf2Vector {
@@ -34,12 +34,12 @@ TEST_P(Pbkdf2Test, Rfc6070Vectors) {
     SCOPED_TRACE(v.Password + " / " + std::to_string(v.Iterations));
     const auto length = static_cast<std::uint16_t>(std::string_view(v.Key).size() / 2);
     TBytes key(length);
-    PBKDF2(v.Password.data(), static_cast<std::uint16_t>(v.Password.size()), v.Salt.data(),
-           static_cast<std::uint16_t>(v.Salt.size()), v.Iterations, key.data(), length);
+    Pbkdf2HmacSha1(v.Password.data(), static_cast<std::uint16_t>(v.Password.size()), v.Salt.data(),
+                   static_cast<std::uint16_t>(v.Salt.size()), v.Iterations, key.data(), length);
     EXPECT_EQ(ToHex(key), v.Key);
-    const TPBKDF2 generator(v.Password, static_cast<int>(v.Iterations),
-                            static_cast<std::uint16_t>(v.Salt.size()),
-                            reinterpret_cast<const std::uint8_t*>(v.Salt.data()));
+    const TSaltedPassword generator(v.Password, static_cast<int>(v.Iterations),
+                                    static_cast<std::uint16_t>(v.Salt.size()),
+                                    reinterpret_cast<const std::uint8_t*>(v.Salt.data()));
     EXPECT_EQ(ToHex(generator.GetKeyBytes(length)), v.Key);
   }
 }
@@ -50,30 +50,30 @@ TEST_P(Pbkdf2Test, Rfc6070SixteenMillionIterations) {
   if (GetParam() == TCodePath::Portable) GTEST_SKIP() << "too slow without SHA instructions";
   if (!DetectCpuFeatures().Sha) GTEST_SKIP() << "the processor has no SHA instructions";
   TBytes key(20);
-  PBKDF2("password", 8, "salt", 4, 16777216, key.data(), 20);
+  Pbkdf2HmacSha1("password", 8, "salt", 4, 16777216, key.data(), 20);
   EXPECT_EQ(ToHex(key), "eefe3d61cd4da4e4e9945b3d6ba2158c2634e984");
 }
 
 INSTANTIATE_CODE_PATHS(Pbkdf2Test);
 
-TEST(Kdf2Test, ReportsMissingHashAndZeroDigestLength) {
+TEST(Pbkdf2AnyHashTest, ReportsMissingHashAndZeroDigestLength) {
   std::uint8_t out[20];
-  EXPECT_EQ(kdf2(nullptr, "pw", 2, "salt", 4, 1, out, sizeof out), kdf_err_nil_pointer);
-  THashDesc no_digest = *FindHash_by_ID(_SHA1);
+  EXPECT_EQ(Pbkdf2(nullptr, "pw", 2, "salt", 4, 1, out, sizeof out), kdf_err_nil_pointer);
+  THashDesc no_digest = *FindHash_by_ID(haSHA1);
   no_digest.HDigestlen = 0;
-  EXPECT_EQ(kdf2(&no_digest, "pw", 2, "salt", 4, 1, out, sizeof out), kdf_err_digestlen);
+  EXPECT_EQ(Pbkdf2(&no_digest, "pw", 2, "salt", 4, 1, out, sizeof out), kdf_err_digestlen);
 }
 
-TEST(Kdf2Test, ZeroIterationsCountAsOne) {
+TEST(Pbkdf2AnyHashTest, ZeroIterationsCountAsOne) {
   std::uint8_t zero[20], one[20];
-  ASSERT_EQ(kdf2(FindHash_by_ID(_SHA1), "password", 8, "salt", 4, 0, zero, 20), kdf_err_OK);
-  ASSERT_EQ(kdf2(FindHash_by_ID(_SHA1), "password", 8, "salt", 4, 1, one, 20), kdf_err_OK);
+  ASSERT_EQ(Pbkdf2(FindHash_by_ID(haSHA1), "password", 8, "salt", 4, 0, zero, 20), kdf_err_OK);
+  ASSERT_EQ(Pbkdf2(FindHash_by_ID(haSHA1), "password", 8, "salt", 4, 1, one, 20), kdf_err_OK);
   EXPECT_EQ(ToHex(zero, 20), ToHex(one, 20));
 }
 
-TEST(TPBKDF2Test, SaltValueIsAFreshCopyEachTime) {
+TEST(SaltedPasswordTest, SaltValueIsAFreshCopyEachTime) {
   const TBytes salt = Hex("0102030405060708");
-  const TPBKDF2 generator("pw", 1000, 8, salt.data());
+  const TSaltedPassword generator("pw", 1000, 8, salt.data());
   TBytes first = generator.GetSaltValue();
   EXPECT_EQ(first, salt);
   first[0] ^= 0xFF;
@@ -81,8 +81,8 @@ TEST(TPBKDF2Test, SaltValueIsAFreshCopyEachTime) {
   EXPECT_EQ(generator.IterationCount(), 1000);
 }
 
-TEST(TPBKDF2Test, RandomSaltsDifferAndNeverHoldByte255) {
-  const TPBKDF2 a("pw", 1000, 4096), b("pw", 1000, 4096);
+TEST(SaltedPasswordTest, RandomSaltsDifferAndNeverHoldByte255) {
+  const TSaltedPassword a("pw", 1000, 4096), b("pw", 1000, 4096);
   const TBytes salt_a = a.GetSaltValue(), salt_b = b.GetSaltValue();
   EXPECT_EQ(salt_a.size(), 4096u);
   EXPECT_NE(salt_a, salt_b);
@@ -90,10 +90,11 @@ TEST(TPBKDF2Test, RandomSaltsDifferAndNeverHoldByte255) {
   EXPECT_EQ(*std::max_element(salt_a.begin(), salt_a.end()), 254) << "all of 0..254 used";
 }
 
-TEST(TPBKDF2Test, RefusesPasswordsBeyondTheWorkArea) {
-  const std::string longest(TPBKDF2::kMaxPasswordLen, 'p');
-  EXPECT_EQ(TPBKDF2(longest, 1, 0).GetKeyBytes(4).size(), 4u);
-  EXPECT_THROW(TPBKDF2(longest + 'p', 1, 0).GetKeyBytes(4), std::length_error);
+TEST(SaltedPasswordTest, RefusesPasswordsBeyondTheWorkArea) {
+  const std::string longest(TSaltedPassword::kMaxPasswordLen, 'p');
+  EXPECT_EQ(TSaltedPassword(longest, 1, 0).GetKeyBytes(4).size(), 4u);
+  EXPECT_THROW(TSaltedPassword(longest + 'p', 1, 0).GetKeyBytes(4), std::length_error);
 }
 
 }  // namespace
+}  // namespace talu::crypto

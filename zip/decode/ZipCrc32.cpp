@@ -35,7 +35,7 @@ std::uint32_t Load32(const std::uint8_t* p) {
 const std::array<std::uint32_t, 256> kCrc32Table = kTables[0];
 
 std::uint32_t CRC32(std::uint32_t crc, const void* buffer, std::size_t length) {
-  if (length >= kCrc32ClmulMinimum && CpuFeatures().Clmul) {
+  if (length >= kCrc32ClmulMinimum && crypto::CpuFeatures().Clmul) {
     const std::size_t folded = length & ~std::size_t{15};
     crc = CRC32Clmul(crc, static_cast<const std::uint8_t*>(buffer), folded);
     buffer = static_cast<const std::uint8_t*>(buffer) + folded;

@@ -5,24 +5,26 @@
 #include <cstring>
 
 #include "ByteUtil.h"
+#include "SaltedPassword.h"
 #include "ZipCipher.h"
 #include "ZipKeyCache.h"
-#include "ZipPBKDF2.h"
 
 namespace talu::zip {
+
+using namespace crypto;
 
 void TZipCryptoTransform::Initialize(TCryptoTransformMode mode, const TDirItem&) {
   FTransformMode = mode;
 }
 
 bool ZipAesPasswordUsable(const std::string& password) {
-  return password.size() <= TPBKDF2::kMaxPasswordLen;
+  return password.size() <= TSaltedPassword::kMaxPasswordLen;
 }
 
 TZipBytes ZipDeriveAesKeyMaterial(const std::string& password, const TZipBytes& salt,
                                   std::uint16_t length) {
-  return TPBKDF2(password, TAESCryptoTransform::kIterations,
-                 static_cast<std::uint16_t>(salt.size()), salt.data())
+  return TSaltedPassword(password, TAESCryptoTransform::kIterations,
+                         static_cast<std::uint16_t>(salt.size()), salt.data())
       .GetKeyBytes(length);
 }
 
@@ -40,7 +42,7 @@ TAESCryptoTransform::~TAESCryptoTransform() {
 void TAESCryptoTransform::GenerateKey(const std::string& password) {
   FPassword = password;
   if (!(FTransformMode == Decryption && !FSaltValue.empty()))
-    FSaltValue = TPBKDF2(FPassword, kIterations, FKeyLengthBytes / 2).GetSaltValue();
+    FSaltValue = TSaltedPassword(FPassword, kIterations, FKeyLengthBytes / 2).GetSaltValue();
   FKeysStale = true;
 }
 

@@ -15,7 +15,9 @@
 #include "directory/ZipDirItem.h"
 #include "stream/ZipStream.h"
 
+namespace talu::crypto {
 class TCipher_Rijndael;
+}
 
 namespace talu::zip {
 
@@ -99,9 +101,9 @@ class TAESCryptoTransform final : public TZipCryptoTransform {
   std::uint16_t FVersion;
   std::uint16_t FActualCompressionMethod;
   int FAuthenticationCodeSize = kAuthenticationCodeSize;
-  PHashDesc FPHash;
-  THMAC_Context FHMAC_Context{};
-  std::unique_ptr<TCipher_Rijndael> FCryptor;
+  crypto::PHashDesc FPHash;
+  crypto::THMAC_Context FHMAC_Context{};
+  std::unique_ptr<crypto::TCipher_Rijndael> FCryptor;
   TZipBytes FHashKey, FEncryptionKey, FPasswordVerificationValue, FSaltValue, FAuthenticationCode;
   std::string FPassword;
   // Keys are derived when first needed: on the reading side the random salt of GenerateKey is

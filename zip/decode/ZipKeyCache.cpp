@@ -7,6 +7,8 @@
 
 namespace talu::zip {
 
+using crypto::ProtectBuffer;
+
 std::vector<std::uint8_t> TZipKeyCache::Get(const std::string& password,
                                             const std::vector<std::uint8_t>& salt,
                                             std::uint16_t length) {

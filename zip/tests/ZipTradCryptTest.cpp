@@ -65,18 +65,18 @@ TEST(TraditionalCipher, WrongPasswordFailsTheCheckByte) {
 TEST(Crc32, FoldingEqualsTablesAtEveryLengthAndAlignment) {
   std::string data;
   for (int i = 0; i < 700; ++i) data.push_back(static_cast<char>(i * 131 + 7));
-  const TCpuFeatures detected = DetectCpuFeatures();
+  const crypto::TCpuFeatures detected = crypto::DetectCpuFeatures();
   for (bool clmul : {true, false}) {
-    TCpuFeatures wanted = detected;
+    crypto::TCpuFeatures wanted = detected;
     wanted.Clmul = clmul;
-    SetCpuFeaturesForTesting(wanted);
+    crypto::SetCpuFeaturesForTesting(wanted);
     for (size_t start = 0; start < 16; ++start)
       for (size_t len = 0; start + len <= data.size(); len += (len < 200 ? 1 : 37))
         ASSERT_EQ(CRC32(0x1234567u, data.data() + start, len),
                   CRC32Tables(0x1234567u, data.data() + start, len))
             << start << "+" << len;
   }
-  SetCpuFeaturesForTesting(detected);
+  crypto::SetCpuFeaturesForTesting(detected);
 }
 
 TEST(Crc32, BulkEqualsByteSteps) {

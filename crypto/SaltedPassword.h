@@ -1,5 +1,5 @@
 // One password, salt and iteration count, and the PBKDF2-HMAC-SHA1 key material they give.
-// Usage: TPBKDF2 gen(password, 1000, salt_len, salt); TBytes keys = gen.GetKeyBytes(66);
+// Usage: TSaltedPassword gen(password, 1000, salt_len, salt); TBytes keys = gen.GetKeyBytes(66);
 #pragma once
 
 #include <cstdint>
@@ -7,18 +7,20 @@
 
 #include "ByteUtil.h"
 
-class TPBKDF2 {
+namespace talu::crypto {
+
+class TSaltedPassword {
  public:
   // Passwords longer than this are refused (std::length_error from GetKeyBytes).
   static constexpr std::size_t kMaxPasswordLen = 32767;
 
   // A fresh random salt of SaltSize bytes, each from 0 to 254.
-  TPBKDF2(std::string Password, int Iterations, std::uint16_t SaltSize);
+  TSaltedPassword(std::string Password, int Iterations, std::uint16_t SaltSize);
   // A copy of the SaltLength bytes at Salt.
-  TPBKDF2(std::string Password, int Iterations, std::uint16_t SaltLength, const std::uint8_t* Salt);
-  ~TPBKDF2();
-  TPBKDF2(const TPBKDF2&) = delete;
-  TPBKDF2& operator=(const TPBKDF2&) = delete;
+  TSaltedPassword(std::string Password, int Iterations, std::uint16_t SaltLength, const std::uint8_t* Salt);
+  ~TSaltedPassword();
+  TSaltedPassword(const TSaltedPassword&) = delete;
+  TSaltedPassword& operator=(const TSaltedPassword&) = delete;
 
   // Cb bytes of PBKDF2 output for the password, salt and iteration count.
   TBytes GetKeyBytes(std::uint16_t Cb) const;
@@ -31,3 +33,5 @@ class TPBKDF2 {
   TBytes FSaltValue;
   std::string FPassword;
 };
+
+}  // namespace talu::crypto

@@ -1,10 +1,12 @@
-#include "ZipPBKDF2.h"
+#include "SaltedPassword.h"
 
 #include <algorithm>
 #include <random>
 #include <stdexcept>
 
-#include "ZipKeyDeriv.h"
+#include "Pbkdf2.h"
+
+namespace talu::crypto {
 
 namespace {
 
@@ -20,28 +22,30 @@ TBytes RandomSalt(std::uint16_t Size) {
 
 }  // namespace
 
-TPBKDF2::TPBKDF2(std::string Password, int Iterations, std::uint16_t SaltSize)
+TSaltedPassword::TSaltedPassword(std::string Password, int Iterations, std::uint16_t SaltSize)
     : FIterationNumber(Iterations),
       FSaltValue(RandomSalt(SaltSize)),
       FPassword(std::move(Password)) {}
 
-TPBKDF2::TPBKDF2(std::string Password, int Iterations, std::uint16_t SaltLength,
+TSaltedPassword::TSaltedPassword(std::string Password, int Iterations, std::uint16_t SaltLength,
                  const std::uint8_t* Salt)
     : FIterationNumber(Iterations),
       FSaltValue(Salt, Salt + SaltLength),
       FPassword(std::move(Password)) {}
 
-TPBKDF2::~TPBKDF2() {
+TSaltedPassword::~TSaltedPassword() {
   ProtectBuffer(FPassword.data(), FPassword.size());
 }
 
-TBytes TPBKDF2::GetKeyBytes(std::uint16_t Cb) const {
+TBytes TSaltedPassword::GetKeyBytes(std::uint16_t Cb) const {
   if (FPassword.size() > kMaxPasswordLen) {
     throw std::length_error("PBKDF2 password longer than 32767 bytes");
   }
   TBytes key(Cb);
   const auto iterations = static_cast<std::uint32_t>(std::max(FIterationNumber, 1));
-  PBKDF2(FPassword.data(), static_cast<std::uint16_t>(FPassword.size()), FSaltValue.data(),
+  Pbkdf2HmacSha1(FPassword.data(), static_cast<std::uint16_t>(FPassword.size()), FSaltValue.data(),
          static_cast<std::uint16_t>(FSaltValue.size()), iterations, key.data(), Cb);
   return key;
 }
+
+}  // namespace talu::crypto

@@ -1,25 +1,27 @@
 // PBKDF2, RFC 8018: T_i = U_1 ^ ... ^ U_C with U_1 = PRF(P, S || INT(i)), U_j = PRF(P, U_j-1).
-// The HMAC key is absorbed once; each U then costs two compressions instead of four; up to
-// four output blocks advance together, shared between two cores when there are two.
-#include "ZipPbKdf.h"
+// The HMAC key is absorbed once; each U then costs two compressions instead of four. Up to four
+// output blocks advance together, shared between two cores when there are two.
+#include "Pbkdf2.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <thread>
 
 #include "ByteUtil.h"
 #include "ZipHmac.h"
 
+namespace talu::crypto {
 namespace {
 
 constexpr std::size_t kMaxLanes = 4;  // output blocks computed side by side
+constexpr int kRunErrorKdf = 254;
 
 // Output blocks First .. First+Lanes-1 (counted from 1) into Blocks. The blocks' HMAC chains are
 // independent, so they advance in lockstep: the processor overlaps one chain's compressions
 // with another's, which a single chain, each step waiting for the last, cannot do.
 void DeriveBlocks(const THMAC_KeyedStates& keyed, std::span<const std::uint8_t> salt,
                   std::uint32_t C, std::uint32_t First, std::size_t Lanes, THashDigest* Blocks) {
-  const std::size_t dlen = keyed.phashd->HDigestlen;
   THashDigest u[kMaxLanes];
   for (std::size_t lane = 0; lane < Lanes; ++lane) {
     std::uint8_t index_be[4];
@@ -27,6 +29,7 @@ void DeriveBlocks(const THMAC_KeyedStates& keyed, std::span<const std::uint8_t> 
     hmac_from_states(keyed, {salt, index_be}, u[lane]);
     Blocks[lane] = u[lane];
   }
+  const std::size_t dlen = keyed.phashd->HDigestlen;
   for (std::uint32_t j = 1; j < C; ++j) {
     for (std::size_t lane = 0; lane < Lanes; ++lane) {
       hmac_from_states(keyed, {std::span(u[lane].data(), dlen)}, u[lane]);
@@ -55,8 +58,8 @@ void DeriveBlocksOnTwoCores(const THMAC_KeyedStates& keyed, std::span<const std:
 
 }  // namespace
 
-int kdf2(PHashDesc phash, const void* pPW, std::uint16_t pLen, const void* salt, std::uint16_t sLen,
-         std::uint32_t C, void* DK, std::uint16_t dkLen) {
+int Pbkdf2(PHashDesc phash, const void* pPW, std::uint16_t pLen, const void* salt,
+           std::uint16_t sLen, std::uint32_t C, void* DK, std::uint16_t dkLen) {
   if (!phash) return kdf_err_nil_pointer;
   const std::size_t dlen = phash->HDigestlen;
   if (dlen == 0) return kdf_err_digestlen;
@@ -80,3 +83,12 @@ int kdf2(PHashDesc phash, const void* pPW, std::uint16_t pLen, const void* salt,
   ProtectBuffer(&keyed, sizeof keyed);
   return kdf_err_OK;
 }
+
+void Pbkdf2HmacSha1(const void* pPW, std::uint16_t pLen, const void* salt, std::uint16_t sLen,
+                    std::uint32_t C, void* DK, std::uint16_t dkLen) {
+  if (Pbkdf2(FindHash_by_ID(haSHA1), pPW, pLen, salt, sLen, C, DK, dkLen) != kdf_err_OK) {
+    std::exit(kRunErrorKdf);
+  }
+}
+
+}  // namespace talu::crypto
