@@ -1,6 +1,7 @@
 // PBKDF2, RFC 8018: T_i = U_1 ^ ... ^ U_C with U_1 = PRF(P, S || INT(i)), U_j = PRF(P, U_j-1).
 // The HMAC key is absorbed once; each U then costs two compressions instead of four. Up to four
-// output blocks advance together, shared between two cores when there are two.
+// output blocks advance together, shared between two cores when there are two; over SHA-1 their
+// compressions run interleaved in one instruction stream.
 #include "Pbkdf2.h"
 
 #include <algorithm>
@@ -9,7 +10,9 @@
 #include <thread>
 
 #include "ByteUtil.h"
+#include "Sha1Compress.h"
 #include "ZipHmac.h"
+#include "ZipSha1.h"
 
 namespace talu::crypto {
 namespace {
@@ -17,9 +20,41 @@ namespace {
 constexpr std::size_t kMaxLanes = 4;  // output blocks computed side by side
 constexpr int kRunErrorKdf = 254;
 
+// U_2 .. U_C of each lane, XORed into its block, one HMAC after the other.
+void IterateAnyHash(const THMAC_KeyedStates& keyed, std::uint32_t C, std::size_t Lanes,
+                    THashDigest* U, THashDigest* Blocks) {
+  const std::size_t dlen = keyed.phashd->HDigestlen;
+  for (std::uint32_t j = 1; j < C; ++j) {
+    for (std::size_t lane = 0; lane < Lanes; ++lane) {
+      hmac_from_states(keyed, {std::span(U[lane].data(), dlen)}, U[lane]);
+      XORBuffers(Blocks[lane].data(), U[lane].data(), dlen, Blocks[lane].data());
+    }
+  }
+}
+
+// The same over SHA-1, on the chaining values of the keyed states, all lanes at once.
+void IterateSha1(const THMAC_KeyedStates& keyed, std::uint32_t C, std::size_t Lanes, THashDigest* U,
+                 THashDigest* Blocks) {
+  TSha1Words inner, outer, u[kMaxLanes], t[kMaxLanes];
+  std::copy_n(keyed.inner.Hash.begin(), kSha1DigestWords, inner.begin());
+  std::copy_n(keyed.outer.Hash.begin(), kSha1DigestWords, outer.begin());
+  for (std::size_t lane = 0; lane < Lanes; ++lane) {
+    for (std::size_t i = 0; i < kSha1DigestWords; ++i) {
+      u[lane][i] = LoadBE32(&U[lane][4 * i]);
+      t[lane][i] = LoadBE32(&Blocks[lane][4 * i]);
+    }
+  }
+  Sha1HmacChains(inner, outer, u, t, Lanes, C - 1);
+  for (std::size_t lane = 0; lane < Lanes; ++lane) {
+    for (std::size_t i = 0; i < kSha1DigestWords; ++i) StoreBE32(&Blocks[lane][4 * i], t[lane][i]);
+  }
+  for (TSha1Words* words : {&inner, &outer}) ProtectBuffer(words, sizeof *words);
+  ProtectBuffer(u, sizeof u);
+  ProtectBuffer(t, sizeof t);
+}
+
 // Output blocks First .. First+Lanes-1 (counted from 1) into Blocks. The blocks' HMAC chains are
-// independent, so they advance in lockstep: the processor overlaps one chain's compressions
-// with another's, which a single chain, each step waiting for the last, cannot do.
+// independent, so they advance in lockstep.
 void DeriveBlocks(const THMAC_KeyedStates& keyed, std::span<const std::uint8_t> salt,
                   std::uint32_t C, std::uint32_t First, std::size_t Lanes, THashDigest* Blocks) {
   THashDigest u[kMaxLanes];
@@ -29,12 +64,10 @@ void DeriveBlocks(const THMAC_KeyedStates& keyed, std::span<const std::uint8_t> 
     hmac_from_states(keyed, {salt, index_be}, u[lane]);
     Blocks[lane] = u[lane];
   }
-  const std::size_t dlen = keyed.phashd->HDigestlen;
-  for (std::uint32_t j = 1; j < C; ++j) {
-    for (std::size_t lane = 0; lane < Lanes; ++lane) {
-      hmac_from_states(keyed, {std::span(u[lane].data(), dlen)}, u[lane]);
-      XORBuffers(Blocks[lane].data(), u[lane].data(), dlen, Blocks[lane].data());
-    }
+  if (keyed.phashd == &SHA1Descriptor()) {
+    IterateSha1(keyed, C, Lanes, u, Blocks);
+  } else {
+    IterateAnyHash(keyed, C, Lanes, u, Blocks);
   }
   for (THashDigest& x : u) ProtectBuffer(x.data(), x.size());
 }
@@ -63,6 +96,7 @@ int Pbkdf2(PHashDesc phash, const void* pPW, std::uint16_t pLen, const void* sal
   if (!phash) return kdf_err_nil_pointer;
   const std::size_t dlen = phash->HDigestlen;
   if (dlen == 0) return kdf_err_digestlen;
+  C = std::max<std::uint32_t>(C, 1);
   THMAC_KeyedStates keyed;
   hmac_keyed_states(keyed, phash, pPW, pLen);
   const std::span salt_bytes(static_cast<const std::uint8_t*>(salt), sLen);

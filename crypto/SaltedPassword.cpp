@@ -28,7 +28,7 @@ TSaltedPassword::TSaltedPassword(std::string Password, int Iterations, std::uint
       FPassword(std::move(Password)) {}
 
 TSaltedPassword::TSaltedPassword(std::string Password, int Iterations, std::uint16_t SaltLength,
-                 const std::uint8_t* Salt)
+                                 const std::uint8_t* Salt)
     : FIterationNumber(Iterations),
       FSaltValue(Salt, Salt + SaltLength),
       FPassword(std::move(Password)) {}
@@ -44,7 +44,7 @@ TBytes TSaltedPassword::GetKeyBytes(std::uint16_t Cb) const {
   TBytes key(Cb);
   const auto iterations = static_cast<std::uint32_t>(std::max(FIterationNumber, 1));
   Pbkdf2HmacSha1(FPassword.data(), static_cast<std::uint16_t>(FPassword.size()), FSaltValue.data(),
-         static_cast<std::uint16_t>(FSaltValue.size()), iterations, key.data(), Cb);
+                 static_cast<std::uint16_t>(FSaltValue.size()), iterations, key.data(), Cb);
   return key;
 }
 

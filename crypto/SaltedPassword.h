@@ -17,7 +17,8 @@ class TSaltedPassword {
   // A fresh random salt of SaltSize bytes, each from 0 to 254.
   TSaltedPassword(std::string Password, int Iterations, std::uint16_t SaltSize);
   // A copy of the SaltLength bytes at Salt.
-  TSaltedPassword(std::string Password, int Iterations, std::uint16_t SaltLength, const std::uint8_t* Salt);
+  TSaltedPassword(std::string Password, int Iterations, std::uint16_t SaltLength,
+                  const std::uint8_t* Salt);
   ~TSaltedPassword();
   TSaltedPassword(const TSaltedPassword&) = delete;
   TSaltedPassword& operator=(const TSaltedPassword&) = delete;
