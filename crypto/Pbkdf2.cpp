@@ -1,13 +1,12 @@
 // PBKDF2, RFC 8018: T_i = U_1 ^ ... ^ U_C with U_1 = PRF(P, S || INT(i)), U_j = PRF(P, U_j-1).
 // The HMAC key is absorbed once; each U then costs two compressions instead of four. Up to four
-// output blocks advance together, shared between two cores when there are two; over SHA-1 their
-// compressions run interleaved in one instruction stream.
+// output blocks advance together; over SHA-1 their compressions run interleaved in one
+// instruction stream, which does on one core what a helper thread per derivation did on two,
+// without waiting for that thread to be scheduled on a busy machine.
 #include "Pbkdf2.h"
 
 #include <algorithm>
 #include <cstdlib>
-#include <functional>
-#include <thread>
 
 #include "ByteUtil.h"
 #include "Sha1Compress.h"
@@ -72,23 +71,6 @@ void DeriveBlocks(const THMAC_KeyedStates& keyed, std::span<const std::uint8_t> 
   for (THashDigest& x : u) ProtectBuffer(x.data(), x.size());
 }
 
-// Several blocks are split between this thread and a helper thread when the work is large
-// enough to pay for starting one (an AES-256 key of 66 bytes is four blocks of 1000 HMACs).
-void DeriveBlocksOnTwoCores(const THMAC_KeyedStates& keyed, std::span<const std::uint8_t> salt,
-                            std::uint32_t C, std::uint32_t First, std::size_t Lanes,
-                            THashDigest* Blocks) {
-  constexpr std::uint32_t kWorthAThread = 256;
-  const std::size_t mine = (Lanes + 1) / 2;
-  if (Lanes < 2 || C < kWorthAThread || std::thread::hardware_concurrency() < 2) {
-    DeriveBlocks(keyed, salt, C, First, Lanes, Blocks);
-    return;
-  }
-  std::thread helper(DeriveBlocks, std::cref(keyed), salt, C,
-                     First + static_cast<std::uint32_t>(mine), Lanes - mine, Blocks + mine);
-  DeriveBlocks(keyed, salt, C, First, mine, Blocks);
-  helper.join();
-}
-
 }  // namespace
 
 int Pbkdf2(PHashDesc phash, const void* pPW, std::uint16_t pLen, const void* salt,
@@ -104,7 +86,7 @@ int Pbkdf2(PHashDesc phash, const void* pPW, std::uint16_t pLen, const void* sal
   THashDigest blocks[kMaxLanes];
   for (std::uint32_t first = 1; dkLen > 0;) {
     const std::size_t lanes = std::min<std::size_t>(kMaxLanes, (dkLen + dlen - 1) / dlen);
-    DeriveBlocksOnTwoCores(keyed, salt_bytes, C, first, lanes, blocks);
+    DeriveBlocks(keyed, salt_bytes, C, first, lanes, blocks);
     for (std::size_t lane = 0; lane < lanes; ++lane) {
       const std::size_t take = std::min<std::size_t>(dkLen, dlen);
       std::copy_n(blocks[lane].data(), take, out);

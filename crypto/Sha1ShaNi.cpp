@@ -3,7 +3,8 @@
 //
 // One compression is a chain of twenty sha1rnds4 steps, each waiting for the one before, so a
 // single message leaves most of the unit idle. The HMAC chains of PBKDF2 are independent of each
-// other, so up to four of them advance here step by step in one instruction stream.
+// other, so two of them advance here step by step in one instruction stream. Two fill the unit:
+// four measured slower, their states no longer fitting in the vector registers.
 #include <immintrin.h>
 
 #include <utility>
@@ -46,16 +47,18 @@ TALU_TARGET_SHA void EightyRounds(std::integer_sequence<int, G...>, TShaNiState 
   (FourRounds<G>(s, w), ...);
 }
 
-// Compresses one block per lane into the lane's state Start, giving Out (which may be Start).
-template <int N>
-TALU_TARGET_SHA void CompressLanes(const TShaNiState (&Start)[N], __m128i (&w)[N][4],
+// Compresses one block per lane into the lane's state Start[k * StartStep], giving Out (which may
+// be Start): a step of 0 starts every lane from the same state.
+template <int N, int StartStep>
+TALU_TARGET_SHA void CompressLanes(const TShaNiState* Start, __m128i (&w)[N][4],
                                    TShaNiState (&Out)[N]) {
   TShaNiState s[N];
-  for (int k = 0; k < N; ++k) s[k] = Start[k];
+  for (int k = 0; k < N; ++k) s[k] = Start[k * StartStep];
   EightyRounds(std::make_integer_sequence<int, 20>(), s, w);
   for (int k = 0; k < N; ++k) {
-    Out[k].e = _mm_sha1nexte_epu32(s[k].e, Start[k].e);
-    Out[k].abcd = _mm_add_epi32(s[k].abcd, Start[k].abcd);
+    const TShaNiState& start = Start[k * StartStep];
+    Out[k].e = _mm_sha1nexte_epu32(s[k].e, start.e);
+    Out[k].abcd = _mm_add_epi32(s[k].abcd, start.abcd);
   }
 }
 
@@ -84,19 +87,17 @@ TALU_TARGET_SHA void DigestBlock(const TShaNiState& Digest, __m128i (&w)[4]) {
 template <int N>
 TALU_TARGET_SHA void HmacChains(const TShaNiState& Inner, const TShaNiState& Outer, TSha1Words* U,
                                 TSha1Words* T, std::uint32_t Count) {
-  TShaNiState u[N], t[N], inner[N], outer[N];
+  TShaNiState u[N], t[N];
   for (int k = 0; k < N; ++k) {
     u[k] = LoadState(U[k].data());
     t[k] = LoadState(T[k].data());
-    inner[k] = Inner;
-    outer[k] = Outer;
   }
   __m128i w[N][4];
   for (std::uint32_t i = 0; i < Count; ++i) {
     for (int k = 0; k < N; ++k) DigestBlock(u[k], w[k]);
-    CompressLanes(inner, w, u);
+    CompressLanes<N, 0>(&Inner, w, u);
     for (int k = 0; k < N; ++k) DigestBlock(u[k], w[k]);
-    CompressLanes(outer, w, u);
+    CompressLanes<N, 0>(&Outer, w, u);
     for (int k = 0; k < N; ++k) {
       t[k].abcd = _mm_xor_si128(t[k].abcd, u[k].abcd);
       t[k].e = _mm_xor_si128(t[k].e, u[k].e);
@@ -121,7 +122,7 @@ __attribute__((target("sha,sse4.1"))) void Sha1CompressShaNi(std::uint32_t* Stat
       w[0][k] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(Blocks) + k),
                                  byte_reverse);
     }
-    CompressLanes(s, w, s);
+    CompressLanes<1, 1>(s, w, s);
   }
   StoreState(s[0], State);
 }
@@ -132,11 +133,7 @@ __attribute__((target("sha,sse4.1"))) void Sha1HmacChainsShaNi(const TSha1Words&
                                                                std::size_t Lanes,
                                                                std::uint32_t Count) {
   const TShaNiState inner = LoadState(Inner.data()), outer = LoadState(Outer.data());
-  for (; Lanes >= 4; Lanes -= 4, U += 4, T += 4) HmacChains<4>(inner, outer, U, T, Count);
-  if (Lanes >= 2) {
-    HmacChains<2>(inner, outer, U, T, Count);
-    Lanes -= 2, U += 2, T += 2;
-  }
+  for (; Lanes >= 2; Lanes -= 2, U += 2, T += 2) HmacChains<2>(inner, outer, U, T, Count);
   if (Lanes == 1) HmacChains<1>(inner, outer, U, T, Count);
 }
 
