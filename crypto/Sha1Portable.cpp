@@ -85,6 +85,7 @@ void HmacChains(const TSha1Words& Inner, const TSha1Words& Outer, TSha1Words* U,
       for (std::size_t j = 0; j < kSha1DigestWords; ++j) T[k][j] ^= U[k][j];
     }
   }
+  ProtectBuffer(lanes, sizeof lanes);  // they hold the last HMACs' inner digests
 }
 
 }  // namespace
