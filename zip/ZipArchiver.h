@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "ZipComponent.h"
@@ -208,7 +209,6 @@ class TZipBaseArchiver : public TComponent {
   std::string FPassword;
 
  private:
-  friend class TZipDirManager;
   class TExtractSink;
 
   bool InternalFind(TZipArchiveItem& item);
@@ -229,11 +229,16 @@ class TZipBaseArchiver : public TComponent {
   int FindSingleItem(const std::u16string& fileName);
   void StartSingleItem(bool progress);
 
-  void InternalOpenArchive();
+  void OpenFileArchive(std::uint16_t mode, bool openCorrupted);
+  TZipDirOptions DirOptions(TZipSpanningMode spanning, bool openCorrupted) const;
+  void InternalOpenArchive(bool openCorrupted);
+  // Opens the last volume and reads its end record, if it has one.
+  std::optional<TZipCentralDirEnd> LastEndRecord();
   bool InternalOpenSFXArchive();
   bool InternalOpenNonSFXArchive();
   void InternalCreateArchive();
-  void DetectSpanning();
+  // Sets the spanning mode from the last volume's end record (none: not an archive here).
+  void DetectSpanning(const std::optional<TZipCentralDirEnd>& end);
   void WriteEmptyDirectory();
   void FreeStream() noexcept;
   std::u16string MakeDefaultVolumeName(const TZipVolumeNumberInfo& volume) const;
