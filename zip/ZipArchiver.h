@@ -201,7 +201,7 @@ class TZipBaseArchiver : public TComponent {
 
   const TZipKeyCache& KeyCache() const { return FKeyCache; }
 
-  bool isZIPFormat = false;
+  bool FIsZIPFormat = false;
   std::uint16_t FCompressionMethod = 0;
   TZip64Mode FZip64Mode = zmAuto;
   bool FUnicodeFilenames = false;
@@ -247,11 +247,11 @@ class TZipBaseArchiver : public TComponent {
   std::u16string FCurrentDir;
   std::int32_t FUpdateCount = 0;
   bool FActive = false;
-  bool IsCustomStream = false;
+  bool FIsCustomStream = false;
   std::u16string FFileName;
-  std::u16string VolumeFileName;
+  std::u16string FVolumeFileName;
   TZipVolumeNumberInfo FVolumeNumberInfo;
-  std::uint16_t FileOpenMode = 0;
+  std::uint16_t FFileOpenMode = 0;
   std::u16string FTempDir;
   std::u16string FBaseDir;
   std::u16string FSFXStub;

@@ -34,15 +34,15 @@ void TZipBaseArchiver::OpenFileArchive(std::uint16_t mode, bool openCorrupted) {
     throw EZipException(kNeArchiveFileNotFound, {FFileName}, this);
   }
   CloseArchive();
-  IsCustomStream = false;
-  FileOpenMode = mode;
+  FIsCustomStream = false;
+  FFileOpenMode = mode;
   InternalOpenArchive(openCorrupted);
 }
 
 void TZipBaseArchiver::OpenArchive(TStream& stream, bool create) {
   if (FSpanningMode != smNone) throw EZipException(kNeCustomStreamSpanning, this);
   CloseArchive();
-  IsCustomStream = true;
+  FIsCustomStream = true;
   if (create) stream.SetSize(0);
   FDirManager = std::make_unique<TZipDirManager>(
       stream, DirOptions(FSpanningMode, FOpenCorruptedArchives), nullptr, this);
@@ -58,11 +58,11 @@ void TZipBaseArchiver::OpenArchive(TStream& stream, bool create) {
 }
 
 TZipDirOptions TZipBaseArchiver::DirOptions(TZipSpanningMode spanning, bool openCorrupted) const {
-  return {isZIPFormat, spanning, openCorrupted, FOptions.OEMFileNames};
+  return {FIsZIPFormat, spanning, openCorrupted, FOptions.OEMFileNames};
 }
 
 void TZipBaseArchiver::InternalOpenArchive(bool openCorrupted) {
-  if (FileOpenMode == platform::kModeCreate) {
+  if (FFileOpenMode == platform::kModeCreate) {
     InternalCreateArchive();
   } else {
     FSpanningMode = smNone;
@@ -87,7 +87,7 @@ void TZipBaseArchiver::InternalOpenArchive(bool openCorrupted) {
 
 void TZipBaseArchiver::InternalCreateArchive() {
   FOwnedStream = std::make_unique<TFileStream>(FFileName, platform::kModeCreate);
-  VolumeFileName = FFileName;
+  FVolumeFileName = FFileName;
   FCompressedStream = FOwnedStream.get();
   FVolumeNumberInfo.SetFirstVolume(true);
   FDirManager = std::make_unique<TZipDirManager>(*FCompressedStream, DirOptions(smNone, false),
@@ -111,8 +111,8 @@ bool TZipBaseArchiver::InternalOpenNonSFXArchive() {
     const std::optional<TZipCentralDirEnd> end = LastEndRecord();
     DetectSpanning(end);
     // Offering the same volume again cannot give another answer: stop instead of looping.
-    if (end || FSpanningMode == smNone || VolumeFileName == triedVolume) return end.has_value();
-    triedVolume = VolumeFileName;
+    if (end || FSpanningMode == smNone || FVolumeFileName == triedVolume) return end.has_value();
+    triedVolume = FVolumeFileName;
   }
 }
 
@@ -193,9 +193,9 @@ void TZipBaseArchiver::OpenVolume(TZipVolumeNumberInfo& volumeNumberInfo) {
 
 void TZipBaseArchiver::ReopenFileStream(const std::u16string& newFileName) {
   FreeStream();
-  FOwnedStream = std::make_unique<TFileStream>(newFileName, FileOpenMode);
+  FOwnedStream = std::make_unique<TFileStream>(newFileName, FFileOpenMode);
   FCompressedStream = FOwnedStream.get();
-  VolumeFileName = newFileName;
+  FVolumeFileName = newFileName;
 }
 
 void TZipBaseArchiver::WriteEmptyDirectory() {
