@@ -123,7 +123,7 @@ void TZipBaseArchiver::DoAfterOpen() {
 }
 
 TZipArchiver::TZipArchiver(TComponent* owner) : TZipBaseArchiver(owner) {
-  isZIPFormat = true;
+  FIsZIPFormat = true;
   FZip64Mode = zmDisabled;
   SetCompMethod();  // the base constructor could not reach this class's choice
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "ZipComponent.h"
@@ -200,7 +201,7 @@ class TZipBaseArchiver : public TComponent {
 
   const TZipKeyCache& KeyCache() const { return FKeyCache; }
 
-  bool isZIPFormat = false;
+  bool FIsZIPFormat = false;
   std::uint16_t FCompressionMethod = 0;
   TZip64Mode FZip64Mode = zmAuto;
   bool FUnicodeFilenames = false;
@@ -208,7 +209,6 @@ class TZipBaseArchiver : public TComponent {
   std::string FPassword;
 
  private:
-  friend class TZipDirManager;
   class TExtractSink;
 
   bool InternalFind(TZipArchiveItem& item);
@@ -229,11 +229,16 @@ class TZipBaseArchiver : public TComponent {
   int FindSingleItem(const std::u16string& fileName);
   void StartSingleItem(bool progress);
 
-  void InternalOpenArchive();
+  void OpenFileArchive(std::uint16_t mode, bool openCorrupted);
+  TZipDirOptions DirOptions(TZipSpanningMode spanning, bool openCorrupted) const;
+  void InternalOpenArchive(bool openCorrupted);
+  // Opens the last volume and reads its end record, if it has one.
+  std::optional<TZipCentralDirEnd> LastEndRecord();
   bool InternalOpenSFXArchive();
   bool InternalOpenNonSFXArchive();
   void InternalCreateArchive();
-  void DetectSpanning();
+  // Sets the spanning mode from the last volume's end record (none: not an archive here).
+  void DetectSpanning(const std::optional<TZipCentralDirEnd>& end);
   void WriteEmptyDirectory();
   void FreeStream() noexcept;
   std::u16string MakeDefaultVolumeName(const TZipVolumeNumberInfo& volume) const;
@@ -242,11 +247,11 @@ class TZipBaseArchiver : public TComponent {
   std::u16string FCurrentDir;
   std::int32_t FUpdateCount = 0;
   bool FActive = false;
-  bool IsCustomStream = false;
+  bool FIsCustomStream = false;
   std::u16string FFileName;
-  std::u16string VolumeFileName;
+  std::u16string FVolumeFileName;
   TZipVolumeNumberInfo FVolumeNumberInfo;
-  std::uint16_t FileOpenMode = 0;
+  std::uint16_t FFileOpenMode = 0;
   std::u16string FTempDir;
   std::u16string FBaseDir;
   std::u16string FSFXStub;

@@ -161,7 +161,7 @@ bool TZipBaseArchiver::InternalDecompressFile(TStream& source, TStream& dest, TD
                                   decryptor,
                                   count,
                                   offset,
-                                  !IsCustomStream && FSpanningMode == smNone};
+                                  !FIsCustomStream && FSpanningMode == smNone};
   if (!FDecodeWorkspace) FDecodeWorkspace = std::make_unique<TZipDecodeWorkspace>();
   const TZipDecodeResult result = ZipDecodeItemData(request, sink, *FDecodeWorkspace);
   if (!result.ok) return false;

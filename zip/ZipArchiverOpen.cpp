@@ -1,11 +1,11 @@
 // Opening and closing archives: file modes, self-extracting archives, volume detection, and the
 // validity test of an archive file.
 #include <cstdio>
+#include <optional>
 
 #include "ZipArchiver.h"
 #include "ZipConst.h"
 #include "ZipExcept.h"
-#include "ZipScopedValue.h"
 #include "platform/ZipPlatform.h"
 #include "stream/ZipFileStream.h"
 
@@ -24,25 +24,31 @@ void TZipBaseArchiver::OpenArchive() {
 }
 
 void TZipBaseArchiver::OpenArchive(std::uint16_t mode) {
+  OpenFileArchive(mode, FOpenCorruptedArchives);
+}
+
+void TZipBaseArchiver::OpenFileArchive(std::uint16_t mode, bool openCorrupted) {
   if (ExtractFileName(FFileName).empty()) throw EZipException(kNeOpenModeNameBlank, this);
   if (mode != platform::kModeCreate && !platform::FileExists(FFileName) &&
       FSpanningMode != smSpanning && !OnRemovableDrive(FFileName)) {
     throw EZipException(kNeArchiveFileNotFound, {FFileName}, this);
   }
   CloseArchive();
-  IsCustomStream = false;
-  FileOpenMode = mode;
-  InternalOpenArchive();
+  FIsCustomStream = false;
+  FFileOpenMode = mode;
+  InternalOpenArchive(openCorrupted);
 }
 
 void TZipBaseArchiver::OpenArchive(TStream& stream, bool create) {
   if (FSpanningMode != smNone) throw EZipException(kNeCustomStreamSpanning, this);
   CloseArchive();
-  IsCustomStream = true;
+  FIsCustomStream = true;
   if (create) stream.SetSize(0);
-  FDirManager = std::make_unique<TZipDirManager>(&stream, create, this);
+  FDirManager = std::make_unique<TZipDirManager>(
+      stream, DirOptions(FSpanningMode, FOpenCorruptedArchives), nullptr, this);
   FCompressedStream = &stream;
   if (create) {
+    FVolumeNumberInfo.SetFirstVolume(true);
     WriteEmptyDirectory();
   } else {
     FDirManager->LoadDir();
@@ -51,18 +57,28 @@ void TZipBaseArchiver::OpenArchive(TStream& stream, bool create) {
   DoAfterOpen();
 }
 
-void TZipBaseArchiver::InternalOpenArchive() {
-  if (FileOpenMode == platform::kModeCreate) {
+TZipDirOptions TZipBaseArchiver::DirOptions(TZipSpanningMode spanning, bool openCorrupted) const {
+  return {FIsZIPFormat, spanning, openCorrupted, FOptions.OEMFileNames};
+}
+
+void TZipBaseArchiver::InternalOpenArchive(bool openCorrupted) {
+  if (FFileOpenMode == platform::kModeCreate) {
     InternalCreateArchive();
   } else {
     FSpanningMode = smNone;
     FVolumeNumberInfo.Init();
     const bool found =
         IsSFXArchive(FFileName) ? InternalOpenSFXArchive() : InternalOpenNonSFXArchive();
-    if (!found && !FOpenCorruptedArchives) {
+    if (!found && !openCorrupted) {
       FreeStream();
       throw EZipException(kNeEndRecordMissing, this);
     }
+    const TZipVolumeOpener openVolume = [this](TZipVolumeNumberInfo& volume) -> TStream& {
+      OpenVolume(volume);
+      return *FCompressedStream;
+    };
+    FDirManager = std::make_unique<TZipDirManager>(
+        *FCompressedStream, DirOptions(FSpanningMode, openCorrupted), openVolume, this);
     FDirManager->LoadDir();
   }
   FActive = true;
@@ -71,69 +87,60 @@ void TZipBaseArchiver::InternalOpenArchive() {
 
 void TZipBaseArchiver::InternalCreateArchive() {
   FOwnedStream = std::make_unique<TFileStream>(FFileName, platform::kModeCreate);
-  VolumeFileName = FFileName;
+  FVolumeFileName = FFileName;
   FCompressedStream = FOwnedStream.get();
-  FDirManager = std::make_unique<TZipDirManager>(FCompressedStream, true, this);
+  FVolumeNumberInfo.SetFirstVolume(true);
+  FDirManager = std::make_unique<TZipDirManager>(*FCompressedStream, DirOptions(smNone, false),
+                                                 nullptr, this);
+}
+
+std::optional<TZipCentralDirEnd> TZipBaseArchiver::LastEndRecord() {
+  FVolumeNumberInfo.Init();
+  TZipVolumeNumberInfo last;
+  last.SetLastVolume(true);
+  OpenVolume(last);
+  TZipDirManager probe(*FCompressedStream, DirOptions(FSpanningMode, false), nullptr, this);
+  if (!probe.HasCentralDirEnd()) return std::nullopt;
+  return probe.CentralDirEnd;
 }
 
 bool TZipBaseArchiver::InternalOpenNonSFXArchive() {
-  const TScopedValue<bool> corrupted(FOpenCorruptedArchives, false);
-  bool found = false;
   std::u16string triedVolume;
   for (;;) {
-    FDirManager.reset();
-    FVolumeNumberInfo.Init();
-    TZipVolumeNumberInfo last;
-    last.SetLastVolume(true);
     if (!platform::FileExists(FFileName) && OnRemovableDrive(FFileName)) FSpanningMode = smSpanning;
-    OpenVolume(last);
-    FDirManager = std::make_unique<TZipDirManager>(FCompressedStream, false, this);
-    found = FDirManager->HasCentralDirEnd();
-    DetectSpanning();
+    const std::optional<TZipCentralDirEnd> end = LastEndRecord();
+    DetectSpanning(end);
     // Offering the same volume again cannot give another answer: stop instead of looping.
-    if (found || FSpanningMode == smNone || VolumeFileName == triedVolume) return found;
-    triedVolume = VolumeFileName;
+    if (end || FSpanningMode == smNone || FVolumeFileName == triedVolume) return end.has_value();
+    triedVolume = FVolumeFileName;
   }
 }
 
 bool TZipBaseArchiver::InternalOpenSFXArchive() {
-  {
-    const TScopedValue<bool> corrupted(FOpenCorruptedArchives, false);
-    FDirManager.reset();
-    FVolumeNumberInfo.Init();
-    TZipVolumeNumberInfo last;
-    last.SetLastVolume(true);
-    OpenVolume(last);
-    FDirManager = std::make_unique<TZipDirManager>(FCompressedStream, false, this);
-    if (FDirManager->HasCentralDirEnd()) {
-      DetectSpanning();
-      return true;
-    }
+  if (const std::optional<TZipCentralDirEnd> end = LastEndRecord()) {
+    DetectSpanning(end);
+    return true;
   }
   // The data may be in split volumes beside the program: look at the last one.
-  FDirManager.reset();
-  FSpanningMode = smSplitting;
   TZipVolumeNumberInfo last;
   last.SetLastVolume(true);
   const std::u16string lastVolume = MakeDefaultVolumeName(last);
   if (platform::FileExists(lastVolume)) ReopenFileStream(lastVolume);
-  FSpanningMode = smNone;
   return InternalOpenNonSFXArchive();
 }
 
-void TZipBaseArchiver::DetectSpanning() {
-  const TZipCentralDirEnd& end = FDirManager->CentralDirEnd;
-  if (end.signature == 0) {
+void TZipBaseArchiver::DetectSpanning(const std::optional<TZipCentralDirEnd>& end) {
+  if (!end) {
     FSpanningMode = OnRemovableDrive(FFileName) ? smSpanning : smNone;
     return;
   }
-  if (end.diskNumber == 0) {
+  if (end->diskNumber == 0) {
     FSpanningMode = smNone;
     return;
   }
   FSpanningMode = smSplitting;
   TZipVolumeNumberInfo previous;
-  previous.SetVolumeNumber(end.diskNumber - 1);
+  previous.SetVolumeNumber(end->diskNumber - 1);
   if (platform::FileExists(MakeDefaultVolumeName(previous))) return;
   FSpanningOptions.AdvancedNaming = !FSpanningOptions.AdvancedNaming;
   if (platform::FileExists(MakeDefaultVolumeName(previous))) return;
@@ -186,9 +193,9 @@ void TZipBaseArchiver::OpenVolume(TZipVolumeNumberInfo& volumeNumberInfo) {
 
 void TZipBaseArchiver::ReopenFileStream(const std::u16string& newFileName) {
   FreeStream();
-  FOwnedStream = std::make_unique<TFileStream>(newFileName, FileOpenMode);
+  FOwnedStream = std::make_unique<TFileStream>(newFileName, FFileOpenMode);
   FCompressedStream = FOwnedStream.get();
-  VolumeFileName = newFileName;
+  FVolumeFileName = newFileName;
 }
 
 void TZipBaseArchiver::WriteEmptyDirectory() {
@@ -222,49 +229,37 @@ void TZipBaseArchiver::CloseArchive() noexcept {
 bool TZipBaseArchiver::IsValidArchiveFile() {
   if (FActive) return true;
   if (!platform::FileExists(FFileName)) return false;
-  const TZipSpanningMode savedSpanning = FSpanningMode;
-  bool candidate = false;
   try {
     TFileStream stream(FFileName, platform::kModeReadDenyNone);
-    const TScopedValue<bool> corrupted(FOpenCorruptedArchives, false);
-    TZipDirManager probe(&stream, false, this);
+    TZipDirManager probe(stream, DirOptions(smNone, false), nullptr, this);
     if (probe.HasCentralDirEnd()) return true;
-    FSpanningMode = smSplitting;
-    try {
-      probe.LoadDir();
-      candidate = true;
-    } catch (const Exception&) {
-      FSpanningMode = smNone;
-      probe.LoadDir();
-      candidate = probe.CDir.Count() > 0;
-    }
+    // Without an end record the file is a candidate when its local headers give items.
+    probe.LoadDir();
+    if (probe.CDir.Count() == 0) return false;
   } catch (const Exception&) {
-    candidate = false;
+    return false;
   }
-  FSpanningMode = savedSpanning;
-  if (!candidate) return false;
-  {
-    const TScopedValue<bool> corrupted(FOpenCorruptedArchives, true);
-    // A candidate found only by rebuilding must also pass the test of all its items: the first
-    // item that fails ends the test with the answer false, without asking anybody.
-    const TZipProcessFileFailureEvent savedHandler = OnProcessFileFailure;
-    OnProcessFileFailure = [&candidate](TZipBaseArchiver&, const std::u16string&,
-                                        TZipProcessOperation, std::int32_t, std::int32_t,
-                                        const std::u16string&, TZipAction& action) {
-      candidate = false;
-      action = fxaAbort;
-    };
-    try {
-      OpenArchive(platform::kModeReadDenyNone);
-      TestFiles(u"*.*", kZipAllAttributes, u"");
-    } catch (const Exception&) {
-      candidate = false;
-    }
-    OnProcessFileFailure = savedHandler;
-    CloseArchive();
+  // A candidate found only by rebuilding must also pass the test of all its items: the first
+  // item that fails ends the test with the answer false, without asking anybody.
+  bool valid = true;
+  const TZipSpanningMode savedSpanning = FSpanningMode;
+  const TZipProcessFileFailureEvent savedHandler = OnProcessFileFailure;
+  OnProcessFileFailure = [&valid](TZipBaseArchiver&, const std::u16string&, TZipProcessOperation,
+                                  std::int32_t, std::int32_t, const std::u16string&,
+                                  TZipAction& action) {
+    valid = false;
+    action = fxaAbort;
+  };
+  try {
+    OpenFileArchive(platform::kModeReadDenyNone, true);
+    TestFiles(u"*.*", kZipAllAttributes, u"");
+  } catch (const Exception&) {
+    valid = false;
   }
-  FSpanningMode = savedSpanning;
-  return candidate;
+  OnProcessFileFailure = savedHandler;
+  CloseArchive();
+  FSpanningMode = savedSpanning;  // the opening set the mode of the file it found
+  return valid;
 }
 
 }  // namespace talu::zip

@@ -1,7 +1,7 @@
 // A variable set for the length of a scope: it gets its old value back when the scope ends,
 // however it ends.
 //
-// Usage: TScopedValue<bool> strict(FOpenCorruptedArchives, false);
+// Usage: TScopedValue<bool> quiet(FProgressEnabled, false);
 #pragma once
 
 #include <utility>

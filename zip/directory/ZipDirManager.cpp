@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
-#include "ZipArchiver.h"
 #include "ZipConst.h"
+#include "ZipExcept.h"
 #include "ZipExtraFields.h"
 #include "stream/ZipStreamWindow.h"
 
@@ -30,12 +31,9 @@ std::string_view Chars(const unsigned char* bytes, std::size_t count) {
 
 }  // namespace
 
-TZipDirManager::TZipDirManager(TStream* stream, bool bCreate, TZipBaseArchiver* arc)
-    : FCompressedStream(stream),
-      FCreate(bCreate),
-      FIsCustomStream(stream != arc->CompressedStream()),
-      FArc(arc) {
-  if (bCreate) arc->FVolumeNumberInfo.SetFirstVolume(true);
+TZipDirManager::TZipDirManager(TStream& stream, const TZipDirOptions& options,
+                               TZipVolumeOpener openVolume, const TComponent* owner)
+    : stream_(&stream), options_(options), openVolume_(std::move(openVolume)), owner_(owner) {
   InitCentralDirEnd();
 }
 
@@ -46,50 +44,46 @@ void TZipDirManager::InitCentralDirEnd() {
 }
 
 std::uint32_t TZipDirManager::EndSignature() const {
-  return FArc->isZIPFormat ? kEndOfDirSig : kAltEndOfDirSig;
+  return options_.zipFormat ? kEndOfDirSig : kAltEndOfDirSig;
 }
 
 std::uint32_t TZipDirManager::LocalHeaderSignature() const {
-  return FArc->isZIPFormat ? kLocalHeaderSig : kAltLocalHeaderSig;
+  return options_.zipFormat ? kLocalHeaderSig : kAltLocalHeaderSig;
 }
 
 bool TZipDirManager::Spanned() const {
-  return FArc->SpanningMode() != smNone;
+  return options_.spanning != smNone;
 }
 
 bool TZipDirManager::NamesInOemCodePage(std::uint16_t flag) const {
-  return CentralDirEnd.signature == kEndOfDirSig && FArc->Options().OEMFileNames &&
-         (flag & kFlagUtf8) == 0;
+  return CentralDirEnd.signature == kEndOfDirSig && options_.oemNames && (flag & kFlagUtf8) == 0;
 }
 
 void TZipDirManager::LoadDir() {
   TZipVolumeNumberInfo volume;
   InitCentralDirEnd();
   StubSize = 0;
-  Rebuilt = false;
+  EndRecordMissing = CentralDirUnreadable = Rebuilt = false;
   TZipCentralDirEnd found{};
   std::int64_t dirEndPos = -1;
-  if (!FindCentralDirEnd(found, dirEndPos)) {
+  EndRecordMissing = !FindCentralDirEnd(found, dirEndPos);
+  if (!EndRecordMissing) {
+    CentralDirEnd = found;
+    ReadZip64Records(dirEndPos);
+    EndRecordMissing = !FZip64 && CentralDirEnd.entriesCentralDir == kSentinel16;
+  }
+  if (!EndRecordMissing) {
+    SelectVolumes(volume);
+    std::uint64_t count = 0;
+    const std::int64_t first = FirstCentralHeader(dirEndPos, count);
+    CentralDirUnreadable = !ReadCentralEntries(first, count, volume);
+    if (CentralDirUnreadable && !options_.openCorrupted) throw EReadError();
+  }
+  if (EndRecordMissing || CentralDirUnreadable) {
     TryToBuildCentralDir();
     return;
   }
-  CentralDirEnd = found;
-  ReadZip64Records(dirEndPos);
-  if (!FZip64 && CentralDirEnd.entriesCentralDir == kSentinel16) {
-    TryToBuildCentralDir();
-    return;
-  }
-  SelectVolumes(volume);
-  std::uint64_t count = 0;
-  const std::int64_t first = FirstCentralHeader(dirEndPos, count);
-  try {
-    ReadCentralEntries(first, count, volume);
-  } catch (const Exception&) {
-    if (!FArc->OpenCorruptedArchives()) throw;
-    TryToBuildCentralDir();
-    return;
-  }
-  if (!FArc->OpenCorruptedArchives() && !Spanned()) CheckIfCentralDirIsValid();
+  if (!options_.openCorrupted && !Spanned()) CheckIfCentralDirIsValid();
   if (volume.FLastVolumeNumber == 0) CalculateStubSize(dirEndPos);
   if (!IsStubOffsetApplied()) ApplyStubOffset();
 }
@@ -123,9 +117,9 @@ std::int64_t TZipDirManager::FirstCentralHeader(std::int64_t dirEndPos,
                    : Before(dirEndPos, CentralDirEnd.centralDirSize);
 }
 
-void TZipDirManager::ReadCentralEntries(std::int64_t position, std::uint64_t count,
+bool TZipDirManager::ReadCentralEntries(std::int64_t position, std::uint64_t count,
                                         TZipVolumeNumberInfo& volume) {
-  auto window = std::make_unique<TStreamWindow>(*FCompressedStream, kDirectoryWindow);
+  auto window = std::make_unique<TStreamWindow>(*stream_, kDirectoryWindow);
   // The claimed count is untrusted: reserve no more than the stream can hold.
   const std::int64_t room =
       std::max<std::int64_t>(0, window->Size() - std::max<std::int64_t>(position, 0));
@@ -134,19 +128,23 @@ void TZipDirManager::ReadCentralEntries(std::int64_t position, std::uint64_t cou
     if (Spanned() && window->Size() - position < kCentralHeaderSize) {
       volume.SetVolumeNumber(volume.FVolumeNumber + 1);
       OpenVolume(volume);
-      window = std::make_unique<TStreamWindow>(*FCompressedStream, kDirectoryWindow);
-      position = FCompressedStream->Position();
+      window = std::make_unique<TStreamWindow>(*stream_, kDirectoryWindow);
+      position = stream_->Position();
     }
     if (i == 0) CentralDirOffset = position;
-    ReadCentralEntry(*window, position);
+    if (!ReadCentralEntry(*window, position)) return false;
   }
+  return true;
 }
 
-void TZipDirManager::ReadCentralEntry(TStreamWindow& window, std::int64_t& position) {
-  TByteCursor head(window.Read(position, kCentralHeaderSize), kCentralHeaderSize);
+bool TZipDirManager::ReadCentralEntry(TStreamWindow& window, std::int64_t& position) {
+  const unsigned char* bytes = window.Peek(position, kCentralHeaderSize);
+  if (bytes == nullptr) return false;
+  TByteCursor head(bytes, kCentralHeaderSize);
   const TZipCentralDir cd = ReadCentralDir(head);
   const std::size_t tailSize = std::size_t{cd.nameLength} + cd.extraLength + cd.commentLength;
-  const unsigned char* tail = window.Read(position + kCentralHeaderSize, tailSize);
+  const unsigned char* tail = window.Peek(position + kCentralHeaderSize, tailSize);
+  if (tail == nullptr) return false;
   position += kCentralHeaderSize + static_cast<std::int64_t>(tailSize);
 
   const int index = CDir.Count();
@@ -161,14 +159,15 @@ void TZipDirManager::ReadCentralEntry(TStreamWindow& window, std::int64_t& posit
   CDir.SetItemName(
       index, storedName.empty() ? std::u16string_view{} : decoder_.DecodeCentral(storedName, oem));
   ApplyExtraFields(CDir, index, storedName);
+  return true;
 }
 
 void TZipDirManager::CheckIfCentralDirIsValid() {
-  const auto size = static_cast<std::uint64_t>(FCompressedStream->Size());
+  const auto size = static_cast<std::uint64_t>(stream_->Size());
   std::uint64_t total = 0;
   for (int i = 0; i < CDir.Count(); ++i) {
     total += std::min(CDir[i].CompressedSize(), size + 1);  // saturates instead of wrapping
-    if (total > size) throw EZipException(kNeSizesExceedStream, FArc);
+    if (total > size) throw EZipException(kNeSizesExceedStream, owner_);
   }
 }
 
@@ -180,10 +179,8 @@ bool TZipDirManager::IsSFXArchive() const {
   return CDir.Count() > 0 && CDir[0].CentralDir.relOffsetLH != 0;
 }
 
-void TZipDirManager::OpenVolume(TZipVolumeNumberInfo& volumeNumberInfo) {
-  if (FIsCustomStream) return;
-  FArc->OpenVolume(volumeNumberInfo);
-  FCompressedStream = FArc->CompressedStream();
+void TZipDirManager::OpenVolume(TZipVolumeNumberInfo& volume) {
+  if (openVolume_) stream_ = &openVolume_(volume);
 }
 
 }  // namespace talu::zip

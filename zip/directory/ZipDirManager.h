@@ -1,10 +1,12 @@
 // The directory of one open archive: finds the end record, loads the central directory (or
 // rebuilds it from the local headers), decodes names and extra fields, and works out the size
-// of any data in front of the archive (a self-extracting stub).
-// Usage: TZipDirManager dm(&stream, false, &archiver); dm.LoadDir(); dm.CDir[i].Name
+// of any data in front of the archive (a self-extracting stub). It is told what to do by value
+// and reports what it found; the archiver stores what it needs of that.
+// Usage: TZipDirManager dm(stream, options, nullptr, &archiver); dm.LoadDir(); dm.CDir[i].Name
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "ZipDirArray.h"
@@ -14,19 +16,34 @@
 
 namespace talu::zip {
 
+class TComponent;
 class TStream;
 class TStreamWindow;
-class TZipBaseArchiver;
+
+// How the directory is to be loaded.
+struct TZipDirOptions {
+  // Standard signatures; otherwise the alternative ones are looked for first.
+  bool zipFormat = true;
+  TZipSpanningMode spanning = smNone;
+  // An unreadable central directory is rebuilt from the local headers instead of failing.
+  bool openCorrupted = false;
+  bool oemNames = false;
+};
+
+// Makes `volume` the open volume of a spanned archive and returns its stream. Without one the
+// loader goes on in the stream it was given (a caller's stream holds every volume).
+using TZipVolumeOpener = std::function<TStream&(TZipVolumeNumberInfo& volume)>;
 
 class TZipDirManager {
  public:
-  TZipDirManager(TStream* stream, bool bCreate, TZipBaseArchiver* arc);
+  // The errors it raises carry the name of `owner`.
+  TZipDirManager(TStream& stream, const TZipDirOptions& options, TZipVolumeOpener openVolume,
+                 const TComponent* owner);
 
-  void InitCentralDirEnd();
   // Finds the end record with `signature` (nearest the end of the stream that passes its
   // checks); `position` := its position or -1. Reads the archive comment.
   bool GetCentralDirEnd(TZipCentralDirEnd& dirEnd, std::int64_t& position, std::uint32_t signature);
-  // Whether an end record exists (always true when the archiver opens corrupted archives).
+  // Whether an end record exists; it is then in CentralDirEnd.
   bool HasCentralDirEnd();
   void LoadDir();
 
@@ -41,7 +58,6 @@ class TZipDirManager {
   void CalculateStubSize(std::int64_t dirEndPos);
   bool IsStubOffsetApplied() const;
   void ApplyStubOffset();
-  void OpenVolume(TZipVolumeNumberInfo& volumeNumberInfo);
 
   // Empties the directory and builds it from the local headers.
   void TryToBuildCentralDir();
@@ -54,6 +70,11 @@ class TZipDirManager {
   std::int64_t StubSize = 0;
   bool FZip64 = false;
   std::int64_t CentralDirOffset = 0;
+  // Damage found by the last load. No end record passed its checks, or its item count is a
+  // Zip64 sentinel without the Zip64 records that hold the real one.
+  bool EndRecordMissing = false;
+  // The central directory runs past the end of the stream.
+  bool CentralDirUnreadable = false;
   // The directory was built from the local headers.
   bool Rebuilt = false;
 
@@ -67,8 +88,11 @@ class TZipDirManager {
   void ReadZip64Records(std::int64_t& dirEndPos);
   void SelectVolumes(TZipVolumeNumberInfo& volume);
   std::int64_t FirstCentralHeader(std::int64_t dirEndPos, std::uint64_t& count) const;
-  void ReadCentralEntries(std::int64_t position, std::uint64_t count, TZipVolumeNumberInfo& volume);
-  void ReadCentralEntry(TStreamWindow& window, std::int64_t& position);
+  // False when an entry runs past the end of the stream.
+  bool ReadCentralEntries(std::int64_t position, std::uint64_t count, TZipVolumeNumberInfo& volume);
+  bool ReadCentralEntry(TStreamWindow& window, std::int64_t& position);
+  void OpenVolume(TZipVolumeNumberInfo& volume);
+  void InitCentralDirEnd();
   void CheckIfCentralDirIsValid();
   bool CheckFile(TStreamWindow& window, std::int64_t headerPos) const;
   std::int64_t FindHeader(TStreamWindow& window, std::int64_t start) const;
@@ -79,10 +103,10 @@ class TZipDirManager {
   std::uint32_t EndSignature() const;
   std::uint32_t LocalHeaderSignature() const;
 
-  TStream* FCompressedStream;
-  bool FCreate;
-  bool FIsCustomStream;
-  TZipBaseArchiver* FArc;
+  TStream* stream_;
+  TZipDirOptions options_;
+  TZipVolumeOpener openVolume_;
+  const TComponent* owner_;
   TZipNameDecoder decoder_;
 };
 

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <vector>
 
-#include "ZipArchiver.h"
 #include "ZipConst.h"
 #include "ZipDirManager.h"
+#include "ZipExcept.h"
 #include "stream/ZipStream.h"
 
 namespace talu::zip {
@@ -39,7 +39,7 @@ bool TZipDirManager::GetCentralDirEnd(TZipCentralDirEnd& dirEnd, std::int64_t& p
   position = -1;
   ArchiveComment.clear();
   dirEnd = {};
-  TStream& stream = *FCompressedStream;
+  TStream& stream = *stream_;
   const std::int64_t size = stream.Size();
   const std::int64_t window = std::min(size, kEndSearchWindow);
   const std::int64_t base = size - window;
@@ -67,18 +67,18 @@ bool TZipDirManager::GetCentralDirEnd(TZipCentralDirEnd& dirEnd, std::int64_t& p
 
 bool TZipDirManager::HasCentralDirEnd() {
   std::int64_t position = -1;
-  const bool found = GetCentralDirEnd(CentralDirEnd, position, EndSignature());
-  return found || FArc->OpenCorruptedArchives();
+  EndRecordMissing = !GetCentralDirEnd(CentralDirEnd, position, EndSignature());
+  return !EndRecordMissing;
 }
 
 bool TZipDirManager::FindCentralDirEnd(TZipCentralDirEnd& dirEnd, std::int64_t& position) {
-  if (FArc->isZIPFormat) return GetCentralDirEnd(dirEnd, position, kEndOfDirSig);
+  if (options_.zipFormat) return GetCentralDirEnd(dirEnd, position, kEndOfDirSig);
   return GetCentralDirEnd(dirEnd, position, kAltEndOfDirSig) ||
          GetCentralDirEnd(dirEnd, position, kEndOfDirSig);
 }
 
 void TZipDirManager::ReadZip64Records(std::int64_t& dirEndPos) {
-  TStream& stream = *FCompressedStream;
+  TStream& stream = *stream_;
   if (dirEndPos > kZip64LocatorSize) {
     unsigned char bytes[kZip64LocatorSize];
     stream.SetPosition(dirEndPos - kZip64LocatorSize);
@@ -104,7 +104,7 @@ void TZipDirManager::ReadZip64Records(std::int64_t& dirEndPos) {
       return;
     }
   }
-  throw EZipException(kNeZip64EndMissing, FArc);
+  throw EZipException(kNeZip64EndMissing, owner_);
 }
 
 }  // namespace talu::zip

@@ -2,9 +2,9 @@
 // unreadable: every plausible local header in the stream becomes an item.
 #include <algorithm>
 
-#include "ZipArchiver.h"
 #include "ZipConst.h"
 #include "ZipDirManager.h"
+#include "ZipExcept.h"
 #include "ZipExtraFields.h"
 #include "stream/ZipStreamWindow.h"
 
@@ -48,26 +48,26 @@ std::int64_t TZipDirManager::FindHeader(TStreamWindow& window, std::int64_t star
 }
 
 std::int64_t TZipDirManager::FindLocalFileHeader(std::int64_t startPosition) {
-  const std::int64_t saved = FCompressedStream->Position();
-  TStreamWindow window(*FCompressedStream, kHeaderWindow);
+  const std::int64_t saved = stream_->Position();
+  TStreamWindow window(*stream_, kHeaderWindow);
   const std::int64_t found = FindHeader(window, startPosition);
-  FCompressedStream->SetPosition(saved);
+  stream_->SetPosition(saved);
   return found;
 }
 
 void TZipDirManager::TryToBuildCentralDir() {
   CDir.Clear();
-  if (FArc->SpanningMode() != smNone) throw EZipException(kNeRebuildSpanned, FArc);
+  if (Spanned()) throw EZipException(kNeRebuildSpanned, owner_);
   BuildCentralDirByLocalHeaders();
-  CentralDirOffset = FCompressedStream->Size();
+  CentralDirOffset = stream_->Size();
   Rebuilt = true;
 }
 
 void TZipDirManager::BuildCentralDirByLocalHeaders() {
-  TStreamWindow headers(*FCompressedStream, kHeaderWindow);
-  TStreamWindow descriptors(*FCompressedStream, kDescriptorWindow);
+  TStreamWindow headers(*stream_, kHeaderWindow);
+  TStreamWindow descriptors(*stream_, kDescriptorWindow);
   std::int64_t pos = FindHeader(headers, 0);
-  if (pos < 0) throw EZipException(kNeNoLocalHeader, FArc);
+  if (pos < 0) throw EZipException(kNeNoLocalHeader, owner_);
   for (; pos >= 0; pos = FindHeader(headers, pos + 4)) {
     AddLocalHeaderItem(headers, descriptors, pos);
   }

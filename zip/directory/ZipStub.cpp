@@ -1,8 +1,8 @@
 // The size of foreign data in front of an archive (a self-extracting stub), and the shift of the
 // items' offsets by it when they were counted from the start of the archive data.
-#include "ZipArchiver.h"
 #include "ZipConst.h"
 #include "ZipDirManager.h"
+#include "ZipExcept.h"
 #include "stream/ZipStreamWindow.h"
 
 namespace talu::zip {
@@ -39,7 +39,7 @@ void TZipDirManager::CalculateStubSize(std::int64_t dirEndPos) {
     return;
   }
   const std::uint64_t offset = CDir.GetItem(0).LocalHeaderOffset();
-  TStreamWindow window(*FCompressedStream, kStubSearchWindow);
+  TStreamWindow window(*stream_, kStubSearchWindow);
   if (offset >= static_cast<std::uint64_t>(window.Size())) return;
   // The first local header from item 0's offset on that matches item 0 marks the archive start.
   for (std::int64_t start = static_cast<std::int64_t>(offset);;) {

@@ -186,13 +186,18 @@ TEST(ZipDirLoad, EmptyNameFollowedByAnotherItemFailsWith59) {
 TEST(ZipDirLoad, DamagedDirectoryIsRebuiltOrRefused) {
   Bytes bytes = BuildArchive(FilesAndFolder());
   bytes[test::CentralDirStart(bytes) + 28] = '\x7F';  // first name runs past the end
-  EXPECT_TRUE(OpenBytes(bytes)->Dir().Rebuilt);
+  const auto unreadable = OpenBytes(bytes);
+  EXPECT_TRUE(unreadable->Dir().Rebuilt);
+  EXPECT_TRUE(unreadable->Dir().CentralDirUnreadable);
+  EXPECT_FALSE(unreadable->Dir().EndRecordMissing);
   EXPECT_THROW(OpenBytes(bytes, {true, false}), EStreamError);
 
   Bytes entries = BuildArchive(FilesAndFolder());
   test::Patch16(entries, test::EndRecordStart(entries) + 10, 0xFFFF);
   test::Patch16(entries, test::EndRecordStart(entries) + 8, 0xFFFF);
-  EXPECT_TRUE(OpenBytes(entries)->Dir().Rebuilt);
+  const auto uncounted = OpenBytes(entries);
+  EXPECT_TRUE(uncounted->Dir().Rebuilt);
+  EXPECT_TRUE(uncounted->Dir().EndRecordMissing);
 }
 
 TEST(ZipDirLoad, SizesBeyondTheStreamFailWith57WhenNotOpeningCorrupted) {

@@ -107,7 +107,7 @@ TEST(ZipRecovery, SpannedArchiveIsNotRebuilt) {
   TZipArchiver zip;
   zip.SetSpanningMode(smSplitting);
   EXPECT_EQ(test::NativeErrorOf([&] { zip.OpenArchive(stream, false); }), kNeCustomStreamSpanning);
-  TZipDirManager dir(&stream, false, &zip);
+  TZipDirManager dir(stream, {true, smSplitting}, nullptr, &zip);
   EXPECT_EQ(test::NativeErrorOf([&] { dir.LoadDir(); }), kNeRebuildSpanned);
 }
 
