@@ -11,6 +11,10 @@ if(WIN32)
   add_compile_options("-ffile-prefix-map=${CMAKE_SOURCE_DIR}=." "-ffile-prefix-map=${CMAKE_BINARY_DIR}=build")
 endif()
 
+# The system calls the extraction fuzz target checks (fuzz/FuzzExtract.cpp), wrapped at link time
+# in that target and in the regression test that runs its inputs.
+set(TALU_FUZZ_EXTRACT_WRAP -Wl,--wrap=open,--wrap=mkdir,--wrap=chmod,--wrap=unlink)
+
 # The real-world archives that tests read where they lie (never copied into the project).
 set(TALU_CORPUS_DIR "${CMAKE_SOURCE_DIR}/../shared/corpus" CACHE PATH "Folder of real-world test archives")
 

@@ -7,13 +7,11 @@
 #include "FileSystem.h"
 #include "Get_Dir.h"
 #include "SetupConst.h"
+#include "WideText.h"
+#include "text/ZipStrFunc.h"
 
 namespace talu::setup {
 namespace {
-
-std::u16string FromWide(const wchar_t* text) {
-  return reinterpret_cast<const char16_t*>(text);
-}
 
 std::u16string UpperAscii(std::u16string text) {
   for (char16_t& c : text) {
@@ -31,7 +29,7 @@ std::u16string ModulePath() {
   for (;;) {
     const DWORD length =
         GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length < buffer.size()) return FromWide(buffer.substr(0, length).c_str());
+    if (length < buffer.size()) return U16(buffer.substr(0, length).c_str());
     buffer.resize(buffer.size() * 2);
   }
 }
@@ -42,7 +40,7 @@ TSetupContext TSetupContext::FromProcess() {
   TSetupContext context;
   int count = 0;
   if (wchar_t** words = CommandLineToArgvW(GetCommandLineW(), &count)) {
-    for (int i = 1; i < count; ++i) context.arguments.push_back(FromWide(words[i]));
+    for (int i = 1; i < count; ++i) context.arguments.push_back(U16(words[i]));
     LocalFree(words);
   }
   context.programPath = ModulePath();
@@ -51,11 +49,11 @@ TSetupContext TSetupContext::FromProcess() {
 
 bool IsUninstallRun(const TSetupContext& context) {
   if (!context.arguments.empty() && context.arguments.front() == kUninstallCaption) return true;
-  return UpperAscii(ExtractFileName(context.programPath)) == u"UNINSTALL.EXE";
+  return UpperAscii(std::u16string(zip::ExtractFileName(context.programPath))) == u"UNINSTALL.EXE";
 }
 
 std::u16string ProgramFolder(const TSetupContext& context) {
-  return ExcludeTrailingBackslash(ExtractFilePath(context.programPath));
+  return ExcludeTrailingBackslash(zip::ExtractFilePath(context.programPath));
 }
 
 bool HasDrivePart(const std::u16string& path) {

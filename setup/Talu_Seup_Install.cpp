@@ -13,12 +13,13 @@
 #include "ZipConst.h"
 #include "gui/application.h"
 #include "gui/dialogs.h"
+#include "platform/ZipPlatform.h"
 
 namespace talu::setup {
 namespace {
 
 std::u16string PayloadPath() {
-  return CorrectDir(CurrentDirectory()) + kPayloadName;
+  return CorrectDir(zip::platform::CurrentDirectory()) + kPayloadName;
 }
 
 }  // namespace
@@ -60,7 +61,7 @@ bool TForm1::PrepareDestination() {
   if (!HasDrivePart(MyFolder)) MyFolder = kDriveRoot + MyFolder;
   Edit1.SetText(MyFolder);
   if (DirectoryExists(MyFolder)) return true;
-  return HasDrivePart(MyFolder) && ForceDirectories(CorrectDir(MyFolder));
+  return HasDrivePart(MyFolder) && zip::platform::ForceDirectories(CorrectDir(MyFolder));
 }
 
 void TForm1::Install_CR(std::u16string TargetDir) {
@@ -69,7 +70,7 @@ void TForm1::Install_CR(std::u16string TargetDir) {
   ClearProductItems(TargetDir);
   // Still there when another process holds it: the old program is running.
   const bool oldProgramStayed = FileExists(TargetDir + kProgramName);
-  ForceDirectories(TargetDir);
+  zip::platform::ForceDirectories(TargetDir);
   // An earlier uninstall run may have scheduled these; the new ones must survive a restart.
   for (const char16_t* name : {kUninstallerName, kIconName, kProgramName, kDataFolderName}) {
     DesistDeleteFileNextBoot(TargetDir + name);

@@ -11,6 +11,7 @@
 #include "MS_File.h"
 #include "WideText.h"
 #include "WinHandles.h"
+#include "platform/ZipPlatform.h"
 
 namespace talu {
 namespace {
@@ -43,7 +44,7 @@ int ShellDelete(HWND owner, const std::u16string& source, FILEOP_FLAGS flags) {
 
 // Windows does not remove a folder that is a process's current directory.
 void LeaveFolderIfCurrent(const std::u16string& folder) {
-  if (CurrentDirectory() != folder) return;
+  if (zip::platform::CurrentDirectory() != folder) return;
   const std::u16string parent = folder.substr(0, folder.rfind(u'\\') + 1);
   SetCurrentDirectoryW(WStr(parent));
 }

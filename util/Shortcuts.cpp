@@ -11,6 +11,8 @@
 #include "RegIniFile.h"
 #include "WideText.h"
 #include "WinHandles.h"
+#include "platform/ZipPlatform.h"
+#include "text/ZipStrFunc.h"
 
 namespace talu {
 namespace {
@@ -59,7 +61,7 @@ std::u16string LinkFolder(ShortcutType location, const std::u16string& subFolder
 }
 
 std::u16string LinkFileName(const std::u16string& target) {
-  return ExtractFileName(ChangeFileExt(target, u".lnk"));
+  return std::u16string(zip::ExtractFileName(ChangeFileExt(target, u".lnk")));
 }
 
 }  // namespace
@@ -83,8 +85,8 @@ std::u16string CreateShortcutEXEX(const std::u16string& SourceFileName, Shortcut
       below_shell_folder ? folder + u'\\' + SubFolder + u'\\' + name : folder + u'\\' + name;
 
   link->SetWorkingDirectory(
-      WStr(WorkingDir.empty() ? ExtractFilePath(SourceFileName) : WorkingDir));
-  ForceDirectories(ExtractFilePath(path));
+      WStr(WorkingDir.empty() ? std::u16string(zip::ExtractFilePath(SourceFileName)) : WorkingDir));
+  zip::platform::ForceDirectories(std::u16string(zip::ExtractFilePath(path)));
   link.Save(path);
   return path;
 }

@@ -66,7 +66,7 @@ std::vector<std::u16string> ReadTextLines(const std::filesystem::path& file) {
   std::vector<std::u16string> lines;
   while (std::getline(text, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty()) lines.push_back(gui::FromUtf8(line));
+    if (!line.empty()) lines.push_back(gui::Utf8ToUtf16(line));
   }
   return lines;
 }

@@ -18,7 +18,7 @@ TEST(ScriptFontsTest, EveryGreetingHasAFaceWithAllItsLetters) {
     for (const Greeting& greeting : edition.greetings) {
       for (std::u16string_view text : {greeting.language, greeting.text}) {
         const std::u16string face = FaceFor(text);
-        EXPECT_TRUE(FaceCovers(face, text)) << gui::ToUtf8(text) << " has no font";
+        EXPECT_TRUE(FaceCovers(face, text)) << gui::Utf16ToUtf8(text) << " has no font";
       }
     }
   }
@@ -32,7 +32,7 @@ TEST(ScriptFontsTest, EveryShippedTipHasAFaceWithAllItsLetters) {
     const auto lines = ReadTextLines(tips / file);
     ASSERT_FALSE(lines.empty()) << file;
     for (const auto& line : lines) {
-      EXPECT_TRUE(FaceCovers(FaceFor(line), line)) << gui::ToUtf8(line) << " has no font";
+      EXPECT_TRUE(FaceCovers(FaceFor(line), line)) << gui::Utf16ToUtf8(line) << " has no font";
     }
   }
 }

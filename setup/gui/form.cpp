@@ -136,7 +136,7 @@ void Form::Dispatch(const std::function<void()>& handler) {
   try {
     handler();
   } catch (const std::exception& error) {
-    CurrentDialogs().ShowError(FromUtf8(error.what()));
+    CurrentDialogs().ShowError(Utf8ToUtf16(error.what()));
   } catch (...) {
     CurrentDialogs().ShowError(u"Unexpected error.");
   }

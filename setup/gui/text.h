@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/ZipUtf.h"
+
 namespace gui {
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 wide characters are UTF-16 units");
@@ -21,8 +23,10 @@ inline std::u16string FromWide(std::wstring_view text) {
 // The text of a window of this process (caption, label or edit contents).
 std::u16string WindowText(HWND window);
 
-std::u16string FromUtf8(std::string_view text);
-std::string ToUtf8(std::u16string_view text);
+// UTF-8 text (messages, numbers, traces) converts with the engine's functions: a byte that
+// is not well-formed UTF-8, or an unpaired surrogate, becomes U+FFFD.
+using talu::zip::Utf16ToUtf8;
+using talu::zip::Utf8ToUtf16;
 
 // The text without its access-key markers: "&Yes" -> "Yes", "&&" -> "&".
 std::u16string WithoutAccessKeys(std::u16string_view text);

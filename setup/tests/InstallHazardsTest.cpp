@@ -19,7 +19,7 @@ namespace talu::setup::test {
 namespace {
 
 using gui::Answer;
-using gui::ToUtf8;
+using gui::Utf16ToUtf8;
 using gui::Wide;
 
 DWORD Attributes(const std::u16string& path) {
@@ -131,8 +131,9 @@ TEST_F(InstallHazards, AFileHeldOpenIsAskedAboutAndIgnoredIntact) {
   ASSERT_EQ(dialogs_.Questions().size(), 1u);
   const auto& question = dialogs_.Questions()[0];
   EXPECT_EQ(question.kind, gui::MessageKind::Confirmation);
-  const std::string text = ToUtf8(question.text);
-  EXPECT_NE(text.find("Cannot create file \"" + ToUtf8(data_) + "\""), std::string::npos) << text;
+  const std::string text = Utf16ToUtf8(question.text);
+  EXPECT_NE(text.find("Cannot create file \"" + Utf16ToUtf8(data_) + "\""), std::string::npos)
+      << text;
   EXPECT_TRUE(text.ends_with(". File processing error, possibly disk is full")) << text;
   EXPECT_EQ(question.buttons, (gui::Buttons{Answer::Abort, Answer::Retry, Answer::Ignore}));
   EXPECT_EQ(ReadText(data_), "read by the running product");
@@ -156,7 +157,7 @@ TEST_F(InstallHazards, AnAbortedExtractionKeepsThePayloadAndRegistersNothing) {
   EXPECT_EQ(form->Button1.Caption(), u"Install");
   for (gui::Window* control : std::initializer_list<gui::Window*>{
            &form->Button1, &form->Button2, &form->BitBtn1, &form->Lang, &form->Edit1}) {
-    EXPECT_TRUE(control->Enabled()) << ToUtf8(control->Caption());
+    EXPECT_TRUE(control->Enabled()) << Utf16ToUtf8(control->Caption());
   }
   EXPECT_TRUE(Exists(setupDir_ + u"\\TDfls.zdt"));
   EXPECT_FALSE(IsPendingDeletion(setupDir_ + u"\\setup.exe"));

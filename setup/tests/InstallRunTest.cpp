@@ -12,7 +12,7 @@ namespace {
 
 using gui::Answer;
 using gui::MessageKind;
-using gui::ToUtf8;
+using gui::Utf16ToUtf8;
 
 // The last status lines of every install run.
 const std::vector<std::u16string> kClosingStatuses{u"Create shortcut...", u"Delete tmp files...",
@@ -36,7 +36,7 @@ class InstallRun : public SetupTest {
     EXPECT_TRUE(form.Button1.Enabled());
     for (gui::Window* control : std::initializer_list<gui::Window*>{&form.Button2, &form.BitBtn1,
                                                                     &form.Lang, &form.Edit1}) {
-      EXPECT_FALSE(control->Enabled()) << ToUtf8(control->Caption());
+      EXPECT_FALSE(control->Enabled()) << Utf16ToUtf8(control->Caption());
     }
     EXPECT_EQ(form.Label1.Caption(), u"Successful");
     EXPECT_EQ(form.ProgressBar1.Position(), 100);
@@ -48,7 +48,7 @@ TEST_F(InstallRun, KeepsTheChosenEditionAsTaluDemoExe) {
   for (int language = 0; language < 4; ++language) {
     SCOPED_TRACE(language);
     PlacePayload(u"TDfls.zdt");
-    const std::u16string target = root_ / (u"Edition" + gui::FromUtf8(std::to_string(language)));
+    const std::u16string target = root_ / (u"Edition" + gui::Utf8ToUtf16(std::to_string(language)));
     auto form = MakeForm();
     Install(*form, target, language);
     EXPECT_EQ(ReadText(target + u"\\TaluDemo.exe"), contents[language]);
@@ -69,7 +69,8 @@ TEST_F(InstallRun, LaysDownLinksAndRegistersTheProduct) {
   EXPECT_EQ(extracted.size(), 11u);
   for (const auto* name : {u"Extracting Uninstall.exe", u"Extracting CSTALU\\aes.dat",
                            u"Extracting CSTALU\\Fonts\\talu.fnt"}) {
-    EXPECT_NE(std::find(extracted.begin(), extracted.end(), name), extracted.end()) << ToUtf8(name);
+    EXPECT_NE(std::find(extracted.begin(), extracted.end(), name), extracted.end())
+        << Utf16ToUtf8(name);
   }
   ASSERT_FALSE(log_.progress.empty());
   EXPECT_TRUE(std::is_sorted(log_.progress.begin(), log_.progress.end()));
@@ -171,7 +172,7 @@ TEST_F(InstallRun, RefusesADestinationThatCannotBeCreated) {
   EXPECT_EQ(dialogs_.Questions()[0].text, u"Folder name is not valid!");
   for (gui::Window* control : std::initializer_list<gui::Window*>{
            &form->Button1, &form->Button2, &form->BitBtn1, &form->Lang, &form->Edit1}) {
-    EXPECT_TRUE(control->Enabled()) << ToUtf8(control->Caption());
+    EXPECT_TRUE(control->Enabled()) << Utf16ToUtf8(control->Caption());
   }
   EXPECT_EQ(form->Button1.Caption(), u"Install");
   EXPECT_FALSE(RegistryKeyExists(kProductKey));
@@ -197,7 +198,7 @@ TEST_F(InstallRun, StopsWithTheEngineMessageWhenThePayloadIsNoArchive) {
   EXPECT_EQ(dialogs_.Questions()[0].text, u"ZIP: Invalid archive file. - Native error: 00035");
   for (gui::Window* control :
        std::initializer_list<gui::Window*>{&form->Button1, &form->Button2, &form->BitBtn1}) {
-    EXPECT_FALSE(control->Enabled()) << ToUtf8(control->Caption());
+    EXPECT_FALSE(control->Enabled()) << Utf16ToUtf8(control->Caption());
   }
   EXPECT_FALSE(form->Closed());
   EXPECT_TRUE(Exists(target));  // prepared before the archive was opened

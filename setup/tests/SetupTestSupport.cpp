@@ -16,6 +16,7 @@
 #include "SetupConst.h"
 #include "WideText.h"
 #include "WinHandles.h"
+#include "platform/ZipPlatform.h"
 
 namespace talu::setup::test {
 namespace {
@@ -130,7 +131,7 @@ bool RegistryKeyExists(const std::u16string& key) {
   return opened.Open(HKEY_CURRENT_USER, key, KEY_READ);
 }
 
-SetupTest::SetupTest() : previousDirectory_(CurrentDirectory()) {
+SetupTest::SetupTest() : previousDirectory_(zip::platform::CurrentDirectory()) {
   hadPending_ = ReadPending(savedPending_);
   CleanProductTraces();
   talu::test::MakeDirs(setupDir_);

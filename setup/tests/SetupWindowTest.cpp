@@ -9,7 +9,7 @@
 namespace talu::setup::test {
 namespace {
 
-using gui::ToUtf8;
+using gui::Utf16ToUtf8;
 
 std::vector<gui::Label*> PanelLabels(TForm1& f) {
   return {&f.Label18, &f.Label16, &f.Label13, &f.Label6,  &f.Label7, &f.Label8, &f.Label9,
@@ -76,9 +76,10 @@ TEST_F(SetupWindow, AdaptsItsControlsToTheModeAndThePayload) {
     EXPECT_EQ(form->Button2.Caption(), u"Cancel");
     for (gui::Window* choice :
          std::initializer_list<gui::Window*>{&form->Lang, &form->Edit1, &form->BitBtn1}) {
-      EXPECT_EQ(choice->Enabled(), s.state == Shown::InstallReady) << ToUtf8(choice->Caption());
+      EXPECT_EQ(choice->Enabled(), s.state == Shown::InstallReady)
+          << Utf16ToUtf8(choice->Caption());
     }
-    EXPECT_EQ(ToUtf8(VisiblePanelText(*form)), ToUtf8(PanelTextOf(s.state)));
+    EXPECT_EQ(Utf16ToUtf8(VisiblePanelText(*form)), Utf16ToUtf8(PanelTextOf(s.state)));
     EXPECT_EQ(form->Label1.Caption(),
               uninstall ? u"Uninstalation progress" : u"Installation progress");
     EXPECT_EQ(form->Label5.GetBounds().left, uninstall ? 120 : 105);
@@ -110,7 +111,7 @@ TEST_F(SetupWindow, HasTheDesignedFrameTextsAndOrder) {
   EXPECT_EQ(client.bottom, 396);
   EXPECT_EQ(form->Style() & (WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
   EXPECT_NE(form->Style() & WS_MINIMIZEBOX, 0);
-  EXPECT_EQ(ToUtf8(form->Lang.Hint()),
+  EXPECT_EQ(Utf16ToUtf8(form->Lang.Hint()),
             "Basic - English, Deutsch, Dutch, Français, Maguar, Slovenský, Български, Руский\r\n"
             "Greek - English, Eλληνικά\r\nVietnamese - English, Tiếng Việt\r\n"
             "Japanese - English, 日本語");

@@ -15,11 +15,11 @@ bool StderrIsTerminal() {
   return _isatty(_fileno(stderr));
 }
 
-// Reads through the console in UTF-16 so that any typed character arrives intact.
 std::string ShownName(const std::u16string& name) {
   return zip::Utf16ToUtf8(name);
 }
 
+// Reads through the console in UTF-16 so that any typed character arrives intact.
 bool ReadTerminalLine(std::string& line, bool echo) {
   HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
   DWORD mode = 0;
@@ -39,11 +39,7 @@ bool ReadTerminalLine(std::string& line, bool echo) {
     WriteConsoleW(GetStdHandle(STD_ERROR_HANDLE), L"\r\n", 2, &got, nullptr);
   }
   while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                    0, nullptr, nullptr);
-  line.assign(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), line.data(), n,
-                      nullptr, nullptr);
+  line = zip::Utf16ToUtf8({reinterpret_cast<const char16_t*>(text.data()), text.size()});
   return ok;
 }
 

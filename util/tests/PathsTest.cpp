@@ -59,7 +59,7 @@ TEST(GetFileDir, GivesTheFolderOfAnExistingFileOnly) {
 
 TEST(GetFileDir, KeepsTheBackslashOfADriveRoot) {
   const std::u16string file =
-      u"C:\\talu-util-root-" + test::U16Of(std::to_string(GetCurrentProcessId())) + u".txt";
+      u"C:\\talu-util-root-" + zip::Utf8ToUtf16(std::to_string(GetCurrentProcessId())) + u".txt";
   test::WriteText(file, "root");
   EXPECT_EQ(GetFileDir(file, u"b.txt"), u"C:\\b.txt");
   DeleteFileW(WStr(file));

@@ -54,7 +54,8 @@ class Shortcuts : public testing::Test {
 
   test::TempDir dir;
   const std::u16string target = dir / u"App\\run.exe";
-  const std::u16string unique = u"talu-util-" + test::U16Of(std::to_string(GetCurrentProcessId()));
+  const std::u16string unique =
+      u"talu-util-" + zip::Utf8ToUtf16(std::to_string(GetCurrentProcessId()));
 };
 
 TEST_F(Shortcuts, OtherFolderLinkCarriesEveryField) {

@@ -5,6 +5,7 @@
 
 #include "FileSystem.h"
 #include "WideText.h"
+#include "text/ZipUtf.h"
 
 namespace talu::test {
 namespace {
@@ -64,20 +65,13 @@ std::u16string TempFolder() {
 
 TempDir::TempDir(const std::u16string& base) {
   static std::atomic<int> counter{0};
-  path_ = base + u"talu-util-" + U16Of(std::to_string(GetCurrentProcessId())) + u'-' +
-          U16Of(std::to_string(++counter));
+  path_ = base + u"talu-util-" + zip::Utf8ToUtf16(std::to_string(GetCurrentProcessId())) + u'-' +
+          zip::Utf8ToUtf16(std::to_string(++counter));
   MakeDirs(path_);
 }
 
 TempDir::~TempDir() {
   RemoveTree(path_);
-}
-
-std::u16string U16Of(const std::string& utf8) {
-  std::wstring wide(utf8.size(), L'\0');
-  wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                  wide.data(), static_cast<int>(wide.size())));
-  return std::u16string(wide.begin(), wide.end());
 }
 
 void WriteText(const std::u16string& path, const std::string& text) {
@@ -198,7 +192,7 @@ HostLink::HostLink(const std::string& unixLink, const std::u16string& target,
   const std::string unix_target = UnixPathOf(target);
   if (unix_target.empty() || unix_link_.empty()) return;
   const std::u16string line =
-      u"ln -s \"" + U16Of(unix_target) + u"\" \"" + U16Of(unix_link_) + u'"';
+      u"ln -s \"" + zip::Utf8ToUtf16(unix_target) + u"\" \"" + zip::Utf8ToUtf16(unix_link_) + u'"';
   ok_ = StartHostProgram(u"Z:\\bin\\ln", line) && WaitForExistence(windows_name_, true);
 }
 
@@ -211,7 +205,7 @@ std::unique_ptr<HostLink> HostLink::Drive(char letter, const std::u16string& tar
 
 HostLink::~HostLink() {
   if (!ok_) return;
-  StartHostProgram(u"Z:\\bin\\rm", u"rm -f \"" + U16Of(unix_link_) + u'"');
+  StartHostProgram(u"Z:\\bin\\rm", u"rm -f \"" + zip::Utf8ToUtf16(unix_link_) + u'"');
   WaitForExistence(windows_name_, false);
 }
 

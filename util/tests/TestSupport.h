@@ -8,6 +8,7 @@
 #include <string>
 
 #include "WinHandles.h"
+#include "text/ZipUtf.h"
 
 namespace talu::test {
 
@@ -31,7 +32,6 @@ class TempDir {
   std::u16string path_;
 };
 
-std::u16string U16Of(const std::string& utf8);
 // Deletes a folder tree made by a test; never walks into a folder link.
 void RemoveTree(const std::u16string& folder);
 void WriteText(const std::u16string& path, const std::string& text);

@@ -1,5 +1,8 @@
 // The stream abstraction the engine reads archives from, and the stream errors.
 // An archive can live in any TStream: a file, memory, a string, or a caller's own class.
+// A caller's stream is read only on the thread that called the archiver. A helper thread reads
+// ahead only in the engine's own file of a one-volume archive, while a whole item of more than
+// one chunk (1 MiB) is decoded (see decode/ZipChunkReader.h).
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "platform/ZipPlatform.h"
+#include "text/ZipStrFunc.h"
 #include "text/ZipUtf.h"
 
 namespace talu::zip {
@@ -25,6 +28,24 @@ TEST(ZipUtf8, AcceptsOnlyWellFormedText) {
   }
   EXPECT_EQ(Utf16ToUtf8(u"\u00C4\U0001F600"), "\xC3\x84\xF0\x9F\x98\x80");
   EXPECT_EQ(Utf8ToUtf16("a\xFFz"), u"a\uFFFDz");
+  EXPECT_EQ(Utf16ToUtf8(std::u16string{u'a', char16_t(0xD800), u'z'}),
+            "a\xEF\xBF\xBDz");  // a lone surrogate
+}
+
+// The setup program and the shell utilities split Windows paths with these too.
+TEST(ZipPathParts, CutAtTheLastBackslashSlashOrDriveColon) {
+  const std::array<std::u16string_view, 3> cases[] = {
+      // path, folder part, name part
+      {u"C:\\dir\\a.exe", u"C:\\dir\\", u"a.exe"},
+      {u"C:/dir/a.exe", u"C:/dir/", u"a.exe"},
+      {u"C:a.exe", u"C:", u"a.exe"},
+      {u"dir\\", u"dir\\", u""},
+      {u"a.exe", u"", u"a.exe"},
+  };
+  for (const auto& [path, folder, name] : cases) {
+    EXPECT_EQ(ExtractFilePath(path), folder);
+    EXPECT_EQ(ExtractFileName(path), name);
+  }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // A chained string hash and a string list that answers IndexOf and IndexOfName through it.
 // Usage: TZipHashedStringList list; list.Add(u"a.txt"); list.IndexOf(u"A.TXT") == 0
+// A public class of the engine for callers that want a string list with a hashed IndexOf; the
+// engine itself does not use it.
 #pragma once
 
 #include <cstdint>

@@ -83,7 +83,7 @@ TEST_F(Controls, AreStandardWindowsWithTheirPlacesTextsAndStyles) {
       {&picture, u"Static", u"", {8, 8, 127, 325}, SS_TYPEMASK, SS_OWNERDRAW},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(ToUtf8(row.className));
+    SCOPED_TRACE(Utf16ToUtf8(row.className));
     EXPECT_EQ(ClassOf(row.control->Handle()), row.className);
     EXPECT_EQ(probe::ReadText(row.control->Handle()), row.text);
     EXPECT_EQ(row.control->GetBounds(), row.bounds);
@@ -196,7 +196,7 @@ TEST_F(Controls, TabOrderFollowsTheGivenListNotTheOrderOfCreation) {
   HWND current = install.Handle();
   for (HWND next : expected) {
     current = GetNextDlgTabItem(form.Handle(), current, FALSE);
-    EXPECT_EQ(current, next) << ToUtf8(probe::Describe(current));
+    EXPECT_EQ(current, next) << Utf16ToUtf8(probe::Describe(current));
   }
 }
 

@@ -47,7 +47,7 @@ TEST(MessageDialog, ShowsEachButtonSetAndReturnsThePressedButton) {
   const std::u16string text = u"Overwrite file \"C:\\a.txt\" with \"a.txt\"";
   for (const ButtonSet& set : kButtonSets) {
     for (size_t i = 0; i < set.buttons.size(); ++i) {
-      SCOPED_TRACE(ToUtf8(KindCaption(set.kind) + u": " + set.texts[i]));
+      SCOPED_TRACE(Utf16ToUtf8(KindCaption(set.kind) + u": " + set.texts[i]));
       std::vector<std::u16string> texts;
       bool textShown = false;
       Answerer answerer(KindCaption(set.kind), [&](HWND box) {

@@ -82,7 +82,7 @@ class DemoForm : public Form {
   void RunDemo() {
     start_.SetEnabled(false);
     for (int percent = 0; percent <= 100; percent += 10) {
-      status_.SetCaption(u"Working " + FromUtf8(std::to_string(percent)) + u"%");
+      status_.SetCaption(u"Working " + Utf8ToUtf16(std::to_string(percent)) + u"%");
       progress_.SetPosition(percent);
       ProcessMessages();
       Sleep(30);

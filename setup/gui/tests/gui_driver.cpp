@@ -32,7 +32,7 @@
 namespace {
 
 using gui::FromWide;
-using gui::ToUtf8;
+using gui::Utf16ToUtf8;
 namespace probe = gui::probe;
 using Args = std::vector<std::u16string>;
 
@@ -47,7 +47,7 @@ struct Driver {
 };
 
 void PrintLine(const std::u16string& text) {
-  const std::string line = ToUtf8(text) + "\n";
+  const std::string line = Utf16ToUtf8(text) + "\n";
   fwrite(line.data(), 1, line.size(), stdout);
   fflush(stdout);
 }
@@ -108,8 +108,8 @@ const std::map<std::u16string, Command>& Commands() {
           RECT rect{};
           HWND top = d.Window(a[0]);
           if (top == nullptr || !GetWindowRect(top, &rect)) return false;
-          PrintLine(gui::FromUtf8(std::to_string(rect.right - rect.left) + "x" +
-                                  std::to_string(rect.bottom - rect.top)));
+          PrintLine(gui::Utf8ToUtf16(std::to_string(rect.right - rect.left) + "x" +
+                                     std::to_string(rect.bottom - rect.top)));
           return true;
         }}},
       {u"close",
@@ -154,8 +154,8 @@ int wmain(int argc, wchar_t** argv) {
     const Args args(words.begin() + static_cast<long>(next) + 1,
                     words.begin() + static_cast<long>(next + 1 + command->second.arity));
     if (!command->second.run(driver, args)) {
-      fprintf(stderr, "gui_driver: %s failed:", ToUtf8(words[next]).c_str());
-      for (const auto& arg : args) fprintf(stderr, " \"%s\"", ToUtf8(arg).c_str());
+      fprintf(stderr, "gui_driver: %s failed:", Utf16ToUtf8(words[next]).c_str());
+      for (const auto& arg : args) fprintf(stderr, " \"%s\"", Utf16ToUtf8(arg).c_str());
       fputs("\n", stderr);
       return 1;
     }

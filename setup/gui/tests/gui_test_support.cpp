@@ -70,7 +70,7 @@ DWORD WaitServing(HANDLE process) {
 }  // namespace
 
 std::u16string UniqueCaption(const std::u16string& base) {
-  return base + u" " + FromUtf8(std::to_string(GetCurrentProcessId()));
+  return base + u" " + Utf8ToUtf16(std::to_string(GetCurrentProcessId()));
 }
 
 Answerer::Answerer(std::u16string caption, std::function<void(HWND)> act)

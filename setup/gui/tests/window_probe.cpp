@@ -63,7 +63,7 @@ size_t ClassSelectorColon(const std::u16string& selector) {
 HWND ByClassAndIndex(const std::vector<HWND>& controls, const std::u16string& selector,
                      size_t colon) {
   const std::u16string className = selector.substr(0, colon);
-  int wanted = std::stoi(ToUtf8(selector.substr(colon + 1)));
+  int wanted = std::stoi(Utf16ToUtf8(selector.substr(colon + 1)));
   for (HWND control : controls) {
     if (lstrcmpiW(Wide(ClassOf(control)), Wide(className)) == 0 && --wanted == 0) return control;
   }
@@ -95,7 +95,7 @@ std::vector<HWND> Controls(HWND top) {
 HWND FindControl(HWND top, const std::u16string& selector) {
   const std::vector<HWND> controls = Controls(top);
   if (selector.size() > 1 && selector[0] == u'#') {
-    const int id = std::stoi(ToUtf8(selector.substr(1)));
+    const int id = std::stoi(Utf16ToUtf8(selector.substr(1)));
     for (HWND control : controls) {
       if (GetDlgCtrlID(control) == id) return control;
     }
@@ -158,7 +158,7 @@ std::u16string Describe(HWND control) {
   RECT rect{};
   GetWindowRect(control, &rect);
   MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
-  const auto number = [](long value) { return FromUtf8(std::to_string(value)); };
+  const auto number = [](long value) { return Utf8ToUtf16(std::to_string(value)); };
   return ClassOf(control) + u"\t" + number(GetDlgCtrlID(control)) + u"\t" +
          (IsWindowVisible(control) ? u"visible" : u"hidden") + u"\t" +
          (IsWindowEnabled(control) ? u"enabled" : u"disabled") + u"\t" + number(rect.left) + u"," +
