@@ -7,15 +7,9 @@
 
 #include "ZipChunkReader.h"
 #include "ZipCrc32.h"
+#include "ZipInflater.h"
 
 namespace talu::zip {
-namespace {
-
-// The two zlib header bytes put in front of an item's raw deflate data (fastest level), so
-// that the stream is read with the zlib wrapper; its Adler-32 trailer never arrives.
-constexpr std::uint8_t kZlibHeader[2] = {0x78, 0x01};
-
-}  // namespace
 
 struct TZipDecodeWorkspace::TState {
   std::unique_ptr<std::uint8_t[]> input;   // made when a chunk is read in this thread
@@ -26,9 +20,10 @@ struct TZipDecodeWorkspace::TState {
   ~TState() {
     if (inflating) inflateEnd(&z);
   }
-  // A fresh inflate state for the next item: the first is made, later ones are reset.
+  // A fresh inflate state for the next item's raw deflate data: the first is made, later ones
+  // are reset.
   void StartInflate() {
-    const int rc = inflating ? inflateReset(&z) : inflateInit(&z);
+    const int rc = inflating ? inflateReset(&z) : inflateInit2(&z, -MAX_WBITS);
     if (rc < 0) throw EDecompressionError(u"error");
     inflating = true;
   }
@@ -43,7 +38,7 @@ class TDecodeRun {
  public:
   TDecodeRun(const TZipDecodeRequest& request, IZipDecodeSink& sink,
              TZipDecodeWorkspace::TState& work)
-      : req_(request), sink_(sink), work_(work), z_(work.z) {
+      : req_(request), sink_(sink), work_(work) {
     work.StartInflate();
   }
   TDecodeRun(const TDecodeRun&) = delete;
@@ -52,86 +47,73 @@ class TDecodeRun {
   TZipDecodeResult Run();
 
  private:
-  bool DecodeChunk(std::uint8_t* data, std::int64_t size);
-  bool CopyStored(const std::uint8_t* data, std::int64_t size);
-  bool Inflate(std::uint8_t* data, std::int64_t size);
+  bool CopyStored(TZipChunkReader& reader);
+  bool InflateAll(TZipChunkReader& reader);
+  bool WindowComplete();
   bool Emit(const std::uint8_t* data, std::int64_t size);
 
   const TZipDecodeRequest& req_;
   IZipDecodeSink& sink_;
   TZipDecodeWorkspace::TState& work_;
-  z_stream& z_;
   TZipDecodeResult result_;
-  std::int64_t consumed_ = 0;
-  std::int64_t chunkOut_ = 0;
-  bool stopped_ = false;  // cancelled or a write given up: the rest of the chunk is dropped
+  std::int64_t chunkOut_ = 0;  // output of the current chunk
+  std::int64_t skip_ = 0;      // where the window starts in `dest`
+  bool stopped_ = false;       // cancelled or a write given up: the item ends there
 };
 
+// A cancel or a write given up ends the item at once; it still counts as read.
 TZipDecodeResult TDecodeRun::Run() {
   TZipChunkReader reader(*req_.source, req_.decryptor, req_.compressedSize, work_.input,
                          req_.readAhead && req_.count == 0);
-  std::int64_t skip = 0;
-  while (consumed_ < req_.compressedSize) {
-    std::uint8_t* data = nullptr;
-    std::int64_t n = 0;
-    if (!reader.Next(data, n)) return result_;
-    chunkOut_ = 0;
-    stopped_ = false;
-    if (!DecodeChunk(data, n)) return result_;
-    consumed_ += n;
-    // Window bookkeeping: output before the window is overwritten by the next chunk.
-    const std::int64_t total = result_.totalOut;
-    if (total < req_.offset)
-      req_.dest->SetPosition(0);
-    else if (total - chunkOut_ < req_.offset)
-      skip = chunkOut_ - (total - req_.offset);
-    if (req_.count > 0 && req_.offset + req_.count <= total) {
-      if (req_.offset > 0) req_.dest->SetPosition(skip);
-      break;
-    }
-  }
-  result_.ok = true;
+  result_.ok = req_.method == 0 ? CopyStored(reader) : InflateAll(reader);
   return result_;
 }
 
-// `data` has two writable bytes in front: the first chunk of deflate data gets the zlib header.
-bool TDecodeRun::DecodeChunk(std::uint8_t* data, std::int64_t size) {
-  if (req_.method == 0) return CopyStored(data, size);
-  if (consumed_ == 0) {
-    data[-2] = kZlibHeader[0];
-    data[-1] = kZlibHeader[1];
-    return Inflate(data - 2, size + 2);
-  }
-  return Inflate(data, size);
-}
-
-bool TDecodeRun::CopyStored(const std::uint8_t* data, std::int64_t size) {
-  for (std::int64_t done = 0; done < size && !stopped_;) {
-    const std::int64_t piece = std::min(kZipStoredPieceSize, size - done);
-    result_.crc = CRC32(result_.crc, data + done, static_cast<std::size_t>(piece));
-    done += piece;
-    if (!sink_.Progress(consumed_ + done)) break;
-    if (!Emit(data + done - piece, piece)) return false;
+bool TDecodeRun::CopyStored(TZipChunkReader& reader) {
+  for (std::int64_t consumed = 0; consumed < req_.compressedSize;) {
+    std::uint8_t* data = nullptr;
+    std::int64_t size = 0;
+    if (!reader.Next(data, size)) return false;
+    for (std::int64_t done = 0; done < size;) {
+      const std::int64_t piece = std::min(kZipStoredPieceSize, size - done);
+      result_.crc = CRC32(result_.crc, data + done, static_cast<std::size_t>(piece));
+      done += piece;
+      if (!sink_.Progress(consumed + done)) return true;
+      if (!Emit(data + done - piece, piece)) return false;
+      if (stopped_) return true;
+    }
+    consumed += size;
+    if (WindowComplete()) return true;
   }
   return true;
 }
 
-bool TDecodeRun::Inflate(std::uint8_t* data, std::int64_t size) {
-  if (!work_.output) work_.output.reset(new std::uint8_t[kZipChunkSize]);
-  std::uint8_t* output = work_.output.get();
-  z_.next_in = data;
-  z_.avail_in = static_cast<uInt>(size);
-  while (!stopped_) {
-    if (!sink_.Progress(result_.totalOut)) break;
-    z_.next_out = output;
-    z_.avail_out = static_cast<uInt>(kZipChunkSize);
-    const int rc = inflate(&z_, Z_NO_FLUSH);
-    if (rc < 0) return rc == Z_BUF_ERROR && z_.avail_in == 0;
-    const std::int64_t produced = kZipChunkSize - z_.avail_out;
-    result_.crc = CRC32(result_.crc, output, static_cast<std::size_t>(produced));
-    if (!Emit(output, produced)) return false;
-    if ((z_.avail_out > 0 && z_.avail_in == 0) || rc == Z_STREAM_END) break;
+// Progress comes before each inflate call's output is taken: a cancel drops that output.
+bool TDecodeRun::InflateAll(TZipChunkReader& reader) {
+  TZipInflater inflater(reader, work_.z, req_.compressedSize, work_.output);
+  for (;;) {
+    const TZipInflateStep step = inflater.Next();
+    if (step.kind == TZipInflateStep::kEnd) return true;
+    if (step.kind == TZipInflateStep::kShortSource) return false;
+    if (!sink_.Progress(result_.totalOut)) return true;
+    if (step.kind == TZipInflateStep::kCorrupt) return false;
+    result_.crc = CRC32(result_.crc, step.data, static_cast<std::size_t>(step.size));
+    if (!Emit(step.data, step.size)) return false;
+    if (stopped_ || (step.chunkEnd && WindowComplete())) return true;
   }
+}
+
+// Window bookkeeping at the end of a chunk: output before the window is overwritten by the
+// next chunk. True once the window is complete.
+bool TDecodeRun::WindowComplete() {
+  const std::int64_t total = result_.totalOut;
+  if (total < req_.offset)
+    req_.dest->SetPosition(0);
+  else if (total - chunkOut_ < req_.offset)
+    skip_ = chunkOut_ - (total - req_.offset);
+  chunkOut_ = 0;
+  if (req_.count == 0 || req_.offset + req_.count > total) return false;
+  if (req_.offset > 0) req_.dest->SetPosition(skip_);
   return true;
 }
 

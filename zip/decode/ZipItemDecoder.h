@@ -1,7 +1,9 @@
 // The chunk loop of item extraction: one item's data read in chunks of 1 MiB, decrypted in
 // place, inflated (or copied, for stored items) into the destination, with a running CRC-32,
-// progress callbacks before each inflate call or after each stored piece, and a window of the
-// uncompressed data that stops reading once it is complete.
+// progress callbacks before each inflate call's output or after each stored piece, and a window
+// of the uncompressed data that stops reading once it is complete. Whole items of several
+// chunks are read ahead and inflated ahead on helper threads (ZipChunkReader, ZipInflater);
+// the CRC, the writes and the progress callbacks stay on the caller's thread.
 //
 // Usage: ZipDecodeItemData(request, sink) -> result; the caller checks size and CRC.
 #pragma once

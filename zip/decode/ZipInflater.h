@@ -1,0 +1,60 @@
+// An item's deflate data inflated one call at a time, chunk by chunk, each call into an output
+// block of kZipChunkSize bytes. When the chunks are read ahead (whole items of several chunks),
+// the calls run ahead on a helper thread that does nothing but inflate, into a ring of blocks,
+// while the caller checks, writes and reports the blocks it takes; the steps, their order and
+// their output are the same either way.
+//
+// Usage: TZipInflater inflater(reader, z, size, output);
+//        for (step = inflater.Next(); step.kind == TZipInflateStep::kOutput; ...) use step
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "ZipAheadRing.h"
+#include "ZipChunkReader.h"
+
+struct z_stream_s;
+
+namespace talu::zip {
+
+struct TZipInflateStep {
+  enum TKind { kOutput, kEnd, kShortSource, kCorrupt };
+  TKind kind = kEnd;  // kOutput: one inflate call done; the others end the data
+  const std::uint8_t* data = nullptr;
+  std::int64_t size = 0;  // bytes the call produced
+  bool chunkEnd = false;  // the call finished with its input chunk
+};
+
+class TZipInflater {
+ public:
+  // `z` is a fresh inflate state for raw deflate data; `output` (made on first use) is the
+  // block of the calls made in the caller's thread.
+  TZipInflater(TZipChunkReader& reader, z_stream_s& z, std::int64_t total,
+               std::unique_ptr<std::uint8_t[]>& output);
+  TZipInflater(const TZipInflater&) = delete;
+  TZipInflater& operator=(const TZipInflater&) = delete;
+
+  // The next inflate call; its output stays valid until the following Next. Passes on
+  // exceptions of the reader.
+  TZipInflateStep Next();
+
+ private:
+  struct TBlock {
+    std::unique_ptr<std::uint8_t[]> bytes;
+    TZipInflateStep step;
+  };
+
+  TZipInflateStep Inflate(std::uint8_t* output);
+
+  TZipChunkReader& reader_;
+  z_stream_s& z_;
+  const std::int64_t total_;
+  std::unique_ptr<std::uint8_t[]>& output_;
+  std::int64_t consumed_ = 0;  // input bytes taken from the reader
+  bool inChunk_ = false;       // the current chunk still has input for the next call
+  // One block with the consumer, one being filled, one of slack for a busy machine; stops first.
+  TZipAheadRing<TBlock, 3> ring_;
+};
+
+}  // namespace talu::zip
