@@ -15,9 +15,9 @@ namespace talu::setup {
 void ClearReadOnlyAttributes(const std::u16string& file) {
   constexpr DWORD kCleared =
       FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-  const DWORD attributes = GetFileAttributesW(WStr(file));
+  const DWORD attributes = GetFileAttributesW(Wide(file));
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return;
-  if ((attributes & kCleared) != 0) SetFileAttributesW(WStr(file), attributes & ~kCleared);
+  if ((attributes & kCleared) != 0) SetFileAttributesW(Wide(file), attributes & ~kCleared);
 }
 
 void ClearProductItems(const std::u16string& folder) {
@@ -25,7 +25,7 @@ void ClearProductItems(const std::u16string& folder) {
   files.insert(files.end(), kEditionFiles.begin(), kEditionFiles.end());
   for (const std::u16string& name : files) {
     ClearReadOnlyAttributes(folder + name);
-    DeleteFileW(WStr(folder + name));
+    DeleteFileW(Wide(folder + name));
   }
   DeleteFolderTree(folder + kDataFolderName, false);
 }

@@ -29,7 +29,7 @@ std::u16string ModulePath() {
   for (;;) {
     const DWORD length =
         GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length < buffer.size()) return U16(buffer.substr(0, length).c_str());
+    if (length < buffer.size()) return FromWide(buffer.substr(0, length).c_str());
     buffer.resize(buffer.size() * 2);
   }
 }
@@ -40,7 +40,7 @@ TSetupContext TSetupContext::FromProcess() {
   TSetupContext context;
   int count = 0;
   if (wchar_t** words = CommandLineToArgvW(GetCommandLineW(), &count)) {
-    for (int i = 1; i < count; ++i) context.arguments.push_back(U16(words[i]));
+    for (int i = 1; i < count; ++i) context.arguments.push_back(FromWide(words[i]));
     LocalFree(words);
   }
   context.programPath = ModulePath();

@@ -141,13 +141,13 @@ TForm1::TProgramPlacement TForm1::KeepChosenEdition(const std::u16string& target
   const TEdition* edition = EditionAt(Lang.ItemIndex());
   if (edition == nullptr) return TProgramPlacement::Placed;
   for (const char16_t* other : edition->deleted) {
-    if (FileExists(target + other)) DeleteFileW(WStr(target + other));
+    if (FileExists(target + other)) DeleteFileW(Wide(target + other));
   }
   // Fails when the payload brought its own TaluDemo.exe; that one then stays. An old program
   // that could not be removed (it is running) is replaced at the next restart instead.
   const std::u16string kept = target + edition->kept, program = target + kProgramName;
-  if (MoveFileW(WStr(kept), WStr(program)) || !oldProgramStayed) return TProgramPlacement::Placed;
-  if (MoveFileExW(WStr(kept), WStr(program),
+  if (MoveFileW(Wide(kept), Wide(program)) || !oldProgramStayed) return TProgramPlacement::Placed;
+  if (MoveFileExW(Wide(kept), Wide(program),
                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT)) {
     return TProgramPlacement::AtRestart;
   }
@@ -156,7 +156,7 @@ TForm1::TProgramPlacement TForm1::KeepChosenEdition(const std::u16string& target
 
 void TForm1::CreateDesktopLink(const std::u16string& target) {
   const std::u16string oldLink = InShellFolder(GetDeskTopDir(), kLinkName);
-  if (!oldLink.empty() && FileExists(oldLink)) DeleteFileW(WStr(oldLink));
+  if (!oldLink.empty() && FileExists(oldLink)) DeleteFileW(Wide(oldLink));
   if (!FileExists(target + kProgramName)) return;
   CreateShortcutEXEX(target + kProgramName, ShortcutType::_DESKTOP, u"", u"", kLinkName,
                      target + kIconName, u"", u"");
@@ -165,7 +165,7 @@ void TForm1::CreateDesktopLink(const std::u16string& target) {
 void TForm1::RemovePayload() {
   ClearFileAtrrib(kPayloadName);
   const std::u16string payload = PayloadPath();
-  if (FileExists(payload) && !DeleteFileW(WStr(payload))) DeleteFileNextBoot(payload);
+  if (FileExists(payload) && !DeleteFileW(Wide(payload))) DeleteFileNextBoot(payload);
 }
 
 void TForm1::CreateStartMenuLinks(const std::u16string& target) {

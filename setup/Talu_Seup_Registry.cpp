@@ -34,8 +34,8 @@ std::u16string TForm1::CheckForOldVersion() {
 }
 
 void TForm1::ClearRegistry() {
-  RegDeleteTreeW(HKEY_CURRENT_USER, WStr(kUninstallKey));
-  RegDeleteTreeW(HKEY_CURRENT_USER, WStr(kProductKey));  // "Software\Corvanis" stays
+  RegDeleteTreeW(HKEY_CURRENT_USER, Wide(kUninstallKey));
+  RegDeleteTreeW(HKEY_CURRENT_USER, Wide(kProductKey));  // "Software\Corvanis" stays
 }
 
 }  // namespace talu::setup

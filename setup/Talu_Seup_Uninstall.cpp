@@ -32,7 +32,7 @@ void TForm1::Uninstall_CR(const std::u16string& TargetDir) {
 
   UninstallStep(u"Delete shortcut", 10);
   const std::u16string desktopLink = InShellFolder(GetDeskTopDir(), kLinkName);
-  if (!desktopLink.empty() && FileExists(desktopLink)) DeleteFileW(WStr(desktopLink));
+  if (!desktopLink.empty() && FileExists(desktopLink)) DeleteFileW(Wide(desktopLink));
 
   UninstallStep(u"TaluDemo.exe", 30);
   // An install over a running program leaves the new edition's file to replace TaluDemo.exe
@@ -79,7 +79,7 @@ void TForm1::UninstallStep(const std::u16string& status, int progress) {
 
 bool TForm1::DeleteOrSchedule(const std::u16string& file) {
   ClearFileAtrrib(file);
-  if (!FileExists(file) || DeleteFileW(WStr(file))) return true;
+  if (!FileExists(file) || DeleteFileW(Wide(file))) return true;
   DeleteFileNextBoot(file);
   return false;
 }

@@ -155,7 +155,7 @@ void TForm1::BitBtn1Click() {
 }
 
 void TForm1::Label15Click() {
-  ShellExecuteW(nullptr, L"Open", WStr(kWebAddress), nullptr, nullptr, SW_SHOWNORMAL);
+  ShellExecuteW(nullptr, L"Open", Wide(kWebAddress), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void TForm1::SetStatus(const std::u16string& text) {

@@ -10,7 +10,7 @@ namespace talu {
 namespace {
 
 std::string ReadAll(const std::u16string& path) {
-  FileHandle file(CreateFileW(WStr(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  FileHandle file(CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return {};
   std::string bytes;
@@ -34,9 +34,9 @@ std::u16string FromAnsi(const std::string& bytes) {
 std::string ToAnsi(const std::u16string& text) {
   if (text.empty()) return {};
   const int size = static_cast<int>(text.size());
-  const int bytes = WideCharToMultiByte(CP_ACP, 0, WStr(text), size, nullptr, 0, nullptr, nullptr);
+  const int bytes = WideCharToMultiByte(CP_ACP, 0, Wide(text), size, nullptr, 0, nullptr, nullptr);
   std::string ansi(static_cast<size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_ACP, 0, WStr(text), size, ansi.data(), bytes, nullptr, nullptr);
+  WideCharToMultiByte(CP_ACP, 0, Wide(text), size, ansi.data(), bytes, nullptr, nullptr);
   return ansi;
 }
 
@@ -63,7 +63,7 @@ bool SaveAnsiLines(const std::u16string& path, const TextLines& lines) {
   std::u16string text;
   for (const auto& line : lines) text += line + u"\r\n";
   const std::string bytes = ToAnsi(text);
-  FileHandle file(CreateFileW(WStr(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  FileHandle file(CreateFileW(Wide(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;
   return file &&

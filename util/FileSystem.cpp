@@ -11,12 +11,12 @@ constexpr DWORD kNoAttributes = INVALID_FILE_ATTRIBUTES;
 }  // namespace
 
 bool FileExists(const std::u16string& path) {
-  const DWORD attributes = GetFileAttributesW(WStr(path));
+  const DWORD attributes = GetFileAttributesW(Wide(path));
   return attributes != kNoAttributes && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool DirectoryExists(const std::u16string& path) {
-  const DWORD attributes = GetFileAttributesW(WStr(path));
+  const DWORD attributes = GetFileAttributesW(Wide(path));
   return attributes != kNoAttributes && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -39,7 +39,7 @@ std::u16string ExcludeTrailingBackslash(std::u16string_view path) {
 }
 
 bool SameTextIgnoringCase(const std::u16string& a, const std::u16string& b) {
-  return CompareStringOrdinal(WStr(a), static_cast<int>(a.size()), WStr(b),
+  return CompareStringOrdinal(Wide(a), static_cast<int>(a.size()), Wide(b),
                               static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 

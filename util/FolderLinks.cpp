@@ -35,7 +35,7 @@ bool IsLink(HANDLE file) {
 
 bool RemoveFolderLink(const std::u16string& path) {
   // Opening the reparse point itself makes the deletion act on the link, not on its target.
-  FileHandle link(CreateFileW(WStr(path), DELETE | FILE_READ_ATTRIBUTES,
+  FileHandle link(CreateFileW(Wide(path), DELETE | FILE_READ_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING,
                               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
@@ -47,14 +47,14 @@ bool RemoveFolderLink(const std::u16string& path) {
 
 bool RemoveFolderLinks(const std::u16string& folder, const std::u16string& mask) {
   WIN32_FIND_DATAW entry;
-  FindHandle listing(FindFirstFileW(WStr(folder + mask), &entry));
+  FindHandle listing(FindFirstFileW(Wide(folder + mask), &entry));
   if (!listing) return true;
   bool none_left = true;
   do {
     if (IsDotEntry(entry.cFileName) || (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
       continue;
     }
-    const std::u16string path = folder + U16(entry.cFileName);
+    const std::u16string path = folder + FromWide(entry.cFileName);
     const bool cleared = IsFolderLink(entry.dwFileAttributes)
                              ? RemoveFolderLink(path)
                              : RemoveFolderLinks(CorrectDir(path), u"*");

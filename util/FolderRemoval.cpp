@@ -37,7 +37,7 @@ int ShellDelete(HWND owner, const std::u16string& source, FILEOP_FLAGS flags) {
   SHFILEOPSTRUCTW operation{};
   operation.hwnd = owner;
   operation.wFunc = FO_DELETE;
-  operation.pFrom = WStr(list);
+  operation.pFrom = Wide(list);
   operation.fFlags = flags;
   return SHFileOperationW(&operation);
 }
@@ -46,7 +46,7 @@ int ShellDelete(HWND owner, const std::u16string& source, FILEOP_FLAGS flags) {
 void LeaveFolderIfCurrent(const std::u16string& folder) {
   if (zip::platform::CurrentDirectory() != folder) return;
   const std::u16string parent = folder.substr(0, folder.rfind(u'\\') + 1);
-  SetCurrentDirectoryW(WStr(parent));
+  SetCurrentDirectoryW(Wide(parent));
 }
 
 }  // namespace
@@ -55,7 +55,7 @@ void DelFilesFromDir(const std::u16string& Directory, const std::u16string& File
                      bool DelSubDirs) {
   if (NamesNoFolder(Directory) || !MaskStaysInFolder(FileMask)) return;
   const std::u16string folder = CorrectDir(Directory);
-  const DWORD attributes = GetFileAttributesW(WStr(ExcludeTrailingBackslash(folder)));
+  const DWORD attributes = GetFileAttributesW(Wide(ExcludeTrailingBackslash(folder)));
   if (!DirectoryExists(folder) || IsFolderLink(attributes)) return;
   if (DelSubDirs && !RemoveFolderLinks(folder, FileMask)) return;
   FILEOP_FLAGS flags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
@@ -66,7 +66,7 @@ void DelFilesFromDir(const std::u16string& Directory, const std::u16string& File
 bool RemoveFolder(const std::u16string& Name, bool SILENT) {
   const std::u16string folder = ExcludeTrailingBackslash(Name);
   if (NamesNoFolder(folder)) return false;
-  const DWORD attributes = GetFileAttributesW(WStr(folder));
+  const DWORD attributes = GetFileAttributesW(Wide(folder));
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     return true;
   }
@@ -90,23 +90,23 @@ bool DeleteFolderTree(const std::u16string& Name, bool NextBoot) {
   if (NamesNoFolder(Name)) return true;
   // A reparse point that is no link (a cloud placeholder, say) is left alone, and reported,
   // so that the caller can leave it to the restart.
-  if (IsFolderLink(GetFileAttributesW(WStr(Name)))) return RemoveFolderLink(Name);
+  if (IsFolderLink(GetFileAttributesW(Wide(Name)))) return RemoveFolderLink(Name);
   bool all_files_deleted = true;
   WIN32_FIND_DATAW entry;
-  FindHandle listing(FindFirstFileW(WStr(Name + u"\\*.*"), &entry));
+  FindHandle listing(FindFirstFileW(Wide(Name + u"\\*.*"), &entry));
   if (listing) {
     do {
       if (IsDotEntry(entry.cFileName)) continue;
-      const std::u16string path = Name + u'\\' + U16(entry.cFileName);
+      const std::u16string path = Name + u'\\' + FromWide(entry.cFileName);
       if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         DeleteFolderTree(path, NextBoot);
-      } else if (!DeleteFileW(WStr(path))) {
+      } else if (!DeleteFileW(Wide(path))) {
         all_files_deleted = false;
       }
     } while (FindNextFileW(listing.get(), &entry));
     listing.reset();
   }
-  RemoveDirectoryW(WStr(Name));
+  RemoveDirectoryW(Wide(Name));
   return all_files_deleted;
 }
 

@@ -17,7 +17,7 @@ namespace {
 std::u16string PathOfItem(const ItemIdList& item) {
   wchar_t path[MAX_PATH + 1] = {};
   if (!item || !SHGetPathFromIDListW(item.get(), path)) return {};
-  return U16(path);
+  return FromWide(path);
 }
 
 }  // namespace
@@ -37,7 +37,7 @@ std::u16string GetDeskTopDir() {
 
 int CALLBACK BrowseForFolderCallBack(HWND Wnd, UINT uMsg, LPARAM, LPARAM) {
   if (uMsg == BFFM_INITIALIZED) {
-    SendMessageW(Wnd, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(WStr(lg_StartFolder)));
+    SendMessageW(Wnd, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(Wide(lg_StartFolder)));
   }
   return 0;
 }
@@ -49,7 +49,7 @@ std::u16string BrowseForFolder(const std::u16string& browseTitle,
   BROWSEINFOW info{};
   info.hwndOwner = ApplicationWindow();
   info.pszDisplayName = display_name;
-  info.lpszTitle = WStr(browseTitle);
+  info.lpszTitle = Wide(browseTitle);
   info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
   if (!initialFolder.empty()) info.lpfn = BrowseForFolderCallBack;
   return PathOfItem(ItemIdList(SHBrowseForFolderW(&info)));

@@ -32,7 +32,7 @@ bool IsDirectoryEmpty(const std::u16string& DirectoryName) {
   const bool has_backslash = !DirectoryName.empty() && DirectoryName.back() == u'\\';
   const std::u16string pattern = DirectoryName + (has_backslash ? u"*" : u"\\*");
   WIN32_FIND_DATAW entry;
-  FindHandle listing(FindFirstFileW(WStr(pattern), &entry));
+  FindHandle listing(FindFirstFileW(Wide(pattern), &entry));
   if (!listing) return false;
   int dot_entries = 0;
   do {

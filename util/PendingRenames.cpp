@@ -42,18 +42,18 @@ void WritePendingValue(const std::u16string& text) {
 std::u16string FullPathOf(const std::u16string& path) {
   std::vector<wchar_t> full(MAX_PATH + 1);
   DWORD length =
-      GetFullPathNameW(WStr(path), static_cast<DWORD>(full.size()), full.data(), nullptr);
+      GetFullPathNameW(Wide(path), static_cast<DWORD>(full.size()), full.data(), nullptr);
   if (length >= full.size()) {
     full.resize(length + 1);
-    length = GetFullPathNameW(WStr(path), length + 1, full.data(), nullptr);
+    length = GetFullPathNameW(Wide(path), length + 1, full.data(), nullptr);
   }
-  return length == 0 || length >= full.size() ? path : U16(full.data());
+  return length == 0 || length >= full.size() ? path : FromWide(full.data());
 }
 
 }  // namespace
 
 bool ScheduleInRegistry(const std::u16string& path) {
-  return MoveFileExW(WStr(path), nullptr,
+  return MoveFileExW(Wide(path), nullptr,
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
 }
 

@@ -8,14 +8,14 @@ namespace talu {
 
 bool RegKey::Open(HKEY root, const std::u16string& path, REGSAM access) {
   HKEY key = nullptr;
-  const LONG status = RegOpenKeyExW(root, WStr(path), 0, access, &key);
+  const LONG status = RegOpenKeyExW(root, Wide(path), 0, access, &key);
   key_.reset(status == ERROR_SUCCESS ? key : nullptr);
   return IsOpen();
 }
 
 bool RegKey::Create(HKEY root, const std::u16string& path, REGSAM access) {
   HKEY key = nullptr;
-  const LONG status = RegCreateKeyExW(root, WStr(path), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+  const LONG status = RegCreateKeyExW(root, Wide(path), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
                                       nullptr, &key, nullptr);
   key_.reset(status == ERROR_SUCCESS ? key : nullptr);
   return IsOpen();
@@ -24,17 +24,17 @@ bool RegKey::Create(HKEY root, const std::u16string& path, REGSAM access) {
 std::optional<std::u16string> RegKey::ReadString(const std::u16string& name) const {
   DWORD type = 0;
   DWORD size = 0;
-  if (RegQueryValueExW(get(), WStr(name), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+  if (RegQueryValueExW(get(), Wide(name), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
       (type != REG_SZ && type != REG_EXPAND_SZ)) {
     return std::nullopt;
   }
   std::vector<wchar_t> text(size / sizeof(wchar_t) + 1, L'\0');
   if (!ReadRaw(name, text.data(), size, type)) return std::nullopt;
-  return U16(text.data());
+  return FromWide(text.data());
 }
 
 bool RegKey::ReadRaw(const std::u16string& name, void* data, DWORD& size, DWORD& type) const {
-  return RegQueryValueExW(get(), WStr(name), nullptr, &type, static_cast<BYTE*>(data), &size) ==
+  return RegQueryValueExW(get(), Wide(name), nullptr, &type, static_cast<BYTE*>(data), &size) ==
          ERROR_SUCCESS;
 }
 
@@ -44,12 +44,12 @@ bool RegKey::WriteString(const std::u16string& name, const std::u16string& value
 }
 
 bool RegKey::WriteRaw(const std::u16string& name, DWORD type, const void* data, DWORD size) const {
-  return RegSetValueExW(get(), WStr(name), 0, type, static_cast<const BYTE*>(data), size) ==
+  return RegSetValueExW(get(), Wide(name), 0, type, static_cast<const BYTE*>(data), size) ==
          ERROR_SUCCESS;
 }
 
 bool RegKey::DeleteValue(const std::u16string& name) const {
-  return RegDeleteValueW(get(), WStr(name)) == ERROR_SUCCESS;
+  return RegDeleteValueW(get(), Wide(name)) == ERROR_SUCCESS;
 }
 
 }  // namespace talu

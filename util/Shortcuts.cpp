@@ -32,7 +32,7 @@ class ShellLink {
     if (FAILED(status)) throw ComError("the shell link object cannot be saved", status);
   }
   IShellLinkW* operator->() const { return link_.get(); }
-  void Save(const std::u16string& path) const { file_->Save(WStr(path), FALSE); }
+  void Save(const std::u16string& path) const { file_->Save(Wide(path), FALSE); }
 
  private:
   ComPtr<IShellLinkW> link_;
@@ -72,10 +72,10 @@ std::u16string CreateShortcutEXEX(const std::u16string& SourceFileName, Shortcut
                                   const std::u16string& Parameters,
                                   const std::u16string& Description) {
   const ShellLink link;
-  link->SetPath(WStr(SourceFileName));
-  if (!Icon.empty()) link->SetIconLocation(WStr(Icon), 0);
-  link->SetArguments(WStr(Parameters));
-  link->SetDescription(WStr(Description));
+  link->SetPath(Wide(SourceFileName));
+  if (!Icon.empty()) link->SetIconLocation(Wide(Icon), 0);
+  link->SetArguments(Wide(Parameters));
+  link->SetDescription(Wide(Description));
 
   const std::u16string name = LinkName.empty() ? LinkFileName(SourceFileName) : LinkName;
   const std::u16string folder = LinkFolder(Location, SubFolder);
@@ -85,7 +85,7 @@ std::u16string CreateShortcutEXEX(const std::u16string& SourceFileName, Shortcut
       below_shell_folder ? folder + u'\\' + SubFolder + u'\\' + name : folder + u'\\' + name;
 
   link->SetWorkingDirectory(
-      WStr(WorkingDir.empty() ? std::u16string(zip::ExtractFilePath(SourceFileName)) : WorkingDir));
+      Wide(WorkingDir.empty() ? std::u16string(zip::ExtractFilePath(SourceFileName)) : WorkingDir));
   zip::platform::ForceDirectories(std::u16string(zip::ExtractFilePath(path)));
   link.Save(path);
   return path;
@@ -93,13 +93,13 @@ std::u16string CreateShortcutEXEX(const std::u16string& SourceFileName, Shortcut
 
 void CreateShortcut(const std::u16string& FileName, const std::u16string& Args, bool uninstall) {
   const ShellLink link;
-  link->SetPath(WStr(FileName));
-  link->SetArguments(WStr(Args));
+  link->SetPath(Wide(FileName));
+  link->SetArguments(Wide(Args));
   const std::u16string startup = ReadShellFolder(kExplorerKey, kShellFolders, u"Startup");
   if (startup.empty()) return;
   const std::u16string path = startup + u'\\' + LinkFileName(FileName);
   if (uninstall) {
-    DeleteFileW(WStr(path));
+    DeleteFileW(Wide(path));
   } else {
     link.Save(path);
   }

@@ -12,8 +12,8 @@ constexpr char16_t kRenameSection[] = u"[rename]";
 
 std::u16string ShortPathOf(const std::u16string& file) {
   wchar_t path[MAX_PATH + 1] = {};
-  const DWORD length = GetShortPathNameW(WStr(file), path, MAX_PATH + 1);
-  return length == 0 || length > MAX_PATH ? std::u16string() : U16(path);
+  const DWORD length = GetShortPathNameW(Wide(file), path, MAX_PATH + 1);
+  return length == 0 || length > MAX_PATH ? std::u16string() : FromWide(path);
 }
 
 std::u16string DeletionLine(const std::u16string& shortPath) {
@@ -29,7 +29,7 @@ std::u16string WininitPathIn(const std::u16string& windowsFolder) {
 std::u16string WininitPath() {
   wchar_t folder[MAX_PATH + 1] = {};
   GetWindowsDirectoryW(folder, MAX_PATH + 1);
-  return WininitPathIn(U16(folder));
+  return WininitPathIn(FromWide(folder));
 }
 
 bool ScheduleInWininit(const std::u16string& iniPath, const std::u16string& file) {

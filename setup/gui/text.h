@@ -6,19 +6,13 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ZipWideText.h"
 #include "text/ZipUtf.h"
 
 namespace gui {
 
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 wide characters are UTF-16 units");
-
-inline const wchar_t* Wide(const std::u16string& text) {
-  return reinterpret_cast<const wchar_t*>(text.c_str());
-}
-
-inline std::u16string FromWide(std::wstring_view text) {
-  return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
-}
+using talu::zip::platform::FromWide;
+using talu::zip::platform::Wide;
 
 // The text of a window of this process (caption, label or edit contents).
 std::u16string WindowText(HWND window);

@@ -24,7 +24,7 @@ namespace {
 std::u16string TestProgramFolder() {
   wchar_t self[MAX_PATH + 1] = {};
   GetModuleFileNameW(nullptr, self, MAX_PATH + 1);
-  const std::u16string path = U16(self);
+  const std::u16string path = FromWide(self);
   return path.substr(0, path.rfind(u'\\') + 1);
 }
 
@@ -94,7 +94,7 @@ std::vector<std::u16string> PendingDeletions() {
 
 bool IsPendingDeletion(const std::u16string& path) {
   for (const auto& source : PendingDeletions()) {
-    if (CompareStringOrdinal(WStr(source), -1, WStr(path), -1, TRUE) == CSTR_EQUAL) return true;
+    if (CompareStringOrdinal(Wide(source), -1, Wide(path), -1, TRUE) == CSTR_EQUAL) return true;
   }
   return false;
 }
@@ -108,15 +108,16 @@ LinkInfo ReadLink(const std::u16string& path) {
   }
   ComPtr<IPersistFile> file;
   if (FAILED(link->QueryInterface(IID_IPersistFile, file.put_void())) ||
-      FAILED(file->Load(WStr(path), STGM_READ))) {
+      FAILED(file->Load(Wide(path), STGM_READ))) {
     return info;
   }
   wchar_t text[MAX_PATH + 1] = {};
   int index = 0;
-  if (SUCCEEDED(link->GetPath(text, MAX_PATH + 1, nullptr, SLGP_RAWPATH))) info.target = U16(text);
-  if (SUCCEEDED(link->GetIconLocation(text, MAX_PATH + 1, &index))) info.icon = U16(text);
-  if (SUCCEEDED(link->GetDescription(text, MAX_PATH + 1))) info.description = U16(text);
-  if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH + 1))) info.workingDir = U16(text);
+  if (SUCCEEDED(link->GetPath(text, MAX_PATH + 1, nullptr, SLGP_RAWPATH)))
+    info.target = FromWide(text);
+  if (SUCCEEDED(link->GetIconLocation(text, MAX_PATH + 1, &index))) info.icon = FromWide(text);
+  if (SUCCEEDED(link->GetDescription(text, MAX_PATH + 1))) info.description = FromWide(text);
+  if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH + 1))) info.workingDir = FromWide(text);
   return info;
 }
 
@@ -136,30 +137,30 @@ SetupTest::SetupTest() : previousDirectory_(zip::platform::CurrentDirectory()) {
   CleanProductTraces();
   talu::test::MakeDirs(setupDir_);
   WriteText(setupDir_ + u"\\setup.exe", "the running setup program");
-  SetCurrentDirectoryW(WStr(setupDir_));
+  SetCurrentDirectoryW(Wide(setupDir_));
   zip::SetZipPrompts(&prompts_);
 }
 
 SetupTest::~SetupTest() {
   zip::SetZipPrompts(nullptr);
-  SetCurrentDirectoryW(WStr(previousDirectory_));
+  SetCurrentDirectoryW(Wide(previousDirectory_));
   CleanProductTraces();
   WritePending(hadPending_ ? &savedPending_ : nullptr);
 }
 
 void SetupTest::CleanProductTraces() {
-  RegDeleteTreeW(HKEY_CURRENT_USER, WStr(kUninstallKey));
-  RegDeleteTreeW(HKEY_CURRENT_USER, WStr(kProductKey));
-  DeleteFileW(WStr(DesktopLink()));
+  RegDeleteTreeW(HKEY_CURRENT_USER, Wide(kUninstallKey));
+  RegDeleteTreeW(HKEY_CURRENT_USER, Wide(kProductKey));
+  DeleteFileW(Wide(DesktopLink()));
   talu::test::RemoveTree(ProgramsFolder() + kProductGroup);
-  RemoveDirectoryW(WStr(ProgramsFolder() + kMakerGroup));  // only when empty
+  RemoveDirectoryW(Wide(ProgramsFolder() + kMakerGroup));  // only when empty
 }
 
 void SetupTest::PlacePayload(const std::u16string& name) {
   const std::u16string payload = setupDir_ + u"\\" + kPayloadName;
-  DeleteFileW(WStr(payload));
+  DeleteFileW(Wide(payload));
   if (name.empty()) return;
-  ASSERT_TRUE(CopyFileW(WStr(PayloadSource(name)), WStr(payload), FALSE));
+  ASSERT_TRUE(CopyFileW(Wide(PayloadSource(name)), Wide(payload), FALSE));
 }
 
 std::unique_ptr<TForm1> SetupTest::MakeForm(std::vector<std::u16string> arguments,

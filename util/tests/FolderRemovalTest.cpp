@@ -51,11 +51,11 @@ TEST(RemoveFolderEx, LeavesTheCurrentDirectoryFirst) {
   MakeTree(dir / u"cwd");
   wchar_t previous[MAX_PATH] = {}, current[MAX_PATH] = {};
   GetCurrentDirectoryW(MAX_PATH, previous);
-  ASSERT_TRUE(SetCurrentDirectoryW(WStr(dir / u"cwd")));
+  ASSERT_TRUE(SetCurrentDirectoryW(Wide(dir / u"cwd")));
   EXPECT_TRUE(RemoveFolderEx(dir / u"cwd", false));
   EXPECT_FALSE(Exists(dir / u"cwd"));
   GetCurrentDirectoryW(MAX_PATH, current);
-  EXPECT_EQ(U16(current), dir.path());
+  EXPECT_EQ(FromWide(current), dir.path());
   SetCurrentDirectoryW(previous);
 }
 
@@ -99,7 +99,7 @@ TEST(DeleteFolderTree, ReportsOnlyFilesDirectlyInside) {
     EXPECT_FALSE(Exists(dir / u"t\\" + c.gone));
   }
   MakeTree(dir / u"readonly");
-  SetFileAttributesW(WStr(dir / u"readonly\\b.txt"), FILE_ATTRIBUTE_READONLY);
+  SetFileAttributesW(Wide(dir / u"readonly\\b.txt"), FILE_ATTRIBUTE_READONLY);
   EXPECT_FALSE(DeleteFolderTree(dir / u"readonly", false));
   EXPECT_TRUE(Exists(dir / u"readonly\\b.txt"));
 }

@@ -163,7 +163,7 @@ TEST_F(PendingValue, Win32sIsNotSupported) {
 
 std::string ShortPath(const std::u16string& path) {
   wchar_t short_path[MAX_PATH + 1] = {};
-  GetShortPathNameW(WStr(path), short_path, MAX_PATH + 1);
+  GetShortPathNameW(Wide(path), short_path, MAX_PATH + 1);
   return std::string(short_path, short_path + wcslen(short_path));
 }
 

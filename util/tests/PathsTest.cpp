@@ -62,7 +62,7 @@ TEST(GetFileDir, KeepsTheBackslashOfADriveRoot) {
       u"C:\\talu-util-root-" + zip::Utf8ToUtf16(std::to_string(GetCurrentProcessId())) + u".txt";
   test::WriteText(file, "root");
   EXPECT_EQ(GetFileDir(file, u"b.txt"), u"C:\\b.txt");
-  DeleteFileW(WStr(file));
+  DeleteFileW(Wide(file));
 }
 
 TEST(IsDirectoryEmpty, TrueOnlyForAnExistingFolderWithoutEntries) {
@@ -83,7 +83,7 @@ TEST(IsDirectoryEmpty, TrueOnlyForAnExistingFolderWithoutEntries) {
 std::u16string ShellFolder(int csidl) {
   wchar_t path[MAX_PATH] = {};
   SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
-  return U16(path);
+  return FromWide(path);
 }
 
 TEST(ShellFolders, DesktopAndProgramsComeWithoutTrailingBackslash) {

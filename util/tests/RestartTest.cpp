@@ -60,13 +60,13 @@ TEST(Restart, ProcessesScheduledDeletionsAndNotWithdrawnOnes) {
 class Windows98Helper {
  public:
   explicit Windows98Helper(const test::TempDir& dir) : path_(dir / (kName)) {
-    CopyFileW(WStr(test::HelperPath()), WStr(path_), FALSE);
+    CopyFileW(Wide(test::HelperPath()), Wide(path_), FALSE);
     RegKey key;
     key.Create(HKEY_CURRENT_USER, kAppDefaults + std::u16string(kName), KEY_ALL_ACCESS);
     key.WriteString(u"Version", u"win98");
   }
   ~Windows98Helper() {
-    RegDeleteKeyW(HKEY_CURRENT_USER, WStr(kAppDefaults + std::u16string(kName)));
+    RegDeleteKeyW(HKEY_CURRENT_USER, Wide(kAppDefaults + std::u16string(kName)));
   }
   DWORD Run(const std::u16string& arguments) const { return test::RunToEnd(path_, arguments); }
 
@@ -91,8 +91,8 @@ TEST(Restart, ProcessesWininitOfAWindows98Program) {
   EXPECT_EQ(helper.Run(u"schedule \"" + kept + u'"'), 0u);
   EXPECT_EQ(helper.Run(u"withdraw \"" + kept + u'"'), 0u);
   wchar_t short_name[MAX_PATH + 1] = {};
-  GetShortPathNameW(WStr(gone), short_name, MAX_PATH + 1);
-  const std::u16string short_path = U16(short_name);
+  GetShortPathNameW(Wide(gone), short_name, MAX_PATH + 1);
+  const std::u16string short_path = FromWide(short_name);
   EXPECT_EQ(test::ReadText(wininit),
             "[rename]\r\nNUL=" + std::string(short_path.begin(), short_path.end()) + "\r\n");
 
@@ -100,7 +100,7 @@ TEST(Restart, ProcessesWininitOfAWindows98Program) {
   EXPECT_FALSE(Exists(gone));
   EXPECT_TRUE(Exists(kept));
   EXPECT_FALSE(Exists(wininit));
-  DeleteFileW(WStr(backup));  // the boot code keeps the processed file as wininit.bak
+  DeleteFileW(Wide(backup));  // the boot code keeps the processed file as wininit.bak
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ LinkFields ReadLink(const std::u16string& path) {
   CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                    link.put_void());
   link->QueryInterface(IID_IPersistFile, file.put_void());
-  EXPECT_EQ(file->Load(WStr(path), STGM_READ), S_OK) << testing::PrintToString(path);
+  EXPECT_EQ(file->Load(Wide(path), STGM_READ), S_OK) << testing::PrintToString(path);
   wchar_t text[5][MAX_PATH] = {};
   int icon_index = -1;
   link->GetPath(text[0], MAX_PATH, nullptr, SLGP_RAWPATH);
@@ -34,13 +34,14 @@ LinkFields ReadLink(const std::u16string& path) {
   link->GetWorkingDirectory(text[2], MAX_PATH);
   link->GetIconLocation(text[3], MAX_PATH, &icon_index);
   link->GetDescription(text[4], MAX_PATH);
-  return {U16(text[0]), U16(text[1]), U16(text[2]), U16(text[3]), U16(text[4])};
+  return {FromWide(text[0]), FromWide(text[1]), FromWide(text[2]), FromWide(text[3]),
+          FromWide(text[4])};
 }
 
 std::u16string ShellFolder(int csidl) {
   wchar_t path[MAX_PATH] = {};
   SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
-  return U16(path);
+  return FromWide(path);
 }
 
 class Shortcuts : public testing::Test {
@@ -112,7 +113,7 @@ TEST_F(Shortcuts, QuickLaunchNeedsItsRegistryValue) {
   EXPECT_EQ(CreateShortcutEXEX(target, ShortcutType::_QUICKLAUNCH, u"", u"", u"", u"", u"", u""),
             dir / u"run.lnk");
   groups.DeleteValue(u"Quick Launch");
-  RegDeleteKeyW(HKEY_CURRENT_USER, WStr(key));
+  RegDeleteKeyW(HKEY_CURRENT_USER, Wide(key));
 }
 
 TEST_F(Shortcuts, StartupLinkIsCreatedAndDeletedByTheTargetsName) {

@@ -17,7 +17,7 @@ bool StartHostProgram(const std::u16string& program, const std::u16string& comma
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   std::u16string line = commandLine;
-  if (!CreateProcessW(WStr(program), const_cast<wchar_t*>(WStr(line)), nullptr, nullptr, FALSE, 0,
+  if (!CreateProcessW(Wide(program), const_cast<wchar_t*>(Wide(line)), nullptr, nullptr, FALSE, 0,
                       nullptr, nullptr, &startup, &process)) {
     return false;
   }
@@ -39,28 +39,28 @@ bool WaitForExistence(const std::u16string& path, bool wanted) {
 
 void RemoveTree(const std::u16string& folder) {
   WIN32_FIND_DATAW entry;
-  FindHandle listing(FindFirstFileW(WStr(folder + u"\\*"), &entry));
+  FindHandle listing(FindFirstFileW(Wide(folder + u"\\*"), &entry));
   if (listing) {
     do {
       const DWORD attributes = entry.dwFileAttributes;
       // A link is left to its owner (HostLink).
       if (IsDotEntry(entry.cFileName) || IsFolderLink(attributes)) continue;
-      const std::u16string path = folder + u'\\' + U16(entry.cFileName);
+      const std::u16string path = folder + u'\\' + FromWide(entry.cFileName);
       if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveTree(path);
       } else {
-        SetFileAttributesW(WStr(path), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(WStr(path));
+        SetFileAttributesW(Wide(path), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(Wide(path));
       }
     } while (FindNextFileW(listing.get(), &entry));
   }
-  RemoveDirectoryW(WStr(folder));
+  RemoveDirectoryW(Wide(folder));
 }
 
 std::u16string TempFolder() {
   wchar_t temp[MAX_PATH + 1] = {};
   GetTempPathW(MAX_PATH + 1, temp);
-  return U16(temp);
+  return FromWide(temp);
 }
 
 TempDir::TempDir(const std::u16string& base) {
@@ -75,14 +75,14 @@ TempDir::~TempDir() {
 }
 
 void WriteText(const std::u16string& path, const std::string& text) {
-  FileHandle file(CreateFileW(WStr(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  FileHandle file(CreateFileW(Wide(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   DWORD written = 0;
   WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
 std::string ReadText(const std::u16string& path) {
   FileHandle file(
-      CreateFileW(WStr(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+      CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   std::string text(64 * 1024, '\0');
   DWORD got = 0;
   if (!file || !ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &got, nullptr)) {
@@ -93,19 +93,19 @@ std::string ReadText(const std::u16string& path) {
 }
 
 bool Exists(const std::u16string& path) {
-  return GetFileAttributesW(WStr(path)) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(Wide(path)) != INVALID_FILE_ATTRIBUTES;
 }
 
 void MakeDirs(const std::u16string& path) {
   const auto slash = path.rfind(u'\\');
   if (slash != std::u16string::npos && slash > 2) MakeDirs(path.substr(0, slash));
-  CreateDirectoryW(WStr(path), nullptr);
+  CreateDirectoryW(Wide(path), nullptr);
 }
 
 std::u16string HelperPath() {
   wchar_t self[MAX_PATH + 1] = {};
   GetModuleFileNameW(nullptr, self, MAX_PATH + 1);
-  const std::u16string path = U16(self);
+  const std::u16string path = FromWide(self);
   return path.substr(0, path.rfind(u'\\') + 1) + u"util_test_helper.exe";
 }
 
@@ -114,7 +114,7 @@ DWORD RunToEnd(const std::u16string& program, const std::u16string& arguments) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(WStr(program), const_cast<wchar_t*>(WStr(line)), nullptr, nullptr, FALSE, 0,
+  if (!CreateProcessW(Wide(program), const_cast<wchar_t*>(Wide(line)), nullptr, nullptr, FALSE, 0,
                       nullptr, nullptr, &startup, &info)) {
     return ~0u;
   }
@@ -130,7 +130,7 @@ DWORD RunToEnd(const std::u16string& program, const std::u16string& arguments) {
 void RestartWine() {
   wchar_t system[MAX_PATH + 1] = {};
   GetSystemDirectoryW(system, MAX_PATH + 1);
-  RunToEnd(U16(system) + u"\\wineboot.exe", u"-r");
+  RunToEnd(FromWide(system) + u"\\wineboot.exe", u"-r");
 }
 
 FileLocker::FileLocker(const std::u16string& path) {
@@ -151,7 +151,7 @@ FileLocker::FileLocker(const std::u16string& path) {
   startup.hStdError = child_out;
   PROCESS_INFORMATION info{};
   std::u16string line = u'"' + HelperPath() + u"\" lock \"" + path + u'"';
-  const BOOL started = CreateProcessW(WStr(HelperPath()), const_cast<wchar_t*>(WStr(line)), nullptr,
+  const BOOL started = CreateProcessW(Wide(HelperPath()), const_cast<wchar_t*>(Wide(line)), nullptr,
                                       nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
   CloseHandle(child_in);
   CloseHandle(child_out);
@@ -176,7 +176,7 @@ std::string UnixPathOf(const std::u16string& path) {
   const auto to_unix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
   if (to_unix == nullptr) return {};
-  char* unix_path = to_unix(WStr(path));
+  char* unix_path = to_unix(Wide(path));
   if (unix_path == nullptr) return {};
   std::string result = unix_path;
   HeapFree(GetProcessHeap(), 0, unix_path);
