@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "ZipArchiver.h"
+#include "ZipDecodeAhead.h"
 #include "ZipExcept.h"
 #include "ZipScopedValue.h"
 #include "decode/ZipCryptoTransform.h"
@@ -103,13 +104,12 @@ void TZipBaseArchiver::ExtractItem(int index, TStream& dest, std::int32_t count,
   // In a multi-volume archive the item's data may run on into the following volumes.
   TZipVolumeReader volumes(*this, SeekToLocalHeader(item));
   TStream& source = FSpanningMode == smNone ? *FCompressedStream : volumes;
-  if (!InternalDecompressFile(source, dest, item, count, offset) && !FProgressCancel &&
+  if (!InternalDecompressFile(source, dest, index, count, offset) && !FProgressCancel &&
       !FExtractCorruptedFiles && !FSkipFile)
     throw EZipException(kNeItemFailed, this);
 }
 
-// Reads the local header and leaves `source` at the item's stored data.
-TZipLocalHeader TZipBaseArchiver::ReadLocalHeaderAt(TStream& source) {
+TZipLocalHeader ReadLocalHeaderAt(TStream& source) {
   unsigned char raw[kLocalHeaderSize];
   source.ReadBuffer(raw, kLocalHeaderSize);
   TByteCursor cursor(raw, kLocalHeaderSize);
@@ -118,22 +118,27 @@ TZipLocalHeader TZipBaseArchiver::ReadLocalHeaderAt(TStream& source) {
   return header;
 }
 
-bool TZipBaseArchiver::InternalDecompressFile(TStream& source, TStream& dest, TDirItem& item,
+std::int64_t StoredDataSize(std::uint64_t stated, std::int64_t dataStart, std::int64_t dataEnd) {
+  const std::int64_t size = static_cast<std::int64_t>(
+      std::min<std::uint64_t>(stated, std::numeric_limits<std::int64_t>::max()));
+  return size > dataEnd - dataStart ? std::max<std::int64_t>(dataEnd - dataStart, 0) : size;
+}
+
+bool TZipBaseArchiver::InternalDecompressFile(TStream& source, TStream& dest, int index,
                                               std::int32_t count, std::int64_t offset) {
+  TDirItem& item = DMHandle()->CDir.GetItemPtr(index);
   const bool encrypted = item.IsEncrypted();
   const bool rulesApply = item.CentralDir.extractVersion < kNoEncryptionRulesVersion;
   const std::unique_ptr<TAESCryptoTransform> aes =
       encrypted && rulesApply ? AesTransformFor(item, FPassword) : nullptr;
   const TZipLocalHeader local = ReadLocalHeaderAt(source);
 
-  // A stated size beyond any stream is held at the largest position, and the clamp compares
-  // without adding, so that no sum can overflow.
-  std::int64_t compressedSize = static_cast<std::int64_t>(
-      std::min<std::uint64_t>(item.CompressedSize(), std::numeric_limits<std::int64_t>::max()));
+  // In a multi-volume archive the data may run on into the following volumes.
+  std::int64_t compressedSize =
+      StoredDataSize(item.CompressedSize(), source.Position(),
+                     FSpanningMode == smNone ? DMHandle()->CentralDirOffset
+                                             : std::numeric_limits<std::int64_t>::max());
   const std::uint64_t expected = item.UncompressedSize();
-  const std::int64_t dataStart = source.Position();
-  if (FSpanningMode == smNone && compressedSize > DMHandle()->CentralDirOffset - dataStart)
-    compressedSize = std::max<std::int64_t>(DMHandle()->CentralDirOffset - dataStart, 0);
   FProgressMax = offset + count != 0 ? offset + count : static_cast<std::int64_t>(expected);
   if (FProgressMax == 0) FProgressMax = 2;
   FSkipFile = false;
@@ -163,7 +168,11 @@ bool TZipBaseArchiver::InternalDecompressFile(TStream& source, TStream& dest, TD
                                   offset,
                                   !IsCustomStream && FSpanningMode == smNone};
   if (!FDecodeWorkspace) FDecodeWorkspace = std::make_unique<TZipDecodeWorkspace>();
-  const TZipDecodeResult result = ZipDecodeItemData(request, sink, *FDecodeWorkspace);
+  // An item decoded ahead is replayed: the same events and writes, in the same order.
+  const std::unique_ptr<TZipDecodedItem> decoded =
+      FDecodeAhead && !encrypted && count == 0 ? FDecodeAhead->Take(index) : nullptr;
+  const TZipDecodeResult result =
+      decoded ? decoded->Replay(sink, dest) : ZipDecodeItemData(request, sink, *FDecodeWorkspace);
   if (!result.ok) return false;
   if (count != 0) return true;
   if (static_cast<std::uint64_t>(result.totalOut) != expected) return false;
