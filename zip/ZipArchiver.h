@@ -24,6 +24,7 @@ class TStream;
 class TAESCryptoTransform;
 class TZipDecodeWorkspace;
 class TZipDecodeAhead;
+class TZipDecodedItem;
 struct TZipKeys;
 
 class TZipBaseArchiver : public TComponent {
@@ -219,8 +220,11 @@ class TZipBaseArchiver : public TComponent {
   bool MayReplace(const TDirItem& item, std::u16string& name, std::u16string& target);
   void CheckLanding(bool ownName, std::u16string& path, const std::u16string& name) const;
   TZipVolumeNumberInfo SeekToLocalHeader(const TDirItem& item);
-  bool InternalDecompressFile(TStream& source, TStream& dest, int index, std::int32_t count,
+  bool InternalDecompressFile(TStream& source, TStream& dest, TDirItem& item, std::int32_t count,
                               std::int64_t offset);
+  bool ReplayDecoded(const TZipDecodedItem& decoded, TStream& dest, const TDirItem& item);
+  // Starts an item's progress at 0 of `progressMax` bytes (2 for none), not skipped.
+  void StartItemProgress(std::int64_t progressMax);
   // The decoding ahead of a batch of several items (see ZipDecodeAhead.h), or null.
   std::unique_ptr<TZipDecodeAhead> StartDecodeAhead(TZipProcessOperation operation, int index);
   // A transform set up to decrypt the AES item `item` with `password`; null for any other item.

@@ -28,6 +28,14 @@ class TTraditionalDecryptor final : public IZipItemDecryptor {
   }
 };
 
+// Whether an item's whole data decoded to its stated size and, where the rules of its version
+// ask for one, its CRC-32.
+bool DecodedWhole(const TDirItem& item, const TZipDecodeResult& result) {
+  return result.ok && static_cast<std::uint64_t>(result.totalOut) == item.UncompressedSize() &&
+         (item.CentralDir.extractVersion >= kNoEncryptionRulesVersion ||
+          ~result.crc == item.CentralDir.crc32);
+}
+
 class TAesDecryptor final : public IZipItemDecryptor {
  public:
   explicit TAesDecryptor(TZipCryptoTransform& transform) : transform_(transform) {}
@@ -101,11 +109,19 @@ void TZipBaseArchiver::ExtractItem(int index, TStream& dest, std::int32_t count,
                                    std::int64_t offset) {
   if (index < 0 || index >= DMHandle()->CDir.Count()) throw EZipException(kNeItemIndex, this);
   TDirItem& item = DMHandle()->CDir.GetItemPtr(index);
-  // In a multi-volume archive the item's data may run on into the following volumes.
-  TZipVolumeReader volumes(*this, SeekToLocalHeader(item));
-  TStream& source = FSpanningMode == smNone ? *FCompressedStream : volumes;
-  if (!InternalDecompressFile(source, dest, index, count, offset) && !FProgressCancel &&
-      !FExtractCorruptedFiles && !FSkipFile)
+  // An item decoded ahead needs neither the archive stream nor its local header again.
+  const std::unique_ptr<TZipDecodedItem> decoded =
+      FDecodeAhead && count == 0 && offset == 0 ? FDecodeAhead->Take(index) : nullptr;
+  bool fits;
+  if (decoded) {
+    fits = ReplayDecoded(*decoded, dest, item);
+  } else {
+    // In a multi-volume archive the item's data may run on into the following volumes.
+    TZipVolumeReader volumes(*this, SeekToLocalHeader(item));
+    TStream& source = FSpanningMode == smNone ? *FCompressedStream : volumes;
+    fits = InternalDecompressFile(source, dest, item, count, offset);
+  }
+  if (!fits && !FProgressCancel && !FExtractCorruptedFiles && !FSkipFile)
     throw EZipException(kNeItemFailed, this);
 }
 
@@ -124,9 +140,8 @@ std::int64_t StoredDataSize(std::uint64_t stated, std::int64_t dataStart, std::i
   return size > dataEnd - dataStart ? std::max<std::int64_t>(dataEnd - dataStart, 0) : size;
 }
 
-bool TZipBaseArchiver::InternalDecompressFile(TStream& source, TStream& dest, int index,
+bool TZipBaseArchiver::InternalDecompressFile(TStream& source, TStream& dest, TDirItem& item,
                                               std::int32_t count, std::int64_t offset) {
-  TDirItem& item = DMHandle()->CDir.GetItemPtr(index);
   const bool encrypted = item.IsEncrypted();
   const bool rulesApply = item.CentralDir.extractVersion < kNoEncryptionRulesVersion;
   const std::unique_ptr<TAESCryptoTransform> aes =
@@ -139,9 +154,7 @@ bool TZipBaseArchiver::InternalDecompressFile(TStream& source, TStream& dest, in
                      FSpanningMode == smNone ? DMHandle()->CentralDirOffset
                                              : std::numeric_limits<std::int64_t>::max());
   const std::uint64_t expected = item.UncompressedSize();
-  FProgressMax = offset + count != 0 ? offset + count : static_cast<std::int64_t>(expected);
-  if (FProgressMax == 0) FProgressMax = 2;
-  FSkipFile = false;
+  StartItemProgress(offset + count != 0 ? offset + count : static_cast<std::int64_t>(expected));
 
   if (item.CompressionMethod == 9) throw EZipException(kNeDeflate64, this);
   if (item.CompressionMethod != 0 && item.CompressionMethod != 8) return false;
@@ -168,20 +181,26 @@ bool TZipBaseArchiver::InternalDecompressFile(TStream& source, TStream& dest, in
                                   offset,
                                   !IsCustomStream && FSpanningMode == smNone};
   if (!FDecodeWorkspace) FDecodeWorkspace = std::make_unique<TZipDecodeWorkspace>();
-  // An item decoded ahead is replayed: the same events and writes, in the same order.
-  const std::unique_ptr<TZipDecodedItem> decoded =
-      FDecodeAhead && !encrypted && count == 0 ? FDecodeAhead->Take(index) : nullptr;
-  const TZipDecodeResult result =
-      decoded ? decoded->Replay(sink, dest) : ZipDecodeItemData(request, sink, *FDecodeWorkspace);
+  const TZipDecodeResult result = ZipDecodeItemData(request, sink, *FDecodeWorkspace);
   if (!result.ok) return false;
   if (count != 0) return true;
+  if (!aes) return DecodedWhole(item, result);
   if (static_cast<std::uint64_t>(result.totalOut) != expected) return false;
-  if (!rulesApply) return true;
-  if (aes) {
-    aes->LoadFileStorageEndBlock(source, 0);
-    return !aes->IsDirItemCorrupted(item, ~result.crc);
-  }
-  return ~result.crc == item.CentralDir.crc32;
+  aes->LoadFileStorageEndBlock(source, 0);
+  return !aes->IsDirItemCorrupted(item, ~result.crc);
+}
+
+// Lands an item decoded ahead with the progress events and writes its decode made here.
+bool TZipBaseArchiver::ReplayDecoded(const TZipDecodedItem& decoded, TStream& dest,
+                                     const TDirItem& item) {
+  StartItemProgress(static_cast<std::int64_t>(item.UncompressedSize()));
+  TExtractSink sink(*this, item);
+  return DecodedWhole(item, decoded.Replay(sink, dest));
+}
+
+void TZipBaseArchiver::StartItemProgress(std::int64_t progressMax) {
+  FProgressMax = progressMax != 0 ? progressMax : 2;
+  FSkipFile = false;
 }
 
 // Checks the password against the item's encryption header until it fits or the password
