@@ -5,6 +5,7 @@
 
 #include "ZipArchiver.h"
 #include "stream/ZipFileStream.h"
+#include "stream/ZipMemoryStreams.h"
 #include "stream/ZipNullStream.h"
 
 namespace talu::zip {
@@ -14,6 +15,8 @@ namespace {
 // size allowed), decoding or decoded and not yet taken.
 constexpr int kAheadItems = 64;
 constexpr std::uint64_t kAheadBytes = 2 * kZipChunkSize;
+// Room for an item's name and extra field when its local header and data are read at once.
+constexpr std::uint64_t kHeaderSlack = 1024;
 
 }  // namespace
 
@@ -122,24 +125,24 @@ void TZipDecodeAhead::Work() {
   }
 }
 
-// The chunk loop on the worker's own stream, into memory. Null when the item did not decode
-// whole: the caller then runs it the ordinary way, which reports the failure.
+// The chunk loop, into memory, over the local header and the data read in one piece from the
+// worker's own stream. Null when the item did not decode whole (also when its name and extra
+// field outgrow kHeaderSlack): the caller then runs it the ordinary way, which reports any
+// failure.
 std::unique_ptr<TZipDecodedItem> TZipDecodeAhead::Decode(const TZipAheadItem& item) {
   auto decoded = std::make_unique<TZipDecodedItem>();
   try {
+    std::string bytes(kLocalHeaderSize + item.compressedSize + kHeaderSlack, '\0');
     source_->SetPosition(item.headerOffset);
-    ReadLocalHeaderAt(*source_);
+    bytes.resize(static_cast<std::size_t>(source_->Read(bytes.data(), bytes.size())));
+    TStringStream piece(std::move(bytes));
+    ReadLocalHeaderAt(piece);
+    const std::int64_t dataStart = item.headerOffset + piece.Position();
     TNullStream nowhere;
     const TZipDecodeRequest request{
-        source_.get(),
-        &nowhere,
-        StoredDataSize(item.compressedSize, source_->Position(), dataEnd_),
-        item.size,
-        item.method,
-        nullptr,
-        0,
-        0,
-        false};
+        &piece,    &nowhere,    StoredDataSize(item.compressedSize, dataStart, dataEnd_),
+        item.size, item.method, nullptr,
+        0,         0,           false};
     decoded->result = ZipDecodeItemData(request, *decoded, *workspace_);
   } catch (...) {
     return nullptr;
