@@ -72,11 +72,15 @@ std::unique_ptr<TZipDecodedItem> TZipDecodeAhead::Take(int index) {
   for (; taken_ < at; ++taken_) Drop(slots_[taken_]);
   TSlot& slot = *found;
   if (slot.state == TState::kWaiting) slot.state = TState::kGone;  // the caller decodes it
+  callerWaits_ = true;
   changed_.wait(lock, [&] { return slot.state != TState::kWorking; });
+  callerWaits_ = false;
   std::unique_ptr<TZipDecodedItem> decoded = std::move(slot.decoded);
   Drop(slot);
   taken_ = at + 1;
-  changed_.notify_all();
+  // The worker, held back by a full look-ahead, goes on once half of it is free, not item by item.
+  if (workerWaits_ && heldItems_ <= kAheadItems / 2 && held_ <= kAheadBytes / 2)
+    changed_.notify_all();
   return decoded;
 }
 
@@ -107,7 +111,9 @@ void TZipDecodeAhead::Work() {
     while (next_ < slots_.size() && slots_[next_].state != TState::kWaiting) ++next_;
     if (stop_ || next_ == slots_.size()) return;
     if (!MayStart(next_)) {
+      workerWaits_ = true;
       changed_.wait(lock);
+      workerWaits_ = false;
       continue;
     }
     const std::size_t at = next_++;
@@ -121,7 +127,7 @@ void TZipDecodeAhead::Work() {
     slot.decoded = std::move(decoded);
     slot.state = TState::kDone;
     if (at < taken_) Drop(slot);  // passed over while it was decoded
-    changed_.notify_all();
+    if (callerWaits_) changed_.notify_all();
   }
 }
 

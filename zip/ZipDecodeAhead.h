@@ -96,6 +96,8 @@ class TZipDecodeAhead {
   std::uint64_t held_ = 0;  // uncompressed bytes of the slots working or done
   int heldItems_ = 0;
   bool stop_ = false;
+  bool workerWaits_ = false;  // for room in the look-ahead
+  bool callerWaits_ = false;  // for the item the worker decodes
   std::mutex mutex_;
   std::condition_variable changed_;
   std::unique_ptr<TStream> source_;
