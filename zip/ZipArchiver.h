@@ -24,6 +24,8 @@ namespace talu::zip {
 class TStream;
 class TAESCryptoTransform;
 class TZipDecodeWorkspace;
+class TZipDecodeAhead;
+class TZipDecodedItem;
 struct TZipKeys;
 
 class TZipBaseArchiver : public TComponent {
@@ -218,9 +220,13 @@ class TZipBaseArchiver : public TComponent {
   bool MayReplace(const TDirItem& item, std::u16string& name, std::u16string& target);
   void CheckLanding(bool ownName, std::u16string& path, const std::u16string& name) const;
   TZipVolumeNumberInfo SeekToLocalHeader(const TDirItem& item);
-  static TZipLocalHeader ReadLocalHeaderAt(TStream& source);
   bool InternalDecompressFile(TStream& source, TStream& dest, TDirItem& item, std::int32_t count,
                               std::int64_t offset);
+  bool ReplayDecoded(const TZipDecodedItem& decoded, TStream& dest, const TDirItem& item);
+  // Starts an item's progress at 0 of `progressMax` bytes (2 for none), not skipped.
+  void StartItemProgress(std::int64_t progressMax);
+  // The decoding ahead of a batch of several items (see ZipDecodeAhead.h), or null.
+  std::unique_ptr<TZipDecodeAhead> StartDecodeAhead(TZipProcessOperation operation, int index);
   // A transform set up to decrypt the AES item `item` with `password`; null for any other item.
   std::unique_ptr<TAESCryptoTransform> AesTransformFor(const TDirItem& item,
                                                        const std::string& password);
@@ -268,6 +274,7 @@ class TZipBaseArchiver : public TComponent {
   TStream* FCompressedStream = nullptr;
   TZipProcessVolumeFailureEvent FOnProcessVolumeFailure;
   std::unique_ptr<TZipDecodeWorkspace> FDecodeWorkspace;  // made by the first extraction
+  TZipDecodeAhead* FDecodeAhead = nullptr;                // the running batch's, if any
   TZipKeyCache FKeyCache;  // AES keys of the open archive, wiped when it is closed
 
   // Batch and item progress.
@@ -288,6 +295,11 @@ std::u16string GetSlashedDir(const std::u16string& baseDir, const std::u16string
 // Whether a path lies on a floppy drive (A: or B:) or a drive the system reports removable.
 bool IsFloppyDrive(std::u16string_view fileName);
 bool IsRemovableDrive(std::u16string_view fileName);
+// Reads the local header at the stream's position and leaves the stream at the item's data.
+TZipLocalHeader ReadLocalHeaderAt(TStream& source);
+// The bytes of stored data to read for an item stating `stated` bytes whose data start at
+// `dataStart`: no further than `dataEnd`. Compares without adding, so that no sum overflows.
+std::int64_t StoredDataSize(std::uint64_t stated, std::int64_t dataStart, std::int64_t dataEnd);
 
 class TZipArchiver : public TZipBaseArchiver {
  public:

@@ -1,7 +1,9 @@
 // Batches: extracting or testing the tagged items one by one, with progress, confirmation and
 // failure events, retry, ignore and abort.
 #include "ZipArchiver.h"
+#include "ZipDecodeAhead.h"
 #include "ZipExcept.h"
+#include "ZipScopedValue.h"
 #include "platform/ZipPlatform.h"
 #include "text/ZipStrFunc.h"
 #include "text/ZipUtf.h"
@@ -77,6 +79,8 @@ void TZipBaseArchiver::ProcessTaggedFiles(TZipProcessOperation operation, int in
   }
   FProgressCancel = false;
   FProgressEnabled = true;
+  const std::unique_ptr<TZipDecodeAhead> ahead = StartDecodeAhead(operation, index);
+  const TScopedValue<TZipDecodeAhead*> aheadOn(FDecodeAhead, ahead.get());
   if (reports) DoOnOverallProgress(0, operation, ppStart, FProgressCancel);
 
   TZipAction action = fxaIgnore;
@@ -93,6 +97,30 @@ void TZipBaseArchiver::ProcessTaggedFiles(TZipProcessOperation operation, int in
     FProgressCancel = FProgressCancel || saved;
   }
   if (FProgressCancel || action == fxaAbort) CancelUpdate();
+}
+
+// Decoding ahead serves batches of several items from the engine's own file stream of a
+// single-volume archive. It takes the small items that need no password; the others, and every
+// item it cannot decode whole, run the ordinary way at their turn.
+std::unique_ptr<TZipDecodeAhead> TZipBaseArchiver::StartDecodeAhead(TZipProcessOperation operation,
+                                                                    int index) {
+  if (index != -1 || IsCustomStream || FSpanningMode != smNone ||
+      (operation != poExtract && operation != poTest))
+    return nullptr;
+  const TZipDirArray& dir = DMHandle()->CDir;
+  std::vector<TZipAheadItem> plan;
+  for (int i = 0; i < dir.Count(); ++i) {
+    const TDirItem& item = dir[i];
+    if (item.Tagged && !item.IsDirectory() && !item.IsEncrypted() &&
+        (item.CompressionMethod == 0 || item.CompressionMethod == 8) &&
+        item.UncompressedSize() <= kZipAheadLargestItem &&
+        item.CompressedSize() <= kZipAheadLargestItem)
+      plan.push_back({i, static_cast<std::int64_t>(item.LocalHeaderOffset()), item.CompressedSize(),
+                      item.UncompressedSize(), item.CompressionMethod});
+  }
+  if (plan.size() < 2) return nullptr;
+  return std::make_unique<TZipDecodeAhead>(VolumeFileName, DMHandle()->CentralDirOffset,
+                                           std::move(plan));
 }
 
 // Runs the operation on one tagged item until it succeeds, is skipped, or the failure answer

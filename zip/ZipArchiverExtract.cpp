@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "ZipArchiver.h"
+#include "ZipDecodeAhead.h"
 #include "ZipExcept.h"
 #include "ZipScopedValue.h"
 #include "decode/ZipCryptoTransform.h"
@@ -26,6 +27,14 @@ class TTraditionalDecryptor final : public IZipItemDecryptor {
     ZipDecryptBuffer(data, count, keys);
   }
 };
+
+// Whether an item's whole data decoded to its stated size and, where the rules of its version
+// ask for one, its CRC-32.
+bool DecodedWhole(const TDirItem& item, const TZipDecodeResult& result) {
+  return result.ok && static_cast<std::uint64_t>(result.totalOut) == item.UncompressedSize() &&
+         (item.CentralDir.extractVersion >= kNoEncryptionRulesVersion ||
+          ~result.crc == item.CentralDir.crc32);
+}
 
 class TAesDecryptor final : public IZipItemDecryptor {
  public:
@@ -100,22 +109,35 @@ void TZipBaseArchiver::ExtractItem(int index, TStream& dest, std::int32_t count,
                                    std::int64_t offset) {
   if (index < 0 || index >= DMHandle()->CDir.Count()) throw EZipException(kNeItemIndex, this);
   TDirItem& item = DMHandle()->CDir.GetItemPtr(index);
-  // In a multi-volume archive the item's data may run on into the following volumes.
-  TZipVolumeReader volumes(*this, SeekToLocalHeader(item));
-  TStream& source = FSpanningMode == smNone ? *FCompressedStream : volumes;
-  if (!InternalDecompressFile(source, dest, item, count, offset) && !FProgressCancel &&
-      !FExtractCorruptedFiles && !FSkipFile)
+  // An item decoded ahead needs neither the archive stream nor its local header again.
+  const std::unique_ptr<TZipDecodedItem> decoded =
+      FDecodeAhead && count == 0 && offset == 0 ? FDecodeAhead->Take(index) : nullptr;
+  bool fits;
+  if (decoded) {
+    fits = ReplayDecoded(*decoded, dest, item);
+  } else {
+    // In a multi-volume archive the item's data may run on into the following volumes.
+    TZipVolumeReader volumes(*this, SeekToLocalHeader(item));
+    TStream& source = FSpanningMode == smNone ? *FCompressedStream : volumes;
+    fits = InternalDecompressFile(source, dest, item, count, offset);
+  }
+  if (!fits && !FProgressCancel && !FExtractCorruptedFiles && !FSkipFile)
     throw EZipException(kNeItemFailed, this);
 }
 
-// Reads the local header and leaves `source` at the item's stored data.
-TZipLocalHeader TZipBaseArchiver::ReadLocalHeaderAt(TStream& source) {
+TZipLocalHeader ReadLocalHeaderAt(TStream& source) {
   unsigned char raw[kLocalHeaderSize];
   source.ReadBuffer(raw, kLocalHeaderSize);
   TByteCursor cursor(raw, kLocalHeaderSize);
   const TZipLocalHeader header = ReadLocalHeader(cursor);
   source.Seek(std::int64_t{header.nameLength} + header.extraLength, TSeekOrigin::soCurrent);
   return header;
+}
+
+std::int64_t StoredDataSize(std::uint64_t stated, std::int64_t dataStart, std::int64_t dataEnd) {
+  const std::int64_t size = static_cast<std::int64_t>(
+      std::min<std::uint64_t>(stated, std::numeric_limits<std::int64_t>::max()));
+  return size > dataEnd - dataStart ? std::max<std::int64_t>(dataEnd - dataStart, 0) : size;
 }
 
 bool TZipBaseArchiver::InternalDecompressFile(TStream& source, TStream& dest, TDirItem& item,
@@ -126,17 +148,13 @@ bool TZipBaseArchiver::InternalDecompressFile(TStream& source, TStream& dest, TD
       encrypted && rulesApply ? AesTransformFor(item, FPassword) : nullptr;
   const TZipLocalHeader local = ReadLocalHeaderAt(source);
 
-  // A stated size beyond any stream is held at the largest position, and the clamp compares
-  // without adding, so that no sum can overflow.
-  std::int64_t compressedSize = static_cast<std::int64_t>(
-      std::min<std::uint64_t>(item.CompressedSize(), std::numeric_limits<std::int64_t>::max()));
+  // In a multi-volume archive the data may run on into the following volumes.
+  std::int64_t compressedSize =
+      StoredDataSize(item.CompressedSize(), source.Position(),
+                     FSpanningMode == smNone ? DMHandle()->CentralDirOffset
+                                             : std::numeric_limits<std::int64_t>::max());
   const std::uint64_t expected = item.UncompressedSize();
-  const std::int64_t dataStart = source.Position();
-  if (FSpanningMode == smNone && compressedSize > DMHandle()->CentralDirOffset - dataStart)
-    compressedSize = std::max<std::int64_t>(DMHandle()->CentralDirOffset - dataStart, 0);
-  FProgressMax = offset + count != 0 ? offset + count : static_cast<std::int64_t>(expected);
-  if (FProgressMax == 0) FProgressMax = 2;
-  FSkipFile = false;
+  StartItemProgress(offset + count != 0 ? offset + count : static_cast<std::int64_t>(expected));
 
   if (item.CompressionMethod == 9) throw EZipException(kNeDeflate64, this);
   if (item.CompressionMethod != 0 && item.CompressionMethod != 8) return false;
@@ -166,13 +184,23 @@ bool TZipBaseArchiver::InternalDecompressFile(TStream& source, TStream& dest, TD
   const TZipDecodeResult result = ZipDecodeItemData(request, sink, *FDecodeWorkspace);
   if (!result.ok) return false;
   if (count != 0) return true;
+  if (!aes) return DecodedWhole(item, result);
   if (static_cast<std::uint64_t>(result.totalOut) != expected) return false;
-  if (!rulesApply) return true;
-  if (aes) {
-    aes->LoadFileStorageEndBlock(source, 0);
-    return !aes->IsDirItemCorrupted(item, ~result.crc);
-  }
-  return ~result.crc == item.CentralDir.crc32;
+  aes->LoadFileStorageEndBlock(source, 0);
+  return !aes->IsDirItemCorrupted(item, ~result.crc);
+}
+
+// Lands an item decoded ahead with the progress events and writes its decode made here.
+bool TZipBaseArchiver::ReplayDecoded(const TZipDecodedItem& decoded, TStream& dest,
+                                     const TDirItem& item) {
+  StartItemProgress(static_cast<std::int64_t>(item.UncompressedSize()));
+  TExtractSink sink(*this, item);
+  return DecodedWhole(item, decoded.Replay(sink, dest));
+}
+
+void TZipBaseArchiver::StartItemProgress(std::int64_t progressMax) {
+  FProgressMax = progressMax != 0 ? progressMax : 2;
+  FSkipFile = false;
 }
 
 // Checks the password against the item's encryption header until it fits or the password

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 
 #include "ItemMaker.h"
 #include "ScriptedPrompts.h"
@@ -15,9 +16,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Opens archive bytes, extracts under a temp folder, and records failures by native error.
+// Opens archive bytes from a file (so that batches of several items decode ahead), extracts
+// under a temp folder, and records failures by native error.
 struct Extraction {
-  explicit Extraction(const Bytes& bytes) : opened(OpenBytes(bytes)), temp("extract") {
+  explicit Extraction(const Bytes& bytes) : temp("extract") {
+    WriteFile(temp.Root() / "a.zip", bytes);
+    archiver.SetFileName((temp.Root() / "a.zip").u16string());
+    archiver.OpenArchive(platform::kModeReadDenyNone);
     zip().SetBaseDir(temp.OutText());
     zip().OnProcessFileFailure = [this](TZipBaseArchiver&, const std::u16string&,
                                         TZipProcessOperation, std::int32_t native, std::int32_t,
@@ -26,11 +31,11 @@ struct Extraction {
       action = failureAnswer;
     };
   }
-  TZipArchiver& zip() { return opened->zip; }
+  TZipArchiver& zip() { return archiver; }
   fs::path Out(const char* relative) const { return temp.Out() / fs::path(relative); }
 
-  std::unique_ptr<OpenedArchive> opened;
   TempFolder temp;
+  TZipArchiver archiver;
   std::vector<int> failures;
   TZipAction failureAnswer = fxaIgnore;
 };
@@ -140,6 +145,29 @@ TEST(ExtractToDisk, FailureAnswersRetryIgnoreAndAbort) {
             u"Invalid size or check sum of file or unsupported compression format - Native "
             u"error: 00008. File processing error, possibly disk is full");
   EXPECT_EQ(prompts.Asked()[0].buttons, kAbortRetryIgnore);
+}
+
+// Items decoded ahead land only at their turn: a cancel at item k leaves exactly the items
+// before it.
+TEST(ExtractToDisk, NothingLandsPastACancel) {
+  std::vector<TestEntry> items;
+  for (int i = 0; i < 40; ++i) {
+    const std::string name = std::to_string(i) + ".txt";
+    items.push_back(i % 2 ? Stored(name, name) : Deflated(name, Bytes(1000 + i, 'd')));
+  }
+  Extraction x(BuildArchive(items));
+  x.zip().OnFileProgress = [](TZipBaseArchiver&, const std::u16string& name, double,
+                              TZipProcessOperation, TZipProgressPhase,
+                              bool& cancel) { cancel = name == u"25.txt"; };
+  x.zip().ExtractFiles(u"*.*");
+  EXPECT_TRUE(x.zip().Cancelled());
+  std::set<std::string> landed, expected;
+  for (const fs::directory_entry& entry : fs::directory_iterator(x.temp.Out()))
+    landed.insert(entry.path().filename().string());
+  for (int i = 0; i < 25; ++i) expected.insert(std::to_string(i) + ".txt");
+  EXPECT_EQ(landed, expected);
+  EXPECT_EQ(ReadFile(x.Out("23.txt")), "23.txt");
+  EXPECT_EQ(ReadFile(x.Out("24.txt")), Bytes(1024, 'd'));
 }
 
 TEST(ExtractToDisk, AHandlersAbsoluteNameIsHonoured) {

@@ -1,0 +1,159 @@
+#include "ZipDecodeAhead.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "ZipArchiver.h"
+#include "stream/ZipFileStream.h"
+#include "stream/ZipMemoryStreams.h"
+#include "stream/ZipNullStream.h"
+
+namespace talu::zip {
+namespace {
+
+// The look-ahead: at most this many items, or this many uncompressed bytes (one item of any
+// size allowed), decoding or decoded and not yet taken.
+constexpr int kAheadItems = 64;
+constexpr std::uint64_t kAheadBytes = 2 * kZipChunkSize;
+// Room for an item's name and extra field when its local header and data are read at once.
+constexpr std::uint64_t kHeaderSlack = 1024;
+
+}  // namespace
+
+bool TZipDecodedItem::Progress(std::int64_t done) {
+  calls_.push_back({false, done});
+  return true;
+}
+
+bool TZipDecodedItem::Write(TStream&, const void* data, std::int64_t count) {
+  calls_.push_back({true, count});
+  const auto* bytes = static_cast<const std::uint8_t*>(data);
+  bytes_.insert(bytes_.end(), bytes, bytes + count);
+  return true;
+}
+
+TZipDecodeResult TZipDecodedItem::Replay(IZipDecodeSink& sink, TStream& dest) const {
+  const std::uint8_t* data = bytes_.data();
+  for (const TCall& call : calls_) {
+    if (!(call.write ? sink.Write(dest, data, call.value) : sink.Progress(call.value))) break;
+    if (call.write) data += call.value;
+  }
+  return result;
+}
+
+TZipDecodeAhead::TZipDecodeAhead(std::u16string archiveFile, std::int64_t dataEnd,
+                                 std::vector<TZipAheadItem> plan)
+    : archiveFile_(std::move(archiveFile)), dataEnd_(dataEnd) {
+  slots_.reserve(plan.size());
+  for (const TZipAheadItem& item : plan) slots_.push_back({item, TState::kWaiting, nullptr});
+  try {
+    worker_ = std::thread(&TZipDecodeAhead::Work, this);
+  } catch (const std::system_error&) {
+    // Without a second thread every item runs the ordinary way.
+  }
+}
+
+TZipDecodeAhead::~TZipDecodeAhead() {
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
+  changed_.notify_all();
+  if (worker_.joinable()) worker_.join();
+}
+
+std::unique_ptr<TZipDecodedItem> TZipDecodeAhead::Take(int index) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  const auto found =
+      std::lower_bound(slots_.begin(), slots_.end(), index,
+                       [](const TSlot& slot, int wanted) { return slot.item.index < wanted; });
+  const auto at = static_cast<std::size_t>(found - slots_.begin());
+  if (found == slots_.end() || found->item.index != index || at < taken_) return nullptr;
+  for (; taken_ < at; ++taken_) Drop(slots_[taken_]);
+  TSlot& slot = *found;
+  if (slot.state == TState::kWaiting) slot.state = TState::kGone;  // the caller decodes it
+  callerWaits_ = true;
+  changed_.wait(lock, [&] { return slot.state != TState::kWorking; });
+  callerWaits_ = false;
+  std::unique_ptr<TZipDecodedItem> decoded = std::move(slot.decoded);
+  Drop(slot);
+  taken_ = at + 1;
+  // The worker, held back by a full look-ahead, goes on once half of it is free, not item by item.
+  if (workerWaits_ && heldItems_ <= kAheadItems / 2 && held_ <= kAheadBytes / 2)
+    changed_.notify_all();
+  return decoded;
+}
+
+void TZipDecodeAhead::Drop(TSlot& slot) {
+  if (slot.state == TState::kDone) {
+    held_ -= slot.item.size;
+    --heldItems_;
+    slot.decoded.reset();
+  }
+  if (slot.state != TState::kWorking) slot.state = TState::kGone;
+}
+
+bool TZipDecodeAhead::MayStart(std::size_t slot) const {
+  return heldItems_ == 0 ||
+         (heldItems_ < kAheadItems && held_ + slots_[slot].item.size <= kAheadBytes);
+}
+
+void TZipDecodeAhead::Work() {
+  try {
+    source_ = std::make_unique<TFileStream>(archiveFile_, platform::kModeReadDenyNone);
+    workspace_ = std::make_unique<TZipDecodeWorkspace>();
+  } catch (...) {
+    return;  // the caller decodes every item
+  }
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    next_ = std::max(next_, taken_);
+    while (next_ < slots_.size() && slots_[next_].state != TState::kWaiting) ++next_;
+    if (stop_ || next_ == slots_.size()) return;
+    if (!MayStart(next_)) {
+      workerWaits_ = true;
+      changed_.wait(lock);
+      workerWaits_ = false;
+      continue;
+    }
+    const std::size_t at = next_++;
+    TSlot& slot = slots_[at];
+    slot.state = TState::kWorking;
+    held_ += slot.item.size;
+    ++heldItems_;
+    lock.unlock();
+    std::unique_ptr<TZipDecodedItem> decoded = Decode(slot.item);
+    lock.lock();
+    slot.decoded = std::move(decoded);
+    slot.state = TState::kDone;
+    if (at < taken_) Drop(slot);  // passed over while it was decoded
+    if (callerWaits_) changed_.notify_all();
+  }
+}
+
+// The chunk loop, into memory, over the local header and the data read in one piece from the
+// worker's own stream. Null when the item did not decode whole (also when its name and extra
+// field outgrow kHeaderSlack): the caller then runs it the ordinary way, which reports any
+// failure.
+std::unique_ptr<TZipDecodedItem> TZipDecodeAhead::Decode(const TZipAheadItem& item) {
+  auto decoded = std::make_unique<TZipDecodedItem>();
+  try {
+    std::string bytes(kLocalHeaderSize + item.compressedSize + kHeaderSlack, '\0');
+    source_->SetPosition(item.headerOffset);
+    bytes.resize(static_cast<std::size_t>(source_->Read(bytes.data(), bytes.size())));
+    TStringStream piece(std::move(bytes));
+    ReadLocalHeaderAt(piece);
+    const std::int64_t dataStart = item.headerOffset + piece.Position();
+    TNullStream nowhere;
+    const TZipDecodeRequest request{
+        &piece,    &nowhere,    StoredDataSize(item.compressedSize, dataStart, dataEnd_),
+        item.size, item.method, nullptr,
+        0,         0,           false};
+    decoded->result = ZipDecodeItemData(request, *decoded, *workspace_);
+  } catch (...) {
+    return nullptr;
+  }
+  return decoded->result.ok ? std::move(decoded) : nullptr;
+}
+
+}  // namespace talu::zip

@@ -1,0 +1,108 @@
+// Decoding ahead in a batch: a second thread decodes the batch's next small items into memory
+// while the caller's thread lands the current one, so that a batch of many small items keeps
+// two cores busy. The worker has no side effects: it reads the archive through its own file
+// stream, fires no event and writes nothing. It records each item's decode as the chunk loop
+// ran it (every progress call and every write, in order), and the caller replays that record
+// through its own sink at the item's turn, so that events, their order and the bytes written
+// are the same as if the item had been decoded there. An item the worker has not started when
+// its turn comes is decoded by the caller itself; an item the worker could not decode whole
+// (a damaged item, a read error) runs the ordinary way, failures and questions included.
+//
+// Usage: TZipDecodeAhead ahead(archiveFile, plan);  // joins the worker when destroyed
+//        if (auto decoded = ahead.Take(index)) result = decoded->Replay(sink, dest);
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "decode/ZipItemDecoder.h"
+
+namespace talu::zip {
+
+// An item the worker may decode: not encrypted, stored or deflated, and small (see
+// kZipAheadLargestItem), so that it is read in one chunk.
+struct TZipAheadItem {
+  int index;  // in the directory
+  std::int64_t headerOffset;
+  std::uint64_t compressedSize;  // as the directory states it
+  std::uint64_t size;            // uncompressed
+  std::uint16_t method;
+};
+
+inline constexpr std::uint64_t kZipAheadLargestItem = kZipChunkSize;
+
+// One item's decode as the chunk loop ran it on a sink that accepts everything.
+class TZipDecodedItem final : public IZipDecodeSink {
+ public:
+  bool Progress(std::int64_t done) override;
+  bool Write(TStream& dest, const void* data, std::int64_t count) override;
+
+  // Makes the same calls on `sink`, writing to `dest`, until one of them refuses (which only a
+  // cancel does; the caller then disregards the item's figures); returns the loop's result.
+  TZipDecodeResult Replay(IZipDecodeSink& sink, TStream& dest) const;
+
+  TZipDecodeResult result;
+  std::size_t Bytes() const { return bytes_.size(); }
+
+ private:
+  struct TCall {
+    bool write;          // a write of `value` bytes, else progress with `value` done
+    std::int64_t value;  // bytes written or done
+  };
+  std::vector<TCall> calls_;
+  std::vector<std::uint8_t> bytes_;
+};
+
+class TZipDecodeAhead {
+ public:
+  // Starts the worker on the items of `plan`, in directory order, reading `archiveFile` up to
+  // `dataEnd` (where the central directory starts).
+  TZipDecodeAhead(std::u16string archiveFile, std::int64_t dataEnd,
+                  std::vector<TZipAheadItem> plan);
+  // Stops the worker and waits for it.
+  ~TZipDecodeAhead();
+  TZipDecodeAhead(const TZipDecodeAhead&) = delete;
+  TZipDecodeAhead& operator=(const TZipDecodeAhead&) = delete;
+
+  // Item `index`, decoded whole by the worker (waiting while the worker decodes it); null when
+  // the caller decodes it the ordinary way: an item outside the plan, passed over, taken before,
+  // not yet started by the worker, or one the worker could not decode whole. Items of the plan
+  // before `index` are passed over and their records dropped.
+  std::unique_ptr<TZipDecodedItem> Take(int index);
+
+ private:
+  enum class TState { kWaiting, kWorking, kDone, kGone };
+  struct TSlot {
+    TZipAheadItem item;
+    TState state = TState::kWaiting;
+    std::unique_ptr<TZipDecodedItem> decoded;  // kDone: null when the item could not be decoded
+  };
+
+  void Work();
+  bool MayStart(std::size_t slot) const;
+  std::unique_ptr<TZipDecodedItem> Decode(const TZipAheadItem& item);
+  void Drop(TSlot& slot);
+
+  const std::u16string archiveFile_;
+  const std::int64_t dataEnd_;
+  std::vector<TSlot> slots_;
+  std::size_t next_ = 0;    // the slot the worker looks at next
+  std::size_t taken_ = 0;   // slots below this one are the caller's or passed over
+  std::uint64_t held_ = 0;  // uncompressed bytes of the slots working or done
+  int heldItems_ = 0;
+  bool stop_ = false;
+  bool workerWaits_ = false;  // for room in the look-ahead
+  bool callerWaits_ = false;  // for the item the worker decodes
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::unique_ptr<TStream> source_;
+  std::unique_ptr<TZipDecodeWorkspace> workspace_;
+  std::thread worker_;
+};
+
+}  // namespace talu::zip
