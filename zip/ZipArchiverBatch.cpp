@@ -104,7 +104,7 @@ void TZipBaseArchiver::ProcessTaggedFiles(TZipProcessOperation operation, int in
 // item it cannot decode whole, run the ordinary way at their turn.
 std::unique_ptr<TZipDecodeAhead> TZipBaseArchiver::StartDecodeAhead(TZipProcessOperation operation,
                                                                     int index) {
-  if (index != -1 || IsCustomStream || FSpanningMode != smNone ||
+  if (index != -1 || FIsCustomStream || FSpanningMode != smNone ||
       (operation != poExtract && operation != poTest))
     return nullptr;
   const TZipDirArray& dir = DMHandle()->CDir;
@@ -119,7 +119,7 @@ std::unique_ptr<TZipDecodeAhead> TZipBaseArchiver::StartDecodeAhead(TZipProcessO
                       item.UncompressedSize(), item.CompressionMethod});
   }
   if (plan.size() < 2) return nullptr;
-  return std::make_unique<TZipDecodeAhead>(VolumeFileName, DMHandle()->CentralDirOffset,
+  return std::make_unique<TZipDecodeAhead>(FVolumeFileName, DMHandle()->CentralDirOffset,
                                            std::move(plan));
 }
 
