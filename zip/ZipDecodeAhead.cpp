@@ -17,6 +17,9 @@ constexpr int kAheadItems = 64;
 constexpr std::uint64_t kAheadBytes = 2 * kZipChunkSize;
 // Room for an item's name and extra field when its local header and data are read at once.
 constexpr std::uint64_t kHeaderSlack = 1024;
+// The archive is read in blocks of at least this size, so that a run of small items costs one
+// read between them.
+constexpr std::uint64_t kReadBlock = 256 * 1024;
 
 }  // namespace
 
@@ -72,9 +75,12 @@ std::unique_ptr<TZipDecodedItem> TZipDecodeAhead::Take(int index) {
   for (; taken_ < at; ++taken_) Drop(slots_[taken_]);
   TSlot& slot = *found;
   if (slot.state == TState::kWaiting) slot.state = TState::kGone;  // the caller decodes it
-  callerWaits_ = true;
-  changed_.wait(lock, [&] { return slot.state != TState::kWorking; });
-  callerWaits_ = false;
+  while (slot.state == TState::kWorking) {
+    if (callerMayDecode_ && DecodeNext(lock, callerDecoder_)) continue;
+    callerWaits_ = true;
+    changed_.wait(lock, [&] { return slot.state != TState::kWorking; });
+    callerWaits_ = false;
+  }
   std::unique_ptr<TZipDecodedItem> decoded = std::move(slot.decoded);
   Drop(slot);
   taken_ = at + 1;
@@ -98,50 +104,61 @@ bool TZipDecodeAhead::MayStart(std::size_t slot) const {
          (heldItems_ < kAheadItems && held_ + slots_[slot].item.size <= kAheadBytes);
 }
 
-void TZipDecodeAhead::Work() {
+bool TZipDecodeAhead::Open(TDecoder& decoder) const {
   try {
-    source_ = std::make_unique<TFileStream>(archiveFile_, platform::kModeReadDenyNone);
-    workspace_ = std::make_unique<TZipDecodeWorkspace>();
+    decoder.source = std::make_unique<TFileStream>(archiveFile_, platform::kModeReadDenyNone);
+    decoder.workspace = std::make_unique<TZipDecodeWorkspace>();
+    return true;
   } catch (...) {
-    return;  // the caller decodes every item
+    return false;
   }
+}
+
+void TZipDecodeAhead::Work() {
+  if (!Open(workerDecoder_)) return;  // the caller decodes every item
   std::unique_lock<std::mutex> lock(mutex_);
-  for (;;) {
-    next_ = std::max(next_, taken_);
-    while (next_ < slots_.size() && slots_[next_].state != TState::kWaiting) ++next_;
-    if (stop_ || next_ == slots_.size()) return;
-    if (!MayStart(next_)) {
-      workerWaits_ = true;
-      changed_.wait(lock);
-      workerWaits_ = false;
-      continue;
-    }
-    const std::size_t at = next_++;
-    TSlot& slot = slots_[at];
-    slot.state = TState::kWorking;
-    held_ += slot.item.size;
-    ++heldItems_;
-    lock.unlock();
-    std::unique_ptr<TZipDecodedItem> decoded = Decode(slot.item);
-    lock.lock();
-    slot.decoded = std::move(decoded);
-    slot.state = TState::kDone;
-    if (at < taken_) Drop(slot);  // passed over while it was decoded
-    if (callerWaits_) changed_.notify_all();
+  while (!stop_) {
+    if (DecodeNext(lock, workerDecoder_)) continue;
+    if (next_ == slots_.size()) return;
+    workerWaits_ = true;
+    changed_.wait(lock);
+    workerWaits_ = false;
   }
+}
+
+bool TZipDecodeAhead::DecodeNext(std::unique_lock<std::mutex>& lock, TDecoder& decoder) {
+  next_ = std::max(next_, taken_);
+  while (next_ < slots_.size() && slots_[next_].state != TState::kWaiting) ++next_;
+  if (stop_ || next_ == slots_.size() || !MayStart(next_)) return false;
+  if (!decoder.source) {
+    callerMayDecode_ = Open(decoder);
+    if (!callerMayDecode_) return false;
+  }
+  const std::size_t at = next_++;
+  TSlot& slot = slots_[at];
+  slot.state = TState::kWorking;
+  held_ += slot.item.size;
+  ++heldItems_;
+  lock.unlock();
+  std::unique_ptr<TZipDecodedItem> decoded = Decode(slot.item, decoder);
+  lock.lock();
+  slot.decoded = std::move(decoded);
+  slot.state = TState::kDone;
+  if (at < taken_) Drop(slot);  // passed over while it was decoded
+  if (callerWaits_) changed_.notify_all();
+  return true;
 }
 
 // The chunk loop, into memory, over the local header and the data read in one piece from the
 // worker's own stream. Null when the item did not decode whole (also when its name and extra
 // field outgrow kHeaderSlack): the caller then runs it the ordinary way, which reports any
 // failure.
-std::unique_ptr<TZipDecodedItem> TZipDecodeAhead::Decode(const TZipAheadItem& item) {
+std::unique_ptr<TZipDecodedItem> TZipDecodeAhead::Decode(const TZipAheadItem& item,
+                                                         TDecoder& decoder) const {
   auto decoded = std::make_unique<TZipDecodedItem>();
   try {
-    std::string bytes(kLocalHeaderSize + item.compressedSize + kHeaderSlack, '\0');
-    source_->SetPosition(item.headerOffset);
-    bytes.resize(static_cast<std::size_t>(source_->Read(bytes.data(), bytes.size())));
-    TStringStream piece(std::move(bytes));
+    TStringStream piece(ReadPiece(item.headerOffset,
+                                  kLocalHeaderSize + item.compressedSize + kHeaderSlack, decoder));
     ReadLocalHeaderAt(piece);
     const std::int64_t dataStart = item.headerOffset + piece.Position();
     TNullStream nowhere;
@@ -149,11 +166,30 @@ std::unique_ptr<TZipDecodedItem> TZipDecodeAhead::Decode(const TZipAheadItem& it
         &piece,    &nowhere,    StoredDataSize(item.compressedSize, dataStart, dataEnd_),
         item.size, item.method, nullptr,
         0,         0,           false};
-    decoded->result = ZipDecodeItemData(request, *decoded, *workspace_);
+    decoded->result = ZipDecodeItemData(request, *decoded, *decoder.workspace);
   } catch (...) {
     return nullptr;
   }
   return decoded->result.ok ? std::move(decoded) : nullptr;
+}
+
+// Up to `length` bytes of the file from `offset` on (fewer where the file ends), from the
+// decoder's block, which is read anew from `offset` when it does not hold them.
+std::string TZipDecodeAhead::ReadPiece(std::int64_t offset, std::uint64_t length,
+                                       TDecoder& decoder) const {
+  const auto end = static_cast<std::uint64_t>(offset) + length;
+  const auto blockEnd = static_cast<std::uint64_t>(decoder.blockStart) + decoder.block.size();
+  const bool held = offset >= decoder.blockStart && (end <= blockEnd || decoder.blockAtEnd);
+  if (!held) {
+    decoder.block.resize(std::max(length, kReadBlock));
+    decoder.source->SetPosition(offset);
+    const std::int64_t got = decoder.source->Read(decoder.block.data(), decoder.block.size());
+    decoder.blockAtEnd = static_cast<std::uint64_t>(got) < decoder.block.size();
+    decoder.block.resize(static_cast<std::size_t>(got));
+    decoder.blockStart = offset;
+  }
+  const auto from = static_cast<std::size_t>(offset - decoder.blockStart);
+  return decoder.block.substr(std::min(from, decoder.block.size()), length);
 }
 
 }  // namespace talu::zip
