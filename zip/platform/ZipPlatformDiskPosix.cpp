@@ -82,7 +82,8 @@ bool SetFileAttr(const std::u16string& path, std::uint32_t attr) {
   }();
   const mode_t mode = (attr & kReadOnly) ? (st.st_mode & ~kWriteBits)
                                          : (st.st_mode | (kWriteBits & ~umaskBits) | S_IWUSR);
-  return chmod(native.c_str(), mode & 07777) == 0;
+  // A file just made already has its mode: no change, no call.
+  return (mode & 07777) == (st.st_mode & 07777) || chmod(native.c_str(), mode & 07777) == 0;
 }
 
 bool IsRootedPath(const std::u16string& path) {
