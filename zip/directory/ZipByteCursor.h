@@ -17,7 +17,7 @@ class TByteCursor {
   bool Ok() const { return ok_; }
   std::size_t Remaining() const { return size_ - pos_; }
 
-  std::uint16_t FromWide() { return static_cast<std::uint16_t>(Load(2)); }
+  std::uint16_t U16() { return static_cast<std::uint16_t>(Load(2)); }
   std::uint32_t U32() { return static_cast<std::uint32_t>(Load(4)); }
   std::uint64_t U64() { return Load(8); }
   // The next `count` bytes, or an empty view (and Ok() false) when fewer remain.

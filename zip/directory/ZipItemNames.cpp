@@ -56,7 +56,7 @@ std::optional<std::u16string> UnicodeExtendedName(const TZipExtraFieldDataBlock&
   const std::size_t units =
       std::min<std::size_t>(static_cast<std::size_t>(length), in.Remaining() / 2);
   std::u16string name(units, u'\0');
-  for (char16_t& c : name) c = in.FromWide();
+  for (char16_t& c : name) c = in.U16();
   return name;
 }
 

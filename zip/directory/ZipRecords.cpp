@@ -3,19 +3,17 @@
 namespace talu::zip {
 namespace {
 
-// The run of fields that local and central headers share, from extractVersion to extraLength.
-template <class Header>
-void ReadSharedFields(TByteCursor& in, Header& r) {
-  r.extractVersion = in.FromWide();
-  r.genPurposeFlag = in.FromWide();
-  r.compMethod = in.FromWide();
-  r.lastModTime = in.FromWide();
-  r.lastModDate = in.FromWide();
+void ReadSharedFields(TByteCursor& in, TZipHeaderFields& r) {
+  r.extractVersion = in.U16();
+  r.genPurposeFlag = in.U16();
+  r.compMethod = in.U16();
+  r.lastModTime = in.U16();
+  r.lastModDate = in.U16();
   r.crc32 = in.U32();
   r.compSize = in.U32();
   r.unCompSize = in.U32();
-  r.nameLength = in.FromWide();
-  r.extraLength = in.FromWide();
+  r.nameLength = in.U16();
+  r.extraLength = in.U16();
 }
 
 }  // namespace
@@ -39,11 +37,11 @@ TZipDataDescriptor ReadDataDescriptor(TByteCursor& in) {
 TZipCentralDir ReadCentralDir(TByteCursor& in) {
   TZipCentralDir r{};
   r.signature = in.U32();
-  r.versionMadeBy = in.FromWide();
+  r.versionMadeBy = in.U16();
   ReadSharedFields(in, r);
-  r.commentLength = in.FromWide();
-  r.diskNumberStart = in.FromWide();
-  r.internalAttr = in.FromWide();
+  r.commentLength = in.U16();
+  r.diskNumberStart = in.U16();
+  r.internalAttr = in.U16();
   r.externalAttr = in.U32();
   r.relOffsetLH = in.U32();
   return r;
@@ -52,13 +50,13 @@ TZipCentralDir ReadCentralDir(TByteCursor& in) {
 TZipCentralDirEnd ReadCentralDirEnd(TByteCursor& in) {
   TZipCentralDirEnd r{};
   r.signature = in.U32();
-  r.diskNumber = in.FromWide();
-  r.startDiskNumber = in.FromWide();
-  r.entriesOnDisk = in.FromWide();
-  r.entriesCentralDir = in.FromWide();
+  r.diskNumber = in.U16();
+  r.startDiskNumber = in.U16();
+  r.entriesOnDisk = in.U16();
+  r.entriesCentralDir = in.U16();
   r.centralDirSize = in.U32();
   r.offsetStartDir = in.U32();
-  r.commentLength = in.FromWide();
+  r.commentLength = in.U16();
   return r;
 }
 
@@ -66,8 +64,8 @@ TZip64CentralDirEnd ReadZip64CentralDirEnd(TByteCursor& in) {
   TZip64CentralDirEnd r{};
   r.signature = in.U32();
   r.centralDirEndSize = in.U64();
-  r.versionMadeBy = in.FromWide();
-  r.versionNeededToExtract = in.FromWide();
+  r.versionMadeBy = in.U16();
+  r.versionNeededToExtract = in.U16();
   r.diskNumber = in.U32();
   r.startDiskNumber = in.U32();
   r.entriesOnDisk = in.U64();

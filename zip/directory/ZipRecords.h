@@ -7,8 +7,8 @@
 
 namespace talu::zip {
 
-struct TZipLocalHeader {
-  std::uint32_t signature;
+// The fields that local and central headers share, in the order both store them.
+struct TZipHeaderFields {
   std::uint16_t extractVersion;
   std::uint16_t genPurposeFlag;
   std::uint16_t compMethod;
@@ -19,6 +19,10 @@ struct TZipLocalHeader {
   std::uint32_t unCompSize;
   std::uint16_t nameLength;
   std::uint16_t extraLength;
+};
+
+struct TZipLocalHeader : TZipHeaderFields {
+  std::uint32_t signature;
 };
 
 struct TZipDataDescriptor {
@@ -28,19 +32,9 @@ struct TZipDataDescriptor {
   std::uint32_t unCompSize;
 };
 
-struct TZipCentralDir {
+struct TZipCentralDir : TZipHeaderFields {
   std::uint32_t signature;
   std::uint16_t versionMadeBy;
-  std::uint16_t extractVersion;
-  std::uint16_t genPurposeFlag;
-  std::uint16_t compMethod;
-  std::uint16_t lastModTime;
-  std::uint16_t lastModDate;
-  std::uint32_t crc32;
-  std::uint32_t compSize;
-  std::uint32_t unCompSize;
-  std::uint16_t nameLength;
-  std::uint16_t extraLength;
   std::uint16_t commentLength;
   std::uint16_t diskNumberStart;
   std::uint16_t internalAttr;

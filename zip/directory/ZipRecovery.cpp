@@ -24,16 +24,8 @@ std::string_view Chars(const unsigned char* bytes, std::size_t count) {
 
 TZipCentralDir CentralFromLocal(const TZipLocalHeader& lh) {
   TZipCentralDir cd{};
-  cd.versionMadeBy = cd.extractVersion = lh.extractVersion;
-  cd.genPurposeFlag = lh.genPurposeFlag;
-  cd.compMethod = lh.compMethod;
-  cd.lastModTime = lh.lastModTime;
-  cd.lastModDate = lh.lastModDate;
-  cd.crc32 = lh.crc32;
-  cd.compSize = lh.compSize;
-  cd.unCompSize = lh.unCompSize;
-  cd.nameLength = lh.nameLength;
-  cd.extraLength = lh.extraLength;
+  static_cast<TZipHeaderFields&>(cd) = lh;
+  cd.versionMadeBy = lh.extractVersion;
   // An entry of size 0 without a data descriptor is taken to be a folder.
   const bool hasData = lh.unCompSize != 0 || (lh.genPurposeFlag & kFlagDataDescriptor) != 0;
   cd.externalAttr = hasData ? kAttrArchive : kAttrDirectory;
