@@ -75,15 +75,18 @@ bool SetFileAttr(const std::u16string& path, std::uint32_t attr) {
   const std::string native = NativePath(path);
   struct stat st {};
   if (stat(native.c_str(), &st) != 0) return false;
+  // A file is read-only when no one may write it (as GetFileAttr reads it); one already as asked
+  // keeps its mode, so a file just made costs no further call.
+  const bool readOnly = (attr & kReadOnly) != 0;
+  if (readOnly == ((st.st_mode & kWriteBits) == 0)) return true;
   const mode_t umaskBits = [] {
     const mode_t m = umask(0);
     umask(m);
     return m;
   }();
-  const mode_t mode = (attr & kReadOnly) ? (st.st_mode & ~kWriteBits)
-                                         : (st.st_mode | (kWriteBits & ~umaskBits) | S_IWUSR);
-  // A file just made already has its mode: no change, no call.
-  return (mode & 07777) == (st.st_mode & 07777) || chmod(native.c_str(), mode & 07777) == 0;
+  const mode_t mode =
+      readOnly ? (st.st_mode & ~kWriteBits) : (st.st_mode | (kWriteBits & ~umaskBits) | S_IWUSR);
+  return chmod(native.c_str(), mode & 07777) == 0;
 }
 
 bool IsRootedPath(const std::u16string& path) {
