@@ -12,7 +12,7 @@
 #include "CaseLimits.h"
 #include "ItemMaker.h"
 #include "ZipArchiver.h"
-#include "stream/ZipMemoryStreams.h"
+#include "stream/ZipFileStream.h"
 
 namespace talu::zip::test {
 
@@ -37,7 +37,12 @@ class Sandbox {
   Outcome Extract(const Bytes& archive,
                   const std::function<void(TZipArchiver&)>& prepare = nullptr) const {
     Outcome out;
-    TStringStream stream(archive);
+    // Opened from a file, as users open archives, so that batches also decode ahead.
+    const std::filesystem::path file = ArchiveFile();
+    {
+      TFileStream(file.u16string(), platform::kModeCreate)
+          .WriteBuffer(archive.data(), archive.size());
+    }
     TZipArchiver zip;
     zip.SetBaseDir(dest_.u16string());
     zip.OnProcessFileFailure = [&](TZipBaseArchiver&, const std::u16string&, TZipProcessOperation,
@@ -49,7 +54,8 @@ class Sandbox {
     if (prepare) prepare(zip);
     out.cost = MeasureCase([&] {
       try {
-        zip.OpenArchive(stream, false);
+        zip.SetFileName(file.u16string());
+        zip.OpenArchive(platform::kModeReadDenyNone);
         zip.ExtractFiles(u"*.*");
       } catch (const EZipException& e) {
         out.raised = "native error " + std::to_string(e.NativeError());
@@ -62,9 +68,11 @@ class Sandbox {
   }
 
  private:
+  std::filesystem::path ArchiveFile() const { return Root() / "archive.zip"; }
+
   void List(Outcome& out) const {
     namespace fs = std::filesystem;
-    const std::set<fs::path> chain{temp_.Out(), temp_.Out() / "in", dest_};
+    const std::set<fs::path> chain{temp_.Out(), temp_.Out() / "in", dest_, ArchiveFile()};
     for (const fs::directory_entry& entry : fs::recursive_directory_iterator(Root())) {
       const fs::path rel = entry.path().lexically_relative(dest_);
       if (!rel.empty() && *rel.begin() != "..") {
