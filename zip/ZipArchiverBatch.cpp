@@ -120,7 +120,7 @@ std::unique_ptr<TZipDecodeAhead> TZipBaseArchiver::StartDecodeAhead(TZipProcessO
   }
   if (plan.size() < 2) return nullptr;
   return std::make_unique<TZipDecodeAhead>(FVolumeFileName, DMHandle()->CentralDirOffset,
-                                           std::move(plan));
+                                           std::move(plan), operation == poTest);
 }
 
 // Runs the operation on one tagged item until it succeeds, is skipped, or the failure answer

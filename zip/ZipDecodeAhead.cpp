@@ -14,7 +14,7 @@ namespace {
 // The look-ahead: at most this many items, or this many uncompressed bytes (one item of any
 // size allowed), decoding or decoded and not yet taken.
 constexpr int kAheadItems = 64;
-constexpr std::uint64_t kAheadBytes = 2 * kZipChunkSize;
+constexpr std::uint64_t kAheadBytes = kZipChunkSize;
 // Room for an item's name and extra field when its local header and data are read at once.
 constexpr std::uint64_t kHeaderSlack = 1024;
 // The archive is read in blocks of at least this size, so that a run of small items costs one
@@ -45,8 +45,8 @@ TZipDecodeResult TZipDecodedItem::Replay(IZipDecodeSink& sink, TStream& dest) co
 }
 
 TZipDecodeAhead::TZipDecodeAhead(std::u16string archiveFile, std::int64_t dataEnd,
-                                 std::vector<TZipAheadItem> plan)
-    : archiveFile_(std::move(archiveFile)), dataEnd_(dataEnd) {
+                                 std::vector<TZipAheadItem> plan, bool callerHelps)
+    : archiveFile_(std::move(archiveFile)), dataEnd_(dataEnd), callerMayDecode_(callerHelps) {
   slots_.reserve(plan.size());
   for (const TZipAheadItem& item : plan) slots_.push_back({item, TState::kWaiting, nullptr});
   try {
@@ -181,11 +181,16 @@ std::string TZipDecodeAhead::ReadPiece(std::int64_t offset, std::uint64_t length
   const auto blockEnd = static_cast<std::uint64_t>(decoder.blockStart) + decoder.block.size();
   const bool held = offset >= decoder.blockStart && (end <= blockEnd || decoder.blockAtEnd);
   if (!held) {
-    decoder.block.resize(std::max(length, kReadBlock));
+    // The block holds nothing until the read succeeds: a read that fails (an offset past the
+    // end or out of range) must not leave bytes that a later item would take for its own.
+    decoder.block.clear();
+    decoder.blockAtEnd = false;
+    std::string block(std::max(length, kReadBlock), '\0');
     decoder.source->SetPosition(offset);
-    const std::int64_t got = decoder.source->Read(decoder.block.data(), decoder.block.size());
-    decoder.blockAtEnd = static_cast<std::uint64_t>(got) < decoder.block.size();
-    decoder.block.resize(static_cast<std::size_t>(got));
+    const std::int64_t got = decoder.source->Read(block.data(), block.size());
+    decoder.blockAtEnd = static_cast<std::uint64_t>(got) < block.size();
+    block.resize(static_cast<std::size_t>(got));
+    decoder.block = std::move(block);
     decoder.blockStart = offset;
   }
   const auto from = static_cast<std::size_t>(offset - decoder.blockStart);

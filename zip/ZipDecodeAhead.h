@@ -7,8 +7,8 @@
 // are the same as if the item had been decoded there. An item the worker has not started when
 // its turn comes is decoded by the caller itself; an item the worker could not decode whole
 // (a damaged item, a read error) runs the ordinary way, failures and questions included. While
-// the worker is still on the item whose turn has come, the caller decodes a later item into
-// memory instead of waiting, so that in a test, where landing costs nothing, both cores decode.
+// the worker is still on the item whose turn has come, a testing caller decodes a later item
+// into memory instead of waiting, so that both cores decode.
 //
 // Usage: TZipDecodeAhead ahead(archiveFile, plan);  // joins the worker when destroyed
 //        if (auto decoded = ahead.Take(index)) result = decoded->Replay(sink, dest);
@@ -63,9 +63,11 @@ class TZipDecodedItem final : public IZipDecodeSink {
 class TZipDecodeAhead {
  public:
   // Starts the worker on the items of `plan`, in directory order, reading `archiveFile` up to
-  // `dataEnd` (where the central directory starts).
-  TZipDecodeAhead(std::u16string archiveFile, std::int64_t dataEnd,
-                  std::vector<TZipAheadItem> plan);
+  // `dataEnd` (where the central directory starts). With `callerHelps` (a test, where landing
+  // an item costs nothing) the caller decodes later items while it waits; when it extracts,
+  // landing keeps it busy and a second decoder of its own would only cost memory.
+  TZipDecodeAhead(std::u16string archiveFile, std::int64_t dataEnd, std::vector<TZipAheadItem> plan,
+                  bool callerHelps);
   // Stops the worker and waits for it.
   ~TZipDecodeAhead();
   TZipDecodeAhead(const TZipDecodeAhead&) = delete;
@@ -119,7 +121,7 @@ class TZipDecodeAhead {
   std::condition_variable changed_;
   TDecoder workerDecoder_;
   TDecoder callerDecoder_;  // opened when the caller first decodes ahead
-  bool callerMayDecode_ = true;
+  bool callerMayDecode_;
   std::thread worker_;
 };
 
