@@ -65,8 +65,12 @@ SOURCE_DATE_EPOCH=0 "$strip" "$items"/*.exe
 # Reproducible: every item carries the same fixed time, items stand in a fixed order, and no
 # owner or extra time fields are stored (zip -X). The traditional encryption's header bytes come
 # from a generator that Info-ZIP zip seeds from the clock and its process id: both are fixed
-# for the run (faketime, and a process namespace in which zip is process 1). AES items get
-# random salts by design.
+# for the run (a frozen clock, and a process namespace in which zip is process 1). AES items
+# get random salts by design. The clock is frozen by loading libfaketime directly: its wrapper
+# names a semaphore after its own process id, 1 in every such namespace, so two payloads built
+# at once (or one after a killed build) failed with "sem_open: File exists".
+libfaketime=$(echo /usr/lib/*/faketime/libfaketime.so.1)
+frozen_time=$(date -u -d "$item_time" '+%Y-%m-%d %H:%M:%S')
 find "$items" -exec touch -h -d "$item_time" {} +
 names=("${editions[@]/#/Talu_Demo_0107}")
 names=("${names[@]/%/.exe}" TaluDemo.ico Uninstall.exe)
@@ -77,7 +81,7 @@ if $aes; then
   (cd "$items" && 7z a -tzip -mx=9 -mem=AES256 "-p$password" "$archive.new" "${names[@]}" CSTALU >/dev/null)
 else
   (cd "$items" && printf '%s\n' "${names[@]}" "${data[@]}" |
-    TZ=UTC unshare --pid --fork faketime "$item_time" zip -q -X -9 -P "$password" "$archive.new" -@)
+    TZ=UTC unshare --pid --fork env LD_PRELOAD="$libfaketime" FAKETIME="$frozen_time" zip -q -X -9 -P "$password" "$archive.new" -@)
 fi
 mv "$archive.new" "$archive"
 echo "$archive"
