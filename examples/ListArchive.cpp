@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
   }
   try {
     TZipArchiver archiver;
-    // Volumes of a spanned archive are asked for; here a missing one ends the open.
+    // Volumes are requested by name; here a missing one is reported and ends the read.
     auto lookFor = [](std::u16string& volumeFileName, bool& cancel) {
       cancel = !FileExists(volumeFileName);
       if (cancel) std::fprintf(stderr, "missing volume %s\n", Utf16ToUtf8(volumeFileName).c_str());
