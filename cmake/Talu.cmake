@@ -72,7 +72,7 @@ function(talu_add_library)
   cmake_parse_arguments(A "" "NAME" "SOURCES;LIBS" ${ARGN})
   add_library(${A_NAME} STATIC ${A_SOURCES})
   target_compile_options(${A_NAME} PRIVATE ${TALU_WARNINGS})
-  target_include_directories(${A_NAME} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  target_include_directories(${A_NAME} PUBLIC $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}>)
   target_link_libraries(${A_NAME} PUBLIC ${A_LIBS})
 endfunction()
 

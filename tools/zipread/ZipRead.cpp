@@ -9,11 +9,11 @@
 #include "ZipArchiver.h"
 #include "ZipConst.h"
 #include "ZipExcept.h"
+#include "ZipHost.h"
 #include "ZipReadArgs.h"
 #include "ZipReadExtract.h"
 #include "ZipReadOutput.h"
 #include "ZipReadVolumes.h"
-#include "platform/ZipPlatform.h"
 #include "text/ZipUtf.h"
 
 namespace talu::zipread {
@@ -26,7 +26,7 @@ void ExecuteListing(const TCommand& command, std::FILE* out, std::FILE* err) {
   archiver.SetOpenCorruptedArchives(command.openCorrupted);
   archiver.SetFileName(zip::Utf8ToUtf16(command.archive));
   // Read-only: listing never creates or locks the archive.
-  archiver.OpenArchive(zip::platform::kModeReadDenyNone);
+  archiver.OpenArchive(zip::kOpenReadOnly);
   if (command.verb == "list") {
     PrintList(*archiver.DMHandle(), out);
   } else {

@@ -7,10 +7,10 @@
 #include "TerminalPrompts.h"
 #include "ZipArchiver.h"
 #include "ZipConst.h"
+#include "ZipHost.h"
 #include "ZipPrompts.h"
 #include "ZipReadProgress.h"
 #include "ZipReadVolumes.h"
-#include "platform/ZipPlatform.h"
 #include "stream/ZipStream.h"
 #include "text/ZipUtf.h"
 
@@ -53,7 +53,7 @@ class TOutcome {
       if (skip)
         Report(name, "skipped: no password");
       else
-        password = zip::platform::TextToSystemBytes(typed);
+        password = zip::PasswordBytes(typed);
     };
   }
   int ExitCode(const TerminalPrompts& prompts) const {
@@ -105,7 +105,7 @@ int ExecuteDataCommand(const TCommand& c, std::FILE* out, std::FILE* err) {
   archiver.SetFileName(zip::Utf8ToUtf16(c.archive));
   if (c.password) archiver.SetPassword(*c.password);
   archiver.SetExtractCorruptedFiles(c.extractCorrupted);
-  archiver.OpenArchive(zip::platform::kModeReadDenyNone);
+  archiver.OpenArchive(zip::kOpenReadOnly);
 
   int code = 0;
   if (c.verb == "check-password") {

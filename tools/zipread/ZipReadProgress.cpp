@@ -4,13 +4,12 @@
 
 #include "Terminal.h"
 #include "ZipArchiver.h"
-#include "platform/ZipPlatform.h"
 #include "text/ZipUtf.h"
 
 namespace talu::zipread {
 
 TProgressBar::TProgressBar(zip::TZipBaseArchiver& archiver, std::FILE* err, bool enabled)
-    : err_(err), startMs_(zip::platform::TickCountMs()) {
+    : err_(err), start_(Clock::now()) {
   if (!enabled) return;
   archiver.OnFileProgress = [this, &archiver](zip::TZipBaseArchiver&, const std::u16string& name,
                                               double percent, zip::TZipProcessOperation,
@@ -44,10 +43,10 @@ void TProgressBar::EndLine() {
 }
 
 void TProgressBar::Draw(double percent, bool force) {
-  const std::uint64_t now = zip::platform::TickCountMs();
-  if (!force && now - lastDrawMs_ < 100) return;
-  lastDrawMs_ = now;
-  const double seconds = (now - startMs_) / 1000.0;
+  const Clock::time_point now = Clock::now();
+  if (!force && now - lastDraw_ < std::chrono::milliseconds(100)) return;
+  lastDraw_ = now;
+  const double seconds = std::chrono::duration<double>(now - start_).count();
   const double bytes = bytesBefore_ + itemBytes_ * itemPercent_ / 100.0;
   const double mbs = seconds > 0 ? bytes / 1e6 / seconds : 0;
   std::string shown = item_.size() > 40 ? "..." + item_.substr(item_.size() - 37) : item_;

@@ -1,6 +1,7 @@
 // A one-line progress bar on standard error: overall percent, the current item and the speed.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -20,12 +21,13 @@ class TProgressBar {
   void EndLine();
 
  private:
+  using Clock = std::chrono::steady_clock;
   void Draw(double percent, bool force);
 
   std::FILE* err_;
   std::string item_;
-  std::uint64_t startMs_;
-  std::uint64_t lastDrawMs_ = 0;
+  Clock::time_point start_;
+  Clock::time_point lastDraw_{};
   std::int64_t bytesBefore_ = 0;  // uncompressed bytes of finished items
   std::int64_t itemBytes_ = 0;    // size of the current item
   double itemPercent_ = 0;

@@ -1,14 +1,14 @@
 #include "ZipReadVolumes.h"
 
 #include "ZipArchiver.h"
-#include "platform/ZipPlatform.h"
+#include "ZipHost.h"
 #include "text/ZipUtf.h"
 
 namespace talu::zipread {
 
 void ReportMissingVolumes(zip::TZipBaseArchiver& archiver, std::FILE* err) {
   const auto lookFor = [err](std::u16string& name, bool& cancel) {
-    cancel = !zip::platform::FileExists(name);
+    cancel = !zip::FileExists(name);
     if (cancel)
       std::fprintf(err, "zipread: volume not found: %s\n", zip::Utf16ToUtf8(name).c_str());
   };

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Checks the Debian package of zipread without installing it: its metadata (name, version,
+# declared dependencies), its files (the tool and its manual page, nothing else), and the tool
+# run from an unpacked copy.
+# Usage: check-deb.sh BUILD_DIR
+set -euo pipefail
+build=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "check-deb: $*" >&2; exit 1; }
+
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work" >"$work/cpack.log" 2>&1 ||
+  fail "cpack: $(cat "$work/cpack.log")"
+deb=$(find "$work" -maxdepth 1 -name 'zipread_*.deb')
+[ -n "$deb" ] || fail "cpack made no zipread package"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+
+info=$(dpkg-deb -I "$deb")
+for field in "Package: zipread" "Version: $version" "Section: utils"; do
+  grep -qx " $field" <<<"$info" || fail "no '$field' in: $info"
+done
+grep -Eq '^ Depends: .*libc6 .*zlib1g' <<<"$info" || fail "dependencies not declared: $info"
+
+files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort)
+[ "$files" = "$(printf './usr/bin/zipread\n./usr/share/man/man1/zipread.1')" ] ||
+  fail "unexpected files: $files"
+
+dpkg-deb -x "$deb" "$work/root"
+[ "$("$work/root/usr/bin/zipread" --version)" = "zipread $version" ] || fail "zipread --version"

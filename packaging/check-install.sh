@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Checks the engine as other programs see it: installed into a temporary prefix, every public
+# header compiles on its own terms, and the examples build through find_package and through
+# pkg-config and run, each on one archive made here; every snippet of docs/engine.md is code of
+# an example.
+# Usage: check-install.sh BUILD_DIR SOURCE_DIR
+set -euo pipefail
+build=$1 source=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+prefix=$work/prefix
+fail() { echo "check-install: $*" >&2; exit 1; }
+
+cmake --install "$build" --prefix "$prefix" --component engine >/dev/null
+[ ! -e "$prefix/bin" ] || fail "the engine component installs programs"
+
+PKG_CONFIG_PATH=$(dirname "$(find "$prefix" -name talu-zip.pc)")
+export PKG_CONFIG_PATH
+# Compiled side by side: the public headers, which resolve among themselves from the installed
+# tree alone, and the examples through pkg-config and through the CMake package.
+(cd "$prefix/include" && find talu -name '*.h' | sort | sed 's/.*/#include <&>/') >"$work/all.cpp"
+c++ -std=c++20 -fsyntax-only $(pkg-config --cflags talu-zip) "$work/all.cpp" &
+pending=($!)
+mkdir "$work/pc"
+for example in list_archive:ListArchive extract_archive:ExtractArchive; do
+  c++ -std=c++20 -o "$work/pc/${example%%:*}" "$source/examples/${example#*:}.cpp" \
+    $(pkg-config --cflags --libs talu-zip) &
+  pending+=($!)
+done
+cmake -S "$source/examples" -B "$work/cmake" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+cmake --build "$work/cmake" >/dev/null
+for job in "${pending[@]}"; do wait "$job"; done
+
+# Inputs: a split archive of two volumes; an archive with a stored item whose data is damaged,
+# an encrypted item and a deflated one in a folder.
+mkdir -p "$work/in/sub"
+cd "$work/in"
+head -c 100000 /dev/urandom >noise.bin
+echo "plain text" >plain.txt
+echo "secret text" >secret.txt
+seq 1 2000 >sub/note.txt
+zip -q -s 64k ../split.zip noise.bin plain.txt
+zip -q -X -0 ../items.zip plain.txt
+zip -q -X -P pass ../items.zip secret.txt
+zip -q -X ../items.zip sub/note.txt
+# The stored item's data starts after its local header (30 bytes) and name (9 bytes).
+printf 'P' | dd of=../items.zip bs=1 seek=39 conv=notrunc status=none
+cd "$work"
+[ -e split.z01 ] || fail "zip made no split archive"
+
+for built in cmake pc; do
+  out=$work/out-$built
+  "$built/list_archive" split.zip >"$out.list"
+  grep -Eq '^ +100000 +[0-9]+   noise\.bin$' "$out.list" || fail "$built list: $(cat "$out.list")"
+  grep -Eq '^ +11 +11   plain\.txt$' "$out.list" || fail "$built list: $(cat "$out.list")"
+
+  status=0
+  "$built/extract_archive" items.zip "$out" pass >"$out.names" 2>"$out.err" || status=$?
+  [ "$status" = 1 ] || fail "$built extract ended with $status: $(cat "$out.err")"
+  grep -q '^plain.txt: failed (native error 8)' "$out.err" || fail "$built extract: $(cat "$out.err")"
+  [ ! -e "$out/plain.txt" ] || fail "$built extract left the failed item's file"
+  cmp -s in/secret.txt "$out/secret.txt" || fail "$built extract: secret.txt differs"
+  cmp -s in/sub/note.txt "$out/sub/note.txt" || fail "$built extract: sub/note.txt differs"
+  [ "$(tr '\\' / <"$out.names")" = "$(printf 'plain.txt\nsecret.txt\nsub/note.txt')" ] ||
+    fail "$built extract named: $(cat "$out.names")"
+done
+
+# Every snippet of the guide is code of an example (compared without indentation).
+python3 - "$source/docs/engine.md" "$source"/examples/* <<'PY'
+import re, sys
+flat = lambda text: "\n".join(line.strip() for line in text.strip().splitlines())
+code = "\n".join(flat(open(p).read()) for p in sys.argv[2:])
+snippets = re.findall(r"```(?:cpp|cmake)\n(.*?)```", open(sys.argv[1]).read(), re.S)
+missing = [s for s in snippets if flat(s) not in code]
+if not snippets or missing:
+    sys.exit("check-install: docs/engine.md has snippets that no example compiles:\n" + "\n--\n".join(missing))
+PY

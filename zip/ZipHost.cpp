@@ -1,0 +1,19 @@
+#include "ZipHost.h"
+
+#include "platform/ZipPlatform.h"
+
+namespace talu::zip {
+
+static_assert(kOpenCreate == platform::kModeCreate);
+static_assert(kOpenReadWrite == platform::kModeReadWriteDenyWrite);
+static_assert(kOpenReadOnly == platform::kModeReadDenyNone);
+
+std::string PasswordBytes(const std::u16string& typed) {
+  return platform::TextToSystemBytes(typed);
+}
+
+bool FileExists(const std::u16string& path) {
+  return platform::FileExists(path);
+}
+
+}  // namespace talu::zip
