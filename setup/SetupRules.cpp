@@ -64,6 +64,11 @@ bool HasDrivePart(const std::u16string& path) {
          path[shareStart + 1] != u'\\';
 }
 
+bool IsDriveRelative(const std::u16string& path) {
+  return path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == u':' &&
+         (path.size() == 2 || (path[2] != u'\\' && path[2] != u'/'));
+}
+
 std::u16string UninstallCommand(const std::u16string& folder) {
   const std::u16string program = CorrectDir(folder) + kUninstallerName;
   if (program.find(u' ') == std::u16string::npos) return program + u" Uninstall";

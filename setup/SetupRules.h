@@ -27,6 +27,10 @@ std::u16string ProgramFolder(const TSetupContext& context);
 // A drive letter with a colon ("C:...") or a network share ("\\server\share...").
 bool HasDrivePart(const std::u16string& path);
 
+// A drive letter with a colon and no separator after it ("C:Talu", "C:"): a folder relative to
+// the current folder of that drive, not a full path.
+bool IsDriveRelative(const std::u16string& path);
+
 // The uninstall entry's command: the uninstaller in `folder` with the argument "Uninstall".
 // A path with a space is quoted, or Windows could start a program named by its first word.
 std::u16string UninstallCommand(const std::u16string& folder);

@@ -55,11 +55,13 @@ void TForm1::InstallClick() {
 }
 
 // Takes the destination from the box (a missing drive becomes "C:\") and makes sure the
-// folder exists. False when it cannot be created.
+// folder exists. False when it cannot be created, or when it is relative to a drive's current
+// folder: that would install below the setup folder and register a relative path.
 bool TForm1::PrepareDestination() {
   MyFolder = Edit1.Text();
   if (!HasDrivePart(MyFolder)) MyFolder = kDriveRoot + MyFolder;
   Edit1.SetText(MyFolder);
+  if (IsDriveRelative(MyFolder)) return false;
   if (DirectoryExists(MyFolder)) return true;
   return HasDrivePart(MyFolder) && zip::platform::ForceDirectories(CorrectDir(MyFolder));
 }

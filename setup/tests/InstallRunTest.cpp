@@ -164,18 +164,25 @@ TEST_F(InstallRun, PutsADrivelessDestinationOnDriveC) {
             u"C:\\" + relative + u"\\Uninstall.exe Uninstall");
 }
 
-TEST_F(InstallRun, RefusesADestinationThatCannotBeCreated) {
-  auto form = MakeForm();
-  Install(*form, u"C:\\bad|name\\Talu");
-  ASSERT_EQ(dialogs_.Questions().size(), 1u);
-  EXPECT_EQ(dialogs_.Questions()[0].kind, MessageKind::Error);
-  EXPECT_EQ(dialogs_.Questions()[0].text, u"Folder name is not valid!");
-  for (gui::Window* control : std::initializer_list<gui::Window*>{
-           &form->Button1, &form->Button2, &form->BitBtn1, &form->Lang, &form->Edit1}) {
-    EXPECT_TRUE(control->Enabled()) << Utf16ToUtf8(control->Caption());
+// A name that cannot be a folder, and a folder relative to a drive's current folder (here the
+// setup folder), which would be stored as a relative path.
+TEST_F(InstallRun, RefusesADestinationThatIsNoFullFolderPath) {
+  for (const char16_t* destination : {u"C:\\bad|name\\Talu", u"C:Talu", u"C:"}) {
+    SCOPED_TRACE(Utf16ToUtf8(destination));
+    const size_t asked = dialogs_.Questions().size();
+    auto form = MakeForm();
+    Install(*form, destination);
+    ASSERT_EQ(dialogs_.Questions().size(), asked + 1);
+    EXPECT_EQ(dialogs_.Questions().back().kind, MessageKind::Error);
+    EXPECT_EQ(dialogs_.Questions().back().text, u"Folder name is not valid!");
+    for (gui::Window* control : std::initializer_list<gui::Window*>{
+             &form->Button1, &form->Button2, &form->BitBtn1, &form->Lang, &form->Edit1}) {
+      EXPECT_TRUE(control->Enabled()) << Utf16ToUtf8(control->Caption());
+    }
+    EXPECT_EQ(form->Button1.Caption(), u"Install");
+    EXPECT_FALSE(RegistryKeyExists(kProductKey));
+    EXPECT_FALSE(Exists(setupDir_ + u"\\Talu"));
   }
-  EXPECT_EQ(form->Button1.Caption(), u"Install");
-  EXPECT_FALSE(RegistryKeyExists(kProductKey));
 }
 
 TEST_F(InstallRun, ReportsAPayloadMissingAtTheClick) {

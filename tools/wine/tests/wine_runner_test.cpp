@@ -1,6 +1,6 @@
 // The Wine runner's promises: a Windows of the program's own kind (32-bit for the PE32 build,
 // 64-bit for its twin), a prefix whose user folders are real folders (nothing written there
-// reaches the Linux home folder).
+// reaches the Linux home folder), and no DLL that Windows lacks.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <windows.h>
@@ -45,6 +45,24 @@ TEST(WineRunner, DesktopStaysInsideThePrefix) {
   const std::filesystem::path leaked = home / "wine_runner_probe.txt";
   EXPECT_FALSE(std::filesystem::exists(leaked)) << "desktop is linked to the Linux home folder";
   DeleteFileW(probe.c_str());
+}
+
+TEST(WineRunner, ProgramNeedingADllWindowsLacksDoesNotStart) {
+  wchar_t self[MAX_PATH] = {};
+  ASSERT_NE(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+  std::wstring importer =
+      (std::filesystem::path(self).parent_path() / "zlib1_importer.exe").wstring();
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessW(importer.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &process));
+  ASSERT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  EXPECT_EQ(code, static_cast<DWORD>(STATUS_DLL_NOT_FOUND));
 }
 
 }  // namespace
