@@ -1,5 +1,7 @@
 #include "FileSystem.h"
 
+#include <vector>
+
 #include "WideText.h"
 #include "text/ZipStrFunc.h"
 
@@ -41,6 +43,24 @@ std::u16string ExcludeTrailingBackslash(std::u16string_view path) {
 bool SameTextIgnoringCase(const std::u16string& a, const std::u16string& b) {
   return CompareStringOrdinal(Wide(a), static_cast<int>(a.size()), Wide(b),
                               static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+std::u16string FullPathOf(const std::u16string& path) {
+  std::vector<wchar_t> full(MAX_PATH + 1);
+  DWORD length =
+      GetFullPathNameW(Wide(path), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (length >= full.size()) {
+    full.resize(length + 1);
+    length = GetFullPathNameW(Wide(path), length + 1, full.data(), nullptr);
+  }
+  return length == 0 || length >= full.size() ? path : FromWide(full.data());
+}
+
+std::u16string ShortPathOf(const std::u16string& path) {
+  std::vector<wchar_t> shorter(MAX_PATH + 1);
+  const DWORD length =
+      GetShortPathNameW(Wide(path), shorter.data(), static_cast<DWORD>(shorter.size()));
+  return length == 0 || length >= shorter.size() ? u"" : FromWide(shorter.data());
 }
 
 }  // namespace talu

@@ -27,6 +27,12 @@ std::u16string ChangeFileExt(const std::u16string& path, const std::u16string& e
 // `path` without one trailing backslash.
 std::u16string ExcludeTrailingBackslash(std::u16string_view path);
 
+// The full path as the platform records it, so that "C:\a\\b" or "C:\a\.\b" give "C:\a\b";
+// `path` itself when it cannot be made full.
+std::u16string FullPathOf(const std::u16string& path);
+// The 8.3 form of an existing path; "" when there is none.
+std::u16string ShortPathOf(const std::u16string& path);
+
 // Equal as Windows compares file names: the whole text, letter case ignored.
 bool SameTextIgnoringCase(const std::u16string& a, const std::u16string& b);
 

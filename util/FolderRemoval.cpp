@@ -4,6 +4,8 @@
 // The headers below build on the Windows types.
 #include <shellapi.h>
 
+#include <vector>
+
 #include "AppWindow.h"
 #include "FileSystem.h"
 #include "FolderLinks.h"
@@ -86,12 +88,15 @@ bool RemoveFolderEx(const std::u16string& Name, bool SILENT) {
   return RemoveFolder(folder, SILENT);
 }
 
-bool DeleteFolderTree(const std::u16string& Name, bool NextBoot) {
-  if (NamesNoFolder(Name)) return true;
+std::vector<std::u16string> DeleteFolderTreeRemains(const std::u16string& Name) {
+  if (NamesNoFolder(Name)) return {};
   // A reparse point that is no link (a cloud placeholder, say) is left alone, and reported,
   // so that the caller can leave it to the restart.
-  if (IsFolderLink(GetFileAttributesW(Wide(Name)))) return RemoveFolderLink(Name);
-  bool all_files_deleted = true;
+  if (IsFolderLink(GetFileAttributesW(Wide(Name)))) {
+    if (RemoveFolderLink(Name)) return {};
+    return {Name};
+  }
+  std::vector<std::u16string> remains;
   WIN32_FIND_DATAW entry;
   FindHandle listing(FindFirstFileW(Wide(Name + u"\\*.*"), &entry));
   if (listing) {
@@ -99,15 +104,22 @@ bool DeleteFolderTree(const std::u16string& Name, bool NextBoot) {
       if (IsDotEntry(entry.cFileName)) continue;
       const std::u16string path = Name + u'\\' + FromWide(entry.cFileName);
       if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        DeleteFolderTree(path, NextBoot);
+        std::vector<std::u16string> below = DeleteFolderTreeRemains(path);
+        remains.insert(remains.end(), below.begin(), below.end());
       } else if (!DeleteFileW(Wide(path))) {
-        all_files_deleted = false;
+        remains.push_back(path);
       }
     } while (FindNextFileW(listing.get(), &entry));
     listing.reset();
   }
-  RemoveDirectoryW(Wide(Name));
-  return all_files_deleted;
+  if (!RemoveDirectoryW(Wide(Name)) && GetFileAttributesW(Wide(Name)) != INVALID_FILE_ATTRIBUTES) {
+    remains.push_back(Name);
+  }
+  return remains;
+}
+
+bool DeleteFolderTree(const std::u16string& Name, bool /*NextBoot*/) {
+  return DeleteFolderTreeRemains(Name).empty();
 }
 
 }  // namespace talu

@@ -73,19 +73,24 @@ bool RemoveFolder(const std::u16string& Name, bool SILENT);
 bool RemoveFolderEx(const std::u16string& Name, bool SILENT);
 
 // Deletes the tree file by file, removes folders that become empty and finally `Name` (given
-// without a trailing backslash). True when every file directly inside `Name` was deleted; for
-// a folder link, when the link was removed (a reparse point that is no link stays: false).
-// `NextBoot` is passed on and has no other effect.
+// without a trailing backslash), and returns what stays: each file that could not be deleted
+// and each folder that could not be removed, every folder after everything inside it, so that
+// deleting them in this order at the next restart leaves nothing. A folder link is removed
+// itself; a reparse point that is no link stays. A missing folder leaves nothing.
+std::vector<std::u16string> DeleteFolderTreeRemains(const std::u16string& Name);
+// True when nothing of the tree stays. `NextBoot` has no effect.
 bool DeleteFolderTree(const std::u16string& Name, bool NextBoot);
 
 // --- Deletion at the next restart ------------------------------------------------------------
 
 // Schedules the deletion of a file (on the NT family also of a folder that is empty by then).
-// True when the request was recorded.
+// On the NT family a user without the right to write the machine-wide list gets it done at the
+// next logon instead (LogonDeletions.h). True when the request was recorded.
 bool DeleteFileNextBoot(const std::u16string& lpFileNameToDelete);
 
-// Withdraws the first pending deletion of exactly this path (letter case ignored). Pending
-// renames and deletions of other paths, such as files inside this folder, stay.
+// Withdraws the first pending deletion of exactly this path (letter case ignored), in the
+// machine-wide list and among the deletions waiting for the next logon. Pending renames and
+// deletions of other paths, such as files inside this folder, stay.
 void DesistDeleteFileNextBoot(const std::u16string& lpFileNameToDelete);
 
 }  // namespace talu

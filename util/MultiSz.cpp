@@ -19,7 +19,7 @@ std::u16string PathOfDeletion(const std::u16string& entry) {
 
 }  // namespace
 
-int ExtractREG_MULTI_SZ(const TMulti_SZ& Multi_SZ, std::vector<std::u16string>& StrArr) {
+int ExtractREG_MULTI_SZ(std::u16string_view Multi_SZ, std::vector<std::u16string>& StrArr) {
   const size_t size = Multi_SZ.size();
   int count = 0;
   size_t i = 0;

@@ -3,22 +3,18 @@
 // The platform stores sources as "\??\" followed by the full path.
 #pragma once
 
-#include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace talu {
 
-// The buffer the pending-operations value is read into: 26,101 UTF-16 units (52,202 bytes),
-// the largest value a withdrawal handles.
-using TMulti_SZ = std::array<char16_t, 26101>;
-
-// Splits the buffer into list entries and appends them to `StrArr` (not cleared first).
+// Splits the value's units into list entries and appends them to `StrArr` (not cleared first).
 // A string followed by an empty string becomes one entry with one zero unit appended (a
 // deletion stays one entry); any other string is an entry by itself. Reads nothing past the
-// buffer's end. Returns the number of entries appended.
-int ExtractREG_MULTI_SZ(const TMulti_SZ& Multi_SZ, std::vector<std::u16string>& StrArr);
+// end of `Multi_SZ`. Returns the number of entries appended.
+int ExtractREG_MULTI_SZ(std::u16string_view Multi_SZ, std::vector<std::u16string>& StrArr);
 
 // The index of the first deletion entry whose path, after an optional "\??\" prefix, equals
 // `path` with letter case ignored. Rename pairs (a source entry and its target entry) are never

@@ -1,5 +1,6 @@
 #include "NextBoot.h"
 
+#include "LogonDeletions.h"
 #include "MS_File.h"
 #include "PendingRenames.h"
 #include "Wininit.h"
@@ -19,7 +20,9 @@ bool DeleteFileNextBootFor(DWORD platformId, const std::u16string& path) {
       SetLastError(ERROR_NOT_SUPPORTED);
       return false;
     case VER_PLATFORM_WIN32_NT:
-      return ScheduleInRegistry(path);
+      // Without administrator rights the machine-wide list refuses the request; the deletion
+      // then waits for the user's next logon instead.
+      return ScheduleInRegistry(path) || (!MayWritePendingList() && ScheduleAtLogon(path));
     default:
       return ScheduleInWininit(WininitPath(), path);
   }
@@ -32,6 +35,7 @@ void DesistDeleteFileNextBootFor(DWORD platformId, const std::u16string& path) {
       return;
     case VER_PLATFORM_WIN32_NT:
       WithdrawFromRegistry(path);
+      WithdrawFromLogon(path);
       return;
     default:
       WithdrawFromWininit(WininitPath(), path);

@@ -12,8 +12,8 @@ namespace talu {
 // The platform id GetVersionEx reports: 0 Win32s, 1 Windows 9x, 2 Windows NT.
 DWORD PlatformId();
 
-// Win32s: last error ERROR_NOT_SUPPORTED and false. NT: the registry list. Anything else:
-// "wininit.ini".
+// Win32s: last error ERROR_NOT_SUPPORTED and false. NT: the registry list, or where it refuses
+// the user, the user's next logon (LogonDeletions.h). Anything else: "wininit.ini".
 bool DeleteFileNextBootFor(DWORD platformId, const std::u16string& path);
 void DesistDeleteFileNextBootFor(DWORD platformId, const std::u16string& path);
 

@@ -2,9 +2,10 @@
 
 #include <windows.h>
 
-#include <memory>
+#include <optional>
 #include <vector>
 
+#include "FileSystem.h"
 #include "MultiSz.h"
 #include "Registry.h"
 #include "WideText.h"
@@ -16,14 +17,24 @@ bool IsRefusedType(DWORD type) {
   return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_DWORD;
 }
 
-// Reads the value into the cleared buffer; false when there is nothing usable to read.
-bool ReadPendingValue(TMulti_SZ& buffer) {
+// The value's UTF-16 units, read at its own size (lists of other programs can be long), with a
+// closing zero; nothing when there is no usable value.
+std::optional<std::u16string> ReadPendingValue() {
   RegKey key;
-  if (!key.Open(HKEY_LOCAL_MACHINE, kSessionManagerKey, KEY_ALL_ACCESS)) return false;
-  buffer.fill(u'\0');
-  DWORD size = sizeof buffer;
-  DWORD type = REG_NONE;
-  return key.ReadRaw(kPendingRenamesValue, buffer.data(), size, type) && !IsRefusedType(type);
+  if (!key.Open(HKEY_LOCAL_MACHINE, kSessionManagerKey, KEY_ALL_ACCESS)) return std::nullopt;
+  DWORD size = 0, type = REG_NONE;
+  // The value may grow between the two reads: another program schedules something.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (!key.ReadRaw(kPendingRenamesValue, nullptr, size, type) || IsRefusedType(type)) break;
+    std::u16string units(size / sizeof(char16_t) + 1, u'\0');
+    if (key.ReadRaw(kPendingRenamesValue, units.data(), size, type)) {
+      if (IsRefusedType(type)) break;
+      units.resize(size / sizeof(char16_t));
+      units.push_back(u'\0');
+      return units;
+    }
+  }
+  return std::nullopt;
 }
 
 void WritePendingValue(const std::u16string& text) {
@@ -38,18 +49,6 @@ void WritePendingValue(const std::u16string& text) {
   key.WriteRaw(kPendingRenamesValue, REG_MULTI_SZ, text.c_str(), bytes);
 }
 
-// The platform records the full path, so "C:\a\\b" or "C:\a\.\b" must find "C:\a\b".
-std::u16string FullPathOf(const std::u16string& path) {
-  std::vector<wchar_t> full(MAX_PATH + 1);
-  DWORD length =
-      GetFullPathNameW(Wide(path), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  if (length >= full.size()) {
-    full.resize(length + 1);
-    length = GetFullPathNameW(Wide(path), length + 1, full.data(), nullptr);
-  }
-  return length == 0 || length >= full.size() ? path : FromWide(full.data());
-}
-
 }  // namespace
 
 bool ScheduleInRegistry(const std::u16string& path) {
@@ -57,11 +56,19 @@ bool ScheduleInRegistry(const std::u16string& path) {
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
 }
 
+bool MayWritePendingList() {
+  HKEY key = nullptr;
+  const LONG status =
+      RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(kSessionManagerKey), 0, KEY_SET_VALUE, &key);
+  const RegKeyHandle owner(key);
+  return status != ERROR_ACCESS_DENIED;
+}
+
 void WithdrawFromRegistry(const std::u16string& path) {
-  auto buffer = std::make_unique<TMulti_SZ>();
-  if (!ReadPendingValue(*buffer)) return;
+  const auto value = ReadPendingValue();
+  if (!value) return;
   std::vector<std::u16string> entries;
-  if (ExtractREG_MULTI_SZ(*buffer, entries) == 0) return;
+  if (ExtractREG_MULTI_SZ(*value, entries) == 0) return;
   const auto found = FindPendingDeletion(entries, FullPathOf(path));
   if (!found) return;
   entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(*found));

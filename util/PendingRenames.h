@@ -13,9 +13,12 @@ inline constexpr char16_t kPendingRenamesValue[] = u"PendingFileRenameOperations
 // Asks the platform to delete `path` at the next restart (a folder only if empty by then).
 bool ScheduleInRegistry(const std::u16string& path);
 
+// False when the user lacks the right to write the list (no administrator rights).
+bool MayWritePendingList();
+
 // Removes the first pending deletion of exactly `path` (letter case ignored) from the value;
-// the value is deleted when nothing remains. Values of a string or number type, or over
-// 52,202 bytes, are left alone, as is everything when no deletion of `path` is pending.
+// the value is deleted when nothing remains. Values of a string or number type are left alone,
+// as is everything when no deletion of `path` is pending. The value is read whatever its size.
 void WithdrawFromRegistry(const std::u16string& path);
 
 }  // namespace talu

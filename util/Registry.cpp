@@ -52,4 +52,22 @@ bool RegKey::DeleteValue(const std::u16string& name) const {
   return RegDeleteValueW(get(), Wide(name)) == ERROR_SUCCESS;
 }
 
+std::vector<std::u16string> RegKey::ValueNames() const {
+  std::vector<std::u16string> names;
+  DWORD longest = 0;
+  if (RegQueryInfoKeyW(get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                       &longest, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+    return names;
+  }
+  std::vector<wchar_t> name(longest + 1);
+  for (DWORD index = 0;; ++index) {
+    DWORD length = longest + 1;
+    if (RegEnumValueW(get(), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
+      return names;
+    }
+    names.push_back(FromWide(name.data()));
+  }
+}
+
 }  // namespace talu

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "WinHandles.h"
 
@@ -29,6 +30,8 @@ class RegKey {
   bool WriteString(const std::u16string& name, const std::u16string& value) const;
   bool WriteRaw(const std::u16string& name, DWORD type, const void* data, DWORD size) const;
   bool DeleteValue(const std::u16string& name) const;
+  // The names of the key's values, in the order the registry lists them.
+  std::vector<std::u16string> ValueNames() const;
 
  private:
   RegKeyHandle key_;

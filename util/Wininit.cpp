@@ -3,18 +3,13 @@
 #include <windows.h>
 
 #include "AnsiLines.h"
+#include "FileSystem.h"
 #include "WideText.h"
 
 namespace talu {
 namespace {
 
 constexpr char16_t kRenameSection[] = u"[rename]";
-
-std::u16string ShortPathOf(const std::u16string& file) {
-  wchar_t path[MAX_PATH + 1] = {};
-  const DWORD length = GetShortPathNameW(Wide(file), path, MAX_PATH + 1);
-  return length == 0 || length > MAX_PATH ? std::u16string() : FromWide(path);
-}
 
 std::u16string DeletionLine(const std::u16string& shortPath) {
   return u"NUL=" + shortPath;

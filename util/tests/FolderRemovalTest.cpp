@@ -80,28 +80,35 @@ TEST(DelFilesFromDir, MaskCannotLeaveTheFolder) {
   EXPECT_TRUE(Exists(dir / u"t\\a.txt"));
 }
 
-TEST(DeleteFolderTree, ReportsOnlyFilesDirectlyInside) {
+// What stays is named file by file, however deep, and each folder after its content, so that
+// deleting the names in order at the restart takes the whole tree.
+TEST(DeleteFolderTree, NamesEverythingThatStaysDeepestFirst) {
   struct Case {
     const char16_t* locked;
-    bool result;
-    const char16_t* gone;
+    std::vector<std::u16string> remains;  // below the tree
   };
-  const Case cases[] = {{u"a.txt", false, u"sub"}, {u"sub\\deeper\\d.txt", true, u"sub\\c.txt"}};
+  const Case cases[] = {
+      {u"a.txt", {u"a.txt", u""}},
+      {u"sub\\deeper\\d.txt", {u"sub\\deeper\\d.txt", u"sub\\deeper", u"sub", u""}},
+  };
   test::TempDir dir;
   EXPECT_TRUE(DeleteFolderTree(dir / u"missing", false));
+  const std::u16string tree = dir / u"t";
   for (const auto& c : cases) {
-    MakeTree(dir / u"t");
-    const test::FileLocker lock(dir / u"t\\" + c.locked);
+    MakeTree(tree);
+    const test::FileLocker lock(tree + u"\\" + c.locked);
     ASSERT_TRUE(lock.locked());
-    EXPECT_EQ(DeleteFolderTree(dir / u"t", false), c.result);
-    EXPECT_TRUE(Exists(dir / u"t\\" + c.locked));
-    EXPECT_FALSE(Exists(dir / u"t\\b.txt"));
-    EXPECT_FALSE(Exists(dir / u"t\\" + c.gone));
+    std::vector<std::u16string> expected;
+    for (const auto& name : c.remains)
+      expected.push_back(name.empty() ? tree : tree + u"\\" + name);
+    EXPECT_EQ(DeleteFolderTreeRemains(tree), expected);
+    EXPECT_TRUE(Exists(tree + u"\\" + c.locked));
+    EXPECT_FALSE(Exists(tree + u"\\b.txt") || Exists(tree + u"\\sub\\c.txt"));
   }
   MakeTree(dir / u"readonly");
-  SetFileAttributesW(Wide(dir / u"readonly\\b.txt"), FILE_ATTRIBUTE_READONLY);
+  SetFileAttributesW(Wide(dir / u"readonly\\sub\\c.txt"), FILE_ATTRIBUTE_READONLY);
   EXPECT_FALSE(DeleteFolderTree(dir / u"readonly", false));
-  EXPECT_TRUE(Exists(dir / u"readonly\\b.txt"));
+  EXPECT_TRUE(Exists(dir / u"readonly\\sub\\c.txt"));
 }
 
 // Every removal meets a link to a folder outside the tree: the link's target keeps its files.

@@ -1,8 +1,6 @@
 // Splitting the pending-operations value into entries and finding the deletion to withdraw.
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "MultiSz.h"
 #include "Wininit.h"
 
@@ -11,19 +9,14 @@ namespace {
 
 using Entries = std::vector<std::u16string>;
 
-// A buffer holding `strings`, each zero-terminated, then the closing zero.
-std::unique_ptr<TMulti_SZ> Value(const Entries& strings) {
-  auto buffer = std::make_unique<TMulti_SZ>();
-  buffer->fill(u'\0');
-  size_t at = 0;
-  for (const auto& s : strings) {
-    std::copy(s.begin(), s.end(), buffer->begin() + at);
-    at += s.size() + 1;
-  }
-  return buffer;
+// The units of `strings`, each zero-terminated, then the closing zero.
+std::u16string Value(const Entries& strings) {
+  std::u16string units;
+  for (const auto& s : strings) units += s + u'\0';
+  return units + u'\0';
 }
 
-Entries Split(const TMulti_SZ& buffer) {
+Entries Split(std::u16string_view buffer) {
   Entries entries{u"kept"};  // the list is appended to, not cleared
   const int count = ExtractREG_MULTI_SZ(buffer, entries);
   EXPECT_EQ(count + 1u, entries.size());
@@ -34,22 +27,21 @@ Entries Split(const TMulti_SZ& buffer) {
 const std::u16string Z(1, u'\0');  // the zero unit a deletion entry ends with
 
 TEST(ExtractREG_MULTI_SZ, KeepsDeletionPairsTogetherAndRenamePairsApart) {
-  EXPECT_EQ(Split(*Value({u"\\??\\C:\\a.txt", u"", u"\\??\\C:\\b.txt", u""})),
+  EXPECT_EQ(Split(Value({u"\\??\\C:\\a.txt", u"", u"\\??\\C:\\b.txt", u""})),
             (Entries{u"\\??\\C:\\a.txt" + Z, u"\\??\\C:\\b.txt" + Z}));
-  EXPECT_EQ(Split(*Value({u"\\??\\C:\\src", u"!\\??\\C:\\target", u"\\??\\C:\\del", u""})),
+  EXPECT_EQ(Split(Value({u"\\??\\C:\\src", u"!\\??\\C:\\target", u"\\??\\C:\\del", u""})),
             (Entries{u"\\??\\C:\\src", u"!\\??\\C:\\target", u"\\??\\C:\\del" + Z}));
   // A rename target that is the last string meets the closing zero.
-  EXPECT_EQ(Split(*Value({u"\\??\\C:\\src", u"\\??\\C:\\target"})),
+  EXPECT_EQ(Split(Value({u"\\??\\C:\\src", u"\\??\\C:\\target"})),
             (Entries{u"\\??\\C:\\src", u"\\??\\C:\\target" + Z}));
-  EXPECT_EQ(Split(*Value({})), Entries{});
+  EXPECT_EQ(Split(Value({})), Entries{});
 }
 
-TEST(ExtractREG_MULTI_SZ, StopsAtTheEndOfAFullBuffer) {
-  auto buffer = std::make_unique<TMulti_SZ>();
-  buffer->fill(u'x');
-  const Entries entries = Split(*buffer);
+TEST(ExtractREG_MULTI_SZ, StopsAtTheEndOfTheUnits) {
+  const std::u16string units(26101, u'x');
+  const Entries entries = Split(units);
   ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].size(), buffer->size());
+  EXPECT_EQ(entries[0].size(), units.size());
 }
 
 TEST(FindPendingDeletion, MatchesTheWholePathOfADeletionOnly) {

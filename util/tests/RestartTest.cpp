@@ -56,6 +56,51 @@ TEST(Restart, ProcessesScheduledDeletionsAndNotWithdrawnOnes) {
   EXPECT_FALSE(PendingValueExists());
 }
 
+// A user without administrator rights: the deletions wait for the user's next logon, where
+// each command takes exactly its file, or its folder only when empty, and leaves no value.
+TEST(Restart, WithoutAdministratorRightsTheNextLogonDeletes) {
+  test::TempDir dir;
+  const std::u16string app = dir / u"Talu Demo";
+  struct Case {
+    std::u16string path;
+    bool scheduled, gone;
+  };
+  const Case cases[] = {
+      {app + u"\\hidden read-only.exe", true, true},
+      {app + u"\\" + std::u16string(120, u'n') + u".dat", true, true},  // only its short form fits
+      {app + u"\\withdrawn.txt", true, false},
+      {app + u"\\now a folder", true, false},  // a file when scheduled
+      {app + u"\\now a folder\\users.txt", false, false},
+      {app + u"\\empty", true, true},
+      {app + u"\\100%.txt", false, false},  // the command interpreter would expand it
+      {app, true, false},                   // the user's file below keeps it
+      {app + u"\\notes.txt", false, false},
+  };
+  test::MakeDirs(app + u"\\empty");
+  for (const auto& c : cases) {
+    if (!test::Exists(c.path)) test::WriteText(c.path, "x");
+  }
+  SetFileAttributesW(Wide(cases[0].path), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+  {
+    const test::StandardUserRights standardUser;
+    ASSERT_TRUE(standardUser.applied());
+    for (const auto& c : cases) {
+      if (c.path.ends_with(u"users.txt") || c.path.ends_with(u"notes.txt")) continue;
+      EXPECT_EQ(DeleteFileNextBoot(c.path), c.scheduled) << zip::Utf16ToUtf8(c.path);
+    }
+    DesistDeleteFileNextBoot(cases[2].path);
+  }
+  EXPECT_FALSE(PendingValueExists());
+  DeleteFileW(Wide(cases[3].path));
+  test::MakeDirs(cases[3].path);
+  test::WriteText(cases[4].path, "the user's");
+
+  test::RestartWine();
+  test::PlayNextLogon();
+  for (const auto& c : cases) EXPECT_EQ(test::Exists(c.path), !c.gone) << zip::Utf16ToUtf8(c.path);
+  EXPECT_EQ(test::OurLogonValues(), std::vector<std::u16string>{});
+}
+
 // A copy of the helper program under a name Wine reports Windows 98 to.
 class Windows98Helper {
  public:

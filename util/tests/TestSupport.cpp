@@ -1,9 +1,17 @@
 #include "TestSupport.h"
 
+#include <windows.h>
+// After <windows.h>:
+#include <aclapi.h>
+
+#include <algorithm>
 #include <atomic>
 #include <vector>
 
 #include "FileSystem.h"
+#include "LogonDeletions.h"
+#include "PendingRenames.h"
+#include "Registry.h"
 #include "WideText.h"
 #include "text/ZipUtf.h"
 
@@ -110,11 +118,14 @@ std::u16string HelperPath() {
 }
 
 DWORD RunToEnd(const std::u16string& program, const std::u16string& arguments) {
-  std::u16string line = u'"' + program + u"\" " + arguments;
+  return RunCommandLine(u'"' + program + u"\" " + arguments);
+}
+
+DWORD RunCommandLine(std::u16string line) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(Wide(program), const_cast<wchar_t*>(Wide(line)), nullptr, nullptr, FALSE, 0,
+  if (!CreateProcessW(nullptr, const_cast<wchar_t*>(Wide(line)), nullptr, nullptr, FALSE, 0,
                       nullptr, nullptr, &startup, &info)) {
     return ~0u;
   }
@@ -131,6 +142,85 @@ void RestartWine() {
   wchar_t system[MAX_PATH + 1] = {};
   GetSystemDirectoryW(system, MAX_PATH + 1);
   RunToEnd(FromWide(system) + u"\\wineboot.exe", u"-r");
+}
+
+void PlayNextLogon() {
+  RegKey key;
+  if (!key.Open(HKEY_CURRENT_USER, kRunOnceKey, KEY_ALL_ACCESS)) return;
+  for (const auto& name : key.ValueNames()) {
+    const std::u16string command = key.ReadString(name).value_or(u"");
+    key.DeleteValue(name);
+    RunCommandLine(command);
+  }
+}
+
+std::vector<std::u16string> OurLogonValues() {
+  RegKey key;
+  std::vector<std::u16string> ours;
+  if (!key.Open(HKEY_CURRENT_USER, kRunOnceKey, KEY_READ)) return ours;
+  for (const auto& name : key.ValueNames()) {
+    if (name.starts_with(kLogonValuePrefix)) ours.push_back(name);
+  }
+  return ours;
+}
+
+// One key whose DACL denies everyone the writing of values and sub-keys until Restore.
+class StandardUserRights::DeniedKey {
+ public:
+  DeniedKey(HKEY root, const std::u16string& path, REGSAM view) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, Wide(path), 0, READ_CONTROL | WRITE_DAC | view, &key) !=
+        ERROR_SUCCESS) {
+      return;
+    }
+    key_.reset(key);
+    if (GetSecurityInfo(key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &saved_,
+                        nullptr, &descriptor_) != ERROR_SUCCESS) {
+      return;
+    }
+    EXPLICIT_ACCESSW deny{};
+    BuildExplicitAccessWithNameW(&deny, const_cast<wchar_t*>(L"EVERYONE"),
+                                 KEY_SET_VALUE | KEY_CREATE_SUB_KEY, DENY_ACCESS, NO_INHERITANCE);
+    PACL denied = nullptr;
+    applied_ = SetEntriesInAclW(1, &deny, saved_, &denied) == ERROR_SUCCESS &&
+               SetSecurityInfo(key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                               denied, nullptr) == ERROR_SUCCESS;
+    LocalFree(denied);
+  }
+  ~DeniedKey() {
+    if (applied_) {
+      SetSecurityInfo(key_.get(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                      saved_, nullptr);
+    }
+    LocalFree(descriptor_);
+  }
+  DeniedKey(const DeniedKey&) = delete;
+  DeniedKey& operator=(const DeniedKey&) = delete;
+  bool applied() const { return applied_; }
+
+ private:
+  RegKeyHandle key_;
+  PACL saved_ = nullptr;  // inside descriptor_
+  PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+  bool applied_ = false;
+};
+
+StandardUserRights::StandardUserRights() {
+  for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+    for (const char16_t* path : {kSessionManagerKey, kRunOnceKey}) {
+      keys_.push_back(std::make_unique<DeniedKey>(HKEY_LOCAL_MACHINE, path, view));
+    }
+  }
+}
+
+// The same key can be denied twice (a key both views share): the first denial's saved rights
+// must be restored last.
+StandardUserRights::~StandardUserRights() {
+  while (!keys_.empty()) keys_.pop_back();
+}
+
+bool StandardUserRights::applied() const {
+  return std::all_of(keys_.begin(), keys_.end(), [](const auto& key) { return key->applied(); });
 }
 
 FileLocker::FileLocker(const std::u16string& path) {

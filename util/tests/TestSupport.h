@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "WinHandles.h"
 #include "text/ZipUtf.h"
@@ -45,9 +46,31 @@ std::u16string HelperPath();
 
 // Runs a program to its end and returns its exit code (~0u when it cannot start).
 DWORD RunToEnd(const std::u16string& program, const std::u16string& arguments);
+DWORD RunCommandLine(std::u16string line);
 
 // Restarts the Wine prefix as a reboot would: pending deletions and "wininit.ini" are processed.
 void RestartWine();
+// Plays the user's next logon as the shell does, which Wine's restart does not: for each value
+// of the user's RunOnce key, deletes the value, then runs its command to its end.
+void PlayNextLogon();
+// The names of the values this program's deletions left in the user's RunOnce key.
+std::vector<std::u16string> OurLogonValues();
+
+// While this lives, the machine-wide list of pending operations and the machine's RunOnce key
+// refuse writes in both registry views, as they do for a user without administrator rights
+// (Wine runs every program as an administrator).
+class StandardUserRights {
+ public:
+  StandardUserRights();
+  ~StandardUserRights();
+  StandardUserRights(const StandardUserRights&) = delete;
+  StandardUserRights& operator=(const StandardUserRights&) = delete;
+  bool applied() const;
+
+ private:
+  class DeniedKey;
+  std::vector<std::unique_ptr<DeniedKey>> keys_;
+};
 
 // A second process holding a file open without delete sharing, until Release() or the end.
 class FileLocker {
