@@ -26,10 +26,14 @@ bool TZipDirManager::CheckCDirEnd(const unsigned char* record, std::size_t avail
       dirEnd.entriesOnDisk > dirEnd.entriesCentralDir) {
     return false;
   }
-  if (dirEnd.centralDirSize != kSentinel32 && dirEnd.centralDirSize >= end) return false;
-  if (dirEnd.startDiskNumber == dirEnd.diskNumber && dirEnd.offsetStartDir != kSentinel32 &&
-      dirEnd.offsetStartDir >= end - static_cast<std::int64_t>(dirEnd.centralDirSize)) {
-    return false;
+  // The directory must fit in front of the record only when it starts on the record's volume:
+  // a split archive's directory may begin in an earlier one.
+  if (dirEnd.startDiskNumber == dirEnd.diskNumber) {
+    if (dirEnd.centralDirSize != kSentinel32 && dirEnd.centralDirSize >= end) return false;
+    if (dirEnd.offsetStartDir != kSentinel32 &&
+        dirEnd.offsetStartDir >= end - static_cast<std::int64_t>(dirEnd.centralDirSize)) {
+      return false;
+    }
   }
   return streamSize - end >= dirEnd.commentLength;
 }
