@@ -10,12 +10,16 @@
 #ifdef _WIN32
 #include <process.h>
 #else
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
+#include "AllocationMeter.h"
 #include "ArchiveProbe.h"
 #include "Sandbox.h"
 #include "TestArchive.h"
+#include "ZipDecodeAhead.h"
 
 namespace talu::zip::test {
 namespace {
@@ -558,6 +562,53 @@ TEST(HostileZip64, ValuesPointingOutsideTheFile) {
     EXPECT_EQ(out.outside, none) << c.what;
   }
 }
+
+// A helper thread that runs out of memory, or that cannot be started at all, leaves its work to
+// the caller's thread: every item still passes, and the process goes on.
+TEST(HostileThreads, OutOfMemoryInTheDecodeAheadLeavesItsItemsToTheCaller) {
+  std::vector<TestEntry> items;
+  for (int i = 0; i < 20; ++i) items.push_back(Deflated("i" + std::to_string(i), "item"));
+  FailAllocationsOnOtherThreads(sizeof(TZipDecodedItem));
+  Sandbox box;
+  const auto out = box.Extract(BuildArchive(items));
+  FailAllocationsOnOtherThreads(0);
+  EXPECT_EQ(out.failures, std::vector<int>{});
+  EXPECT_EQ(out.inside.size(), items.size());
+}
+
+#if GTEST_HAS_DEATH_TEST && !defined(_WIN32)
+TEST(HostileThreads, NoThreadsToStartLeaveTheWorkToTheCaller) {
+  const Bytes noise = RandomBytes(3 << 20, 2);
+  TempFolder folder("no-threads");  // readable by every user
+  WriteFile(folder.Root() / "a.zip",
+            BuildArchive({Deflated("noise.txt", noise), Stored("noise.bin", noise)}));
+  const auto refusedThreads = [&] {
+    // The limit of processes binds users other than root; threads count as processes.
+    const rlimit none{0, 0};
+    if ((geteuid() == 0 && setuid(65534) != 0) || setrlimit(RLIMIT_NPROC, &none) != 0) _exit(2);
+    try {
+      std::thread([] {}).join();
+      _exit(3);
+    } catch (const std::system_error&) {
+    }
+    TZipArchiver zip;
+    int failed = 0;
+    zip.OnProcessFileFailure = [&](TZipBaseArchiver&, const std::u16string&, TZipProcessOperation,
+                                   std::int32_t, std::int32_t, const std::u16string&,
+                                   TZipAction& action) {
+      ++failed;
+      action = fxaIgnore;
+    };
+    zip.SetFileName((folder.Root() / "a.zip").u16string());
+    zip.OpenArchive(platform::kModeReadDenyNone);
+    zip.TestFiles(u"*.*");
+    TStringStream out;
+    zip.ExtractToStream(u"noise.txt", out);
+    _exit(failed == 0 && out.DataString() == noise ? 0 : 1);
+  };
+  EXPECT_EXIT(refusedThreads(), testing::ExitedWithCode(0), "");
+}
+#endif
 
 }  // namespace
 }  // namespace talu::zip::test
