@@ -122,6 +122,49 @@ TEST(SplitArchive, CancelledRequestForADirectoryVolumeFailsTheOpening) {
   EXPECT_FALSE(zip.Active());
 }
 
+// Records the middle-volume requests it takes over, and opens the blank-volume request.
+class TMiddleVolumeArchiver final : public TZipArchiver {
+ public:
+  using TZipBaseArchiver::DoOnRequestBlankVolume;
+  std::vector<std::int32_t> middle;  // volume numbers counted from 0
+
+ protected:
+  void DoOnRequestMiddleVolume(std::int32_t volumeNumber, std::u16string& volumeFileName,
+                               bool& cancel) override {
+    middle.push_back(volumeNumber);
+    TZipArchiver::DoOnRequestMiddleVolume(volumeNumber, volumeFileName, cancel);
+  }
+};
+
+// Each volume request is a dispatcher of its own that a subclass may take over alone. A request
+// handler gets the volume's 1-based number; without one, a blank disk is asked for with a box.
+TEST(SplitArchive, VolumeRequestsDispatchOneByOne) {
+  TempFolder folder("dispatch");
+  TMiddleVolumeArchiver zip;
+  zip.SetFileName(WriteVolumes(folder.Root(), ThreeItemVolumes({0, 1})).u16string());
+  zip.OpenArchive(0x40);
+  EXPECT_EQ(zip.middle, (std::vector<std::int32_t>{4, 5}));  // the directory's volumes
+  zip.CloseArchive();
+
+  std::u16string name = u"blank.z03";
+  bool cancel = true;
+  std::int32_t handed = 0;
+  zip.OnRequestBlankVolume = [&](TZipBaseArchiver&, std::int32_t number, std::u16string&, bool&) {
+    handed = number;
+  };
+  zip.DoOnRequestBlankVolume(2, name, cancel);
+  EXPECT_EQ(handed, 3);
+  EXPECT_FALSE(cancel);
+  zip.OnRequestBlankVolume = nullptr;
+  zip.SetSpanningMode(smSpanning);
+  ScriptedPrompts prompts;
+  prompts.Answer(TZipButton::Cancel);
+  zip.DoOnRequestBlankVolume(2, name, cancel);
+  EXPECT_TRUE(cancel);
+  ASSERT_EQ(prompts.Asked().size(), 1u);
+  EXPECT_EQ(prompts.Asked()[0].text, u"Please insert a blank disk #3");
+}
+
 struct MissingVolumeCase {
   const char* what;
   int removed;                        // number of the volume file taken away ("a.z0N")
