@@ -24,6 +24,15 @@ if(TALU_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# The engine's helper threads under ThreadSanitizer: only the tests that name a TSAN filter
+# (talu_add_test) and zipread's interop tests are built and run there.
+option(TALU_TSAN "Build with ThreadSanitizer" OFF)
+if(TALU_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+  add_compile_definitions(TALU_TSAN)
+endif()
+
 # One ctest run covers every build, and ctest applies test properties by name across all of
 # them: tests of the Windows and sanitizer builds carry their build in the name.
 if(CMAKE_CROSSCOMPILING AND CMAKE_SIZEOF_VOID_P EQUAL 8)
@@ -32,6 +41,8 @@ elseif(CMAKE_CROSSCOMPILING)
   set(TALU_TEST_SUFFIX ".wine")
 elseif(TALU_SANITIZE)
   set(TALU_TEST_SUFFIX ".asan")
+elseif(TALU_TSAN)
+  set(TALU_TEST_SUFFIX ".tsan")
 else()
   set(TALU_TEST_SUFFIX "")
 endif()
@@ -76,34 +87,43 @@ function(talu_add_library)
   target_link_libraries(${A_NAME} PUBLIC ${A_LIBS})
 endfunction()
 
-# talu_add_test(NAME name SOURCES ... [LIBS ...] [LABELS ...] [WINE_SERIAL])
+# talu_add_test(NAME name SOURCES ... [LIBS ...] [LABELS ...] [WINE_SERIAL] [TSAN filter])
 # A GoogleTest executable registered with ctest as name${TALU_TEST_SUFFIX}; in the Windows build
 # ctest runs it under Wine.
 # WINE_SERIAL: never at the same time as another such test (restarts or machine-wide state).
+# TSAN: the GoogleTest filter of the cases that run under ThreadSanitizer; a test without one is
+# not built there.
 function(talu_add_test)
   if(NOT BUILD_TESTING)
     return()
   endif()
-  cmake_parse_arguments(A "WINE_SERIAL" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(A "WINE_SERIAL" "NAME;TSAN" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(TALU_TSAN AND NOT A_TSAN)
+    return()
+  endif()
   add_executable(${A_NAME} ${A_SOURCES})
   target_compile_options(${A_NAME} PRIVATE ${TALU_WARNINGS})
   # Test code needs neither full optimisation nor debug tables: it compiles about twice as fast
   # (unoptimised under the sanitizers, where that matters most). The libraries keep theirs.
-  if(TALU_SANITIZE)
+  if(TALU_SANITIZE OR TALU_TSAN)
     target_compile_options(${A_NAME} PRIVATE -O0)
   else()
     target_compile_options(${A_NAME} PRIVATE -O1 -g0)
   endif()
   target_link_libraries(${A_NAME} PRIVATE ${A_LIBS} GTest::gtest_main GTest::gmock)
   set(test ${A_NAME}${TALU_TEST_SUFFIX})
-  add_test(NAME ${test} COMMAND ${A_NAME})
+  if(TALU_TSAN)
+    add_test(NAME ${test} COMMAND ${A_NAME} --gtest_filter=${A_TSAN})
+  else()
+    add_test(NAME ${test} COMMAND ${A_NAME})
+  endif()
   set(labels ${A_LABELS})
   if(CMAKE_CROSSCOMPILING)
     list(APPEND labels wine)
   else()
     list(APPEND labels native)
   endif()
-  if(TALU_SANITIZE)
+  if(TALU_SANITIZE OR TALU_TSAN)
     list(APPEND labels sanitize)
   endif()
   set_tests_properties(${test} PROPERTIES LABELS "${labels}" TIMEOUT 600

@@ -180,8 +180,13 @@ class TZipBaseArchiver : public TComponent {
                                       TZipProcessOperation operation, std::int32_t nativeError,
                                       std::int32_t errorCode, const std::u16string& errorMessage,
                                       TZipAction& action);
+  // The volume requests take the volume's number counted from 0.
   virtual void DoOnRequestBlankVolume(std::int32_t volumeNumber, std::u16string& volumeFileName,
                                       bool& cancel);
+  virtual void DoOnRequestFirstVolume(std::u16string& volumeFileName, bool& cancel);
+  virtual void DoOnRequestLastVolume(std::u16string& volumeFileName, bool& cancel);
+  virtual void DoOnRequestMiddleVolume(std::int32_t volumeNumber, std::u16string& volumeFileName,
+                                       bool& cancel);
   virtual void DoOnDiskFull(std::int32_t volumeNumber, const std::u16string& volumeFileName,
                             bool& cancel);
   virtual void DoOnProcessVolumeFailure(TZipProcessOperation operation, std::int32_t volumeNumber,
@@ -198,6 +203,7 @@ class TZipBaseArchiver : public TComponent {
   void ExtractItem(int index, TStream& dest, std::int32_t count, std::int64_t offset);
   bool GetFileCendralDirItemNo(const std::u16string& fileName, int& itemNo);
   void CancelUpdate() { FUpdateCount = 0; }
+  // Fires the request of the volume's kind.
   void DoOnRequestVolume(const TZipVolumeNumberInfo& volume, std::u16string& fileName,
                          bool& cancel);
 
@@ -235,6 +241,9 @@ class TZipBaseArchiver : public TComponent {
   int FindSingleItem(const std::u16string& fileName);
   void StartSingleItem(bool progress);
 
+  // Without a request handler: a box asking for a disk with `text`, when the archive is on disks
+  // (smSpanning); whether it asked.
+  bool AskForDisk(const std::u16string& text, bool& cancel) const;
   void OpenFileArchive(std::uint16_t mode, bool openCorrupted);
   TZipDirOptions DirOptions(TZipSpanningMode spanning, bool openCorrupted) const;
   void InternalOpenArchive(bool openCorrupted);

@@ -68,7 +68,8 @@ void TZipBaseArchiver::TestFiles(const std::u16string& fileMask, std::int32_t se
 void TZipBaseArchiver::ProcessTaggedFiles(TZipProcessOperation operation, int index) {
   CheckInactive();
   TZipDirArray& dir = DMHandle()->CDir;
-  if (index < -1 || index >= dir.Count()) throw EZipException(kNeItemIndex, this);
+  // An index at or past the count fires the start and end events and runs nothing.
+  if (index < -1) throw EZipException(kNeItemIndex, this);
   TBatchLock lock;
   const bool reports = operation == poExtract || operation == poTest;
   FProcessedFileNo = 0;

@@ -102,31 +102,55 @@ void TZipBaseArchiver::DoOnProcessFileFailure(const std::u16string& fileName,
                                           : fxaAbort;
 }
 
-// The request events of the first, last or middle volume, by the kind requested. Without a
-// handler, disks are asked for with a box (the last one until its file is there); split
-// volumes are not asked for: the request fails when the file is missing.
+// The request of the first, last or middle volume, by the kind requested.
 void TZipBaseArchiver::DoOnRequestVolume(const TZipVolumeNumberInfo& volume,
                                          std::u16string& fileName, bool& cancel) {
-  const bool last = volume.LastVolume(), first = !last && volume.FirstVolume();
-  cancel = !platform::FileExists(fileName);
-  if (last && OnRequestLastVolume) return OnRequestLastVolume(*this, fileName, cancel);
-  if (first && OnRequestFirstVolume) return OnRequestFirstVolume(*this, fileName, cancel);
-  if (!last && !first && OnRequestMiddleVolume)
-    return OnRequestMiddleVolume(*this, volume.FVolumeNumber + 1, fileName, cancel);
-  if (FSpanningMode != smSpanning) return;
-  const std::u16string ask = last    ? std::u16string(kTextInsertLast)
-                             : first ? std::u16string(kTextInsertFirst)
-                                     : Format(kTextInsertDisk, {volume.FVolumeNumber + 1});
-  cancel = ZipPrompts().Confirm(ask, kOKCancel) != TZipButton::OK;
-  while (!cancel && last && !platform::FileExists(fileName))
-    cancel =
-        ZipPrompts().Confirm(Format(kTextLastNotFound, {fileName}), kOKCancel) != TZipButton::OK;
+  if (volume.LastVolume())
+    DoOnRequestLastVolume(fileName, cancel);
+  else if (volume.FirstVolume())
+    DoOnRequestFirstVolume(fileName, cancel);
+  else
+    DoOnRequestMiddleVolume(volume.FVolumeNumber, fileName, cancel);
+}
+
+// The volume requests: a handler gets the volume's 1-based number. Without one, disks are asked
+// for with a box; split volumes are not asked for: the request fails when the file is missing.
+bool TZipBaseArchiver::AskForDisk(const std::u16string& text, bool& cancel) const {
+  if (FSpanningMode != smSpanning) return false;
+  cancel = ZipPrompts().Confirm(text, kOKCancel) != TZipButton::OK;
+  return true;
+}
+
+void TZipBaseArchiver::DoOnRequestFirstVolume(std::u16string& volumeFileName, bool& cancel) {
+  cancel = !platform::FileExists(volumeFileName);
+  if (OnRequestFirstVolume) return OnRequestFirstVolume(*this, volumeFileName, cancel);
+  AskForDisk(std::u16string(kTextInsertFirst), cancel);
+}
+
+// Without a handler the last disk is asked for until its file is there.
+void TZipBaseArchiver::DoOnRequestLastVolume(std::u16string& volumeFileName, bool& cancel) {
+  cancel = !platform::FileExists(volumeFileName);
+  if (OnRequestLastVolume) return OnRequestLastVolume(*this, volumeFileName, cancel);
+  if (!AskForDisk(std::u16string(kTextInsertLast), cancel)) return;
+  while (!cancel && !platform::FileExists(volumeFileName))
+    cancel = ZipPrompts().Confirm(Format(kTextLastNotFound, {volumeFileName}), kOKCancel) !=
+             TZipButton::OK;
+}
+
+void TZipBaseArchiver::DoOnRequestMiddleVolume(std::int32_t volumeNumber,
+                                               std::u16string& volumeFileName, bool& cancel) {
+  cancel = !platform::FileExists(volumeFileName);
+  if (OnRequestMiddleVolume)
+    return OnRequestMiddleVolume(*this, volumeNumber + 1, volumeFileName, cancel);
+  AskForDisk(Format(kTextInsertDisk, {volumeNumber + 1}), cancel);
 }
 
 void TZipBaseArchiver::DoOnRequestBlankVolume(std::int32_t volumeNumber,
                                               std::u16string& volumeFileName, bool& cancel) {
   cancel = false;
-  if (OnRequestBlankVolume) OnRequestBlankVolume(*this, volumeNumber, volumeFileName, cancel);
+  if (OnRequestBlankVolume)
+    return OnRequestBlankVolume(*this, volumeNumber + 1, volumeFileName, cancel);
+  AskForDisk(Format(kTextInsertBlank, {volumeNumber + 1}), cancel);
 }
 
 // Without a handler a full disk ends the item with kNeDiskFull, or, for an archive on

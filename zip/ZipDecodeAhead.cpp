@@ -155,8 +155,9 @@ bool TZipDecodeAhead::DecodeNext(std::unique_lock<std::mutex>& lock, TDecoder& d
 // failure.
 std::unique_ptr<TZipDecodedItem> TZipDecodeAhead::Decode(const TZipAheadItem& item,
                                                          TDecoder& decoder) const {
-  auto decoded = std::make_unique<TZipDecodedItem>();
+  std::unique_ptr<TZipDecodedItem> decoded;
   try {
+    decoded = std::make_unique<TZipDecodedItem>();
     TStringStream piece(ReadPiece(item.headerOffset,
                                   kLocalHeaderSize + item.compressedSize + kHeaderSlack, decoder));
     ReadLocalHeaderAt(piece);

@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace talu::zip {
@@ -25,9 +26,10 @@ class TZipAheadRing {
   bool Running() const { return helper_.joinable(); }
 
   // Runs `fill(slot)` on the helper thread for slot after slot until it returns false or
-  // throws; the slot it was filling then goes to the consumer as the last one.
+  // throws; the slot it was filling then goes to the consumer as the last one. When no thread
+  // can be started the ring does not run, and the consumer does the work in its own thread.
   template <typename Fill>
-  void Start(Fill fill) {
+  void Start(Fill fill) try {
     helper_ = std::thread([this, fill]() mutable {
       for (int index = 0;; index = (index + 1) % kSlots) {
         {
@@ -49,6 +51,8 @@ class TZipAheadRing {
         if (!more) return;
       }
     });
+  } catch (const std::system_error&) {
+    // Running() stays false.
   }
 
   // Gives back the slot taken last and waits for the next one; rethrows the helper's exception.

@@ -12,7 +12,6 @@ using crypto::ProtectBuffer;
 std::vector<std::uint8_t> TZipKeyCache::Get(const std::string& password,
                                             const std::vector<std::uint8_t>& salt,
                                             std::uint16_t length) {
-  std::lock_guard<std::mutex> lock(mutex_);
   for (std::size_t i = 0; i < used_; ++i) {
     const TEntry& e = entries_[i];
     if (e.material.size() == length && e.salt == salt && e.password == password) {
@@ -32,7 +31,6 @@ std::vector<std::uint8_t> TZipKeyCache::Get(const std::string& password,
 }
 
 void TZipKeyCache::Wipe() {
-  std::lock_guard<std::mutex> lock(mutex_);
   for (TEntry& e : entries_) {
     ProtectBuffer(e.password.data(), e.password.size());
     ProtectBuffer(e.material.data(), e.material.size());

@@ -1,13 +1,13 @@
 // AES key material of one archiver, remembered for the last few password and salt pairs so that
 // the repeated derivations of one item (and retries) cost nothing after the first. The archiver
-// wipes it when the archive is closed; it wipes itself when it goes.
+// wipes it when the archive is closed; it wipes itself when it goes. Keys are derived on the
+// archiver's own thread only (the helper threads decrypt with keys made there).
 //
 // Usage: TZipKeyCache cache; material = cache.Get(password, salt, 66); cache.Wipe();
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -34,7 +34,6 @@ class TZipKeyCache {
     std::vector<std::uint8_t> material;
   };
 
-  std::mutex mutex_;               // the read-ahead thread derives keys for the item it decrypts
   std::array<TEntry, 4> entries_;  // newest first
   std::size_t used_ = 0;
 };

@@ -86,6 +86,8 @@ class TZipDirManager {
                     std::int64_t streamSize, TZipCentralDirEnd& dirEnd) const;
   bool FindCentralDirEnd(TZipCentralDirEnd& dirEnd, std::int64_t& position);
   void ReadZip64Records(std::int64_t& dirEndPos);
+  // Reads the Zip64 end record at `at`; whether it is one.
+  bool ReadZip64End(std::uint64_t at);
   void SelectVolumes(TZipVolumeNumberInfo& volume);
   std::int64_t FirstCentralHeader(std::int64_t dirEndPos, std::uint64_t& count) const;
   // False when an entry runs past the end of the stream.

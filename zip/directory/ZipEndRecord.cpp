@@ -26,10 +26,14 @@ bool TZipDirManager::CheckCDirEnd(const unsigned char* record, std::size_t avail
       dirEnd.entriesOnDisk > dirEnd.entriesCentralDir) {
     return false;
   }
-  if (dirEnd.centralDirSize != kSentinel32 && dirEnd.centralDirSize >= end) return false;
-  if (dirEnd.startDiskNumber == dirEnd.diskNumber && dirEnd.offsetStartDir != kSentinel32 &&
-      dirEnd.offsetStartDir >= end - static_cast<std::int64_t>(dirEnd.centralDirSize)) {
-    return false;
+  // The directory must fit in front of the record only when it starts on the record's volume:
+  // a split archive's directory may begin in an earlier one.
+  if (dirEnd.startDiskNumber == dirEnd.diskNumber) {
+    if (dirEnd.centralDirSize != kSentinel32 && dirEnd.centralDirSize >= end) return false;
+    if (dirEnd.offsetStartDir != kSentinel32 &&
+        dirEnd.offsetStartDir >= end - static_cast<std::int64_t>(dirEnd.centralDirSize)) {
+      return false;
+    }
   }
   return streamSize - end >= dirEnd.commentLength;
 }
@@ -91,20 +95,26 @@ void TZipDirManager::ReadZip64Records(std::int64_t& dirEndPos) {
     }
   }
   if (!FZip64) return;
+  // Where the locator points, or else right before the locator: data put in front of the
+  // archive without adjusting the locator (a stub) moves the record by the stub's size.
   const std::uint64_t at = Zip64CentralDirEndLocator.offsetStartDirEnd;
-  const auto size = static_cast<std::uint64_t>(stream.Size());
-  if (dirEndPos > kZip64EndSize && size >= kZip64EndSize && at <= size - kZip64EndSize) {
-    unsigned char bytes[kZip64EndSize];
-    stream.SetPosition(static_cast<std::int64_t>(at));
-    stream.ReadBuffer(bytes, kZip64EndSize);
-    TByteCursor in(bytes, sizeof bytes);
-    Zip64CentralDirEnd = ReadZip64CentralDirEnd(in);
-    if (Zip64CentralDirEnd.signature == kZip64EndSig) {
-      dirEndPos -= kZip64EndSize;
-      return;
-    }
+  const std::int64_t before = dirEndPos - kZip64EndSize;
+  if (before > 0 && (ReadZip64End(at) || ReadZip64End(static_cast<std::uint64_t>(before)))) {
+    dirEndPos = before;
+    return;
   }
   throw EZipException(kNeZip64EndMissing, owner_);
+}
+
+bool TZipDirManager::ReadZip64End(std::uint64_t at) {
+  const auto size = static_cast<std::uint64_t>(stream_->Size());
+  if (size < kZip64EndSize || at > size - kZip64EndSize) return false;
+  unsigned char bytes[kZip64EndSize];
+  stream_->SetPosition(static_cast<std::int64_t>(at));
+  stream_->ReadBuffer(bytes, kZip64EndSize);
+  TByteCursor in(bytes, sizeof bytes);
+  Zip64CentralDirEnd = ReadZip64CentralDirEnd(in);
+  return Zip64CentralDirEnd.signature == kZip64EndSig;
 }
 
 }  // namespace talu::zip

@@ -10,13 +10,46 @@
 namespace talu::zip::test {
 namespace {
 
+std::atomic<std::size_t> held{0};
+std::atomic<std::size_t> peak{0};
+std::atomic<std::size_t> failing{0};
+thread_local bool spared = false;
+
+}  // namespace
+
+std::size_t HeldBytes() {
+  return held.load();
+}
+
+std::size_t PeakBytes() {
+  return peak.load();
+}
+
+void ResetPeakBytes() {
+  peak.store(held.load());
+}
+
+void FailAllocationsOnOtherThreads(std::size_t size) {
+  spared = size != 0;
+  failing.store(size);
+}
+
+}  // namespace talu::zip::test
+
+// ThreadSanitizer's runtime defines operator new and delete itself: there nothing is metered.
+#ifndef TALU_TSAN
+namespace {
+
+using talu::zip::test::failing;
+using talu::zip::test::held;
+using talu::zip::test::peak;
+using talu::zip::test::spared;
+
 // Keeps the caller's block aligned as operator new promises.
 constexpr std::size_t kHeader = alignof(std::max_align_t);
 
-std::atomic<std::size_t> held{0};
-std::atomic<std::size_t> peak{0};
-
 void* Take(std::size_t size) noexcept {
+  if (size != 0 && size == failing.load() && !spared) return nullptr;
   void* raw = std::malloc(size + kHeader);
   if (raw == nullptr) return nullptr;
   *static_cast<std::size_t*>(raw) = size;
@@ -41,24 +74,6 @@ void* TakeOrThrow(std::size_t size) {
 }
 
 }  // namespace
-
-std::size_t HeldBytes() {
-  return held.load();
-}
-
-std::size_t PeakBytes() {
-  return peak.load();
-}
-
-void ResetPeakBytes() {
-  peak.store(held.load());
-}
-
-}  // namespace talu::zip::test
-
-using talu::zip::test::Give;
-using talu::zip::test::Take;
-using talu::zip::test::TakeOrThrow;
 
 void* operator new(std::size_t size) {
   return TakeOrThrow(size);
@@ -90,3 +105,4 @@ void operator delete(void* block, const std::nothrow_t&) noexcept {
 void operator delete[](void* block, const std::nothrow_t&) noexcept {
   Give(block);
 }
+#endif

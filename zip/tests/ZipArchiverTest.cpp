@@ -85,8 +85,18 @@ TEST(ZipArchiver, GuardsRefuseAClosedArchive) {
     for (const auto& call : needOpen) EXPECT_EQ(test::NativeErrorOf(call), kNeArchiveNotOpen);
     TStringStream stream(test::BuildArchive({{"a", "1"}}));
     zip.OpenArchive(stream, false);
-    for (int index : {-2, 1, 1 << 30})
-      EXPECT_EQ(test::NativeErrorOf([&] { zip.ProcessTaggedFiles(poTest, index); }), kNeItemIndex);
+    EXPECT_EQ(test::NativeErrorOf([&] { zip.ProcessTaggedFiles(poTest, -2); }), kNeItemIndex);
+    // Past the last item only the start and end of the batch are reported.
+    std::vector<double> progress;
+    zip.OnOverallProgress = [&](TZipBaseArchiver&, double at, TZipProcessOperation,
+                                TZipProgressPhase, bool&) { progress.push_back(at); };
+    zip.OnFileProgress = [&](TZipBaseArchiver&, const std::u16string&, double at,
+                             TZipProcessOperation, TZipProgressPhase,
+                             bool&) { progress.push_back(-at); };
+    for (int index : {1, 1 << 30}) zip.ProcessTaggedFiles(poTest, index);
+    EXPECT_EQ(progress, (std::vector<double>{0, 100, 0, 100}));
+    zip.OnOverallProgress = nullptr;
+    zip.OnFileProgress = nullptr;
     zip.CloseArchive();
   }
   EXPECT_EQ(test::NativeErrorOf([&] { zip.OpenArchive(); }), kNeOpenNameBlank);

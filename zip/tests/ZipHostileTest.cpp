@@ -10,12 +10,16 @@
 #ifdef _WIN32
 #include <process.h>
 #else
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
+#include "AllocationMeter.h"
 #include "ArchiveProbe.h"
 #include "Sandbox.h"
 #include "TestArchive.h"
+#include "ZipDecodeAhead.h"
 
 namespace talu::zip::test {
 namespace {
@@ -515,7 +519,7 @@ Bytes WithZip64End(std::uint64_t shift, std::uint64_t dirSize = 0) {
 constexpr const char* kStreamError = "1 items failed (native error 0)";
 constexpr const char* kItemFails = "1 items failed (native error 8)";
 constexpr const char* kTooBig = "open raised native error 57";  // sizes add up past the file
-constexpr const char* kNoZip64End = "open raised native error 40";
+constexpr const char* kPassed = "all items passed";
 
 struct Zip64Case {
   const char* what;
@@ -530,7 +534,7 @@ struct Zip64Case {
 // and the batch goes on.
 TEST(HostileZip64, ValuesPointingOutsideTheFile) {
   const std::uint64_t size = BuildArchive({Stored("a.txt", "alpha")}).size();
-  const std::set<std::string> none, b{"b.txt"};
+  const std::set<std::string> none, a{"a.txt"}, b{"b.txt"};
   const Zip64Case cases[] = {
       {"offset past the end", WithZip64Item(5, 5, size + 1000), kStreamError, kStreamError, b},
       {"largest signed offset", WithZip64Item(5, 5, kMaxSigned64), kStreamError, kStreamError, b},
@@ -540,14 +544,11 @@ TEST(HostileZip64, ValuesPointingOutsideTheFile) {
       {"largest signed compressed size", WithZip64Item(5, kMaxSigned64, 0), kItemFails, kTooBig, b},
       {"largest compressed size", WithZip64Item(5, kMax64, 0), kItemFails, kTooBig, b},
       {"largest size", WithZip64Item(kMax64, 5, 0), kItemFails, kItemFails, b},
-      {"locator past the end", WithZip64End(1000), kNoZip64End, kNoZip64End, none},
-      {"locator at the largest offset", WithZip64End(kMax64 - size), kNoZip64End, kNoZip64End,
-       none},
-      {"directory larger than the file",
-       WithZip64End(0, 0x7FFFFFFF),
-       "all items passed",
-       "open raised a stream error",
-       {"a.txt"}},
+      // The Zip64 end record is then found right before the locator.
+      {"locator past the end", WithZip64End(1000), kPassed, kPassed, a},
+      {"locator at the largest offset", WithZip64End(kMax64 - size), kPassed, kPassed, a},
+      {"directory larger than the file", WithZip64End(0, 0x7FFFFFFF), kPassed,
+       "open raised a stream error", a},
   };
   for (const Zip64Case& c : cases) {
     std::string rebuilt, strict;
@@ -561,6 +562,53 @@ TEST(HostileZip64, ValuesPointingOutsideTheFile) {
     EXPECT_EQ(out.outside, none) << c.what;
   }
 }
+
+// A helper thread that runs out of memory, or that cannot be started at all, leaves its work to
+// the caller's thread: every item still passes, and the process goes on.
+TEST(HostileThreads, OutOfMemoryInTheDecodeAheadLeavesItsItemsToTheCaller) {
+  std::vector<TestEntry> items;
+  for (int i = 0; i < 20; ++i) items.push_back(Deflated("i" + std::to_string(i), "item"));
+  FailAllocationsOnOtherThreads(sizeof(TZipDecodedItem));
+  Sandbox box;
+  const auto out = box.Extract(BuildArchive(items));
+  FailAllocationsOnOtherThreads(0);
+  EXPECT_EQ(out.failures, std::vector<int>{});
+  EXPECT_EQ(out.inside.size(), items.size());
+}
+
+#if GTEST_HAS_DEATH_TEST && !defined(_WIN32)
+TEST(HostileThreads, NoThreadsToStartLeaveTheWorkToTheCaller) {
+  const Bytes noise = RandomBytes(3 << 20, 2);
+  TempFolder folder("no-threads");  // readable by every user
+  WriteFile(folder.Root() / "a.zip",
+            BuildArchive({Deflated("noise.txt", noise), Stored("noise.bin", noise)}));
+  const auto refusedThreads = [&] {
+    // The limit of processes binds users other than root; threads count as processes.
+    const rlimit none{0, 0};
+    if ((geteuid() == 0 && setuid(65534) != 0) || setrlimit(RLIMIT_NPROC, &none) != 0) _exit(2);
+    try {
+      std::thread([] {}).join();
+      _exit(3);
+    } catch (const std::system_error&) {
+    }
+    TZipArchiver zip;
+    int failed = 0;
+    zip.OnProcessFileFailure = [&](TZipBaseArchiver&, const std::u16string&, TZipProcessOperation,
+                                   std::int32_t, std::int32_t, const std::u16string&,
+                                   TZipAction& action) {
+      ++failed;
+      action = fxaIgnore;
+    };
+    zip.SetFileName((folder.Root() / "a.zip").u16string());
+    zip.OpenArchive(platform::kModeReadDenyNone);
+    zip.TestFiles(u"*.*");
+    TStringStream out;
+    zip.ExtractToStream(u"noise.txt", out);
+    _exit(failed == 0 && out.DataString() == noise ? 0 : 1);
+  };
+  EXPECT_EXIT(refusedThreads(), testing::ExitedWithCode(0), "");
+}
+#endif
 
 }  // namespace
 }  // namespace talu::zip::test

@@ -22,13 +22,15 @@ const Bytes kBig = RandomBytes(150000, 11);
 const Bytes kText = RandomBytes(100000, 13);
 const Bytes kSecret = RandomBytes(70000, 12);
 
-// The archive of `entries` cut into volumes of kVolumeSize bytes, the last one holding the
-// whole directory; offsets and disk numbers are those of the volumes. Returns the volumes.
-std::vector<Bytes> SplitArchive(const std::vector<TestEntry>& entries) {
+// The archive of `entries` cut into volumes of kVolumeSize bytes; the directory goes on in a new
+// volume after each of its entries numbered in `dirCuts` (none: the last volume holds it whole).
+// Offsets and disk numbers are those of the volumes. Returns the volumes.
+std::vector<Bytes> SplitArchive(const std::vector<TestEntry>& entries, std::set<int> dirCuts = {}) {
   Bytes whole = BuildArchive(entries);
   const std::size_t dir = CentralDirStart(whole), end = EndRecordStart(whole);
-  const std::size_t last = dir / kVolumeSize;
-  for (std::size_t at = dir; at < end;) {
+  std::vector<std::size_t> starts;  // of each volume
+  for (std::size_t at = 0; at <= dir; at += kVolumeSize) starts.push_back(at);
+  for (std::size_t at = dir, entry = 0; at < end; ++entry) {
     std::uint32_t offset = 0;
     for (int i = 0; i < 4; ++i) offset |= std::uint32_t(std::uint8_t(whole[at + 42 + i])) << 8 * i;
     Patch16(whole, at + 34, static_cast<std::uint16_t>(offset / kVolumeSize));
@@ -38,14 +40,16 @@ std::vector<Bytes> SplitArchive(const std::vector<TestEntry>& entries) {
              std::size_t(std::uint8_t(whole[at + field + 1])) << 8;
     };
     at += 46 + length(28) + length(30) + length(32);
+    if (dirCuts.count(int(entry)) != 0) starts.push_back(at);
   }
-  Patch16(whole, end + 4, static_cast<std::uint16_t>(last));
-  Patch16(whole, end + 6, static_cast<std::uint16_t>(last));
-  Patch32(whole, end + 16, static_cast<std::uint32_t>(dir - last * kVolumeSize));
+  const std::size_t first = dir / kVolumeSize;
+  Patch16(whole, end + 4, static_cast<std::uint16_t>(starts.size() - 1));
+  Patch16(whole, end + 6, static_cast<std::uint16_t>(first));
+  Patch32(whole, end + 16, static_cast<std::uint32_t>(dir - first * kVolumeSize));
   std::vector<Bytes> volumes;
-  for (std::size_t i = 0; i < last; ++i)
-    volumes.push_back(whole.substr(i * kVolumeSize, kVolumeSize));
-  volumes.push_back(whole.substr(last * kVolumeSize));
+  for (std::size_t i = 0; i < starts.size(); ++i)
+    volumes.push_back(
+        whole.substr(starts[i], i + 1 < starts.size() ? starts[i + 1] - starts[i] : Bytes::npos));
   return volumes;
 }
 
@@ -61,34 +65,104 @@ fs::path WriteVolumes(const fs::path& folder, const std::vector<Bytes>& volumes,
   return folder / "a.zip";
 }
 
-std::vector<Bytes> ThreeItemVolumes() {
+std::vector<Bytes> ThreeItemVolumes(std::set<int> dirCuts = {}) {
   return SplitArchive({Stored("big.bin", kBig), Deflated("text.txt", kText),
-                       Encrypted(Stored("secret.bin", kSecret), kPassword)});
+                       Encrypted(Stored("secret.bin", kSecret), kPassword)},
+                      std::move(dirCuts));
 }
 
+// Read from the last volume in either naming, with the directory in the last volume or begun
+// two volumes earlier (one entry in each), so that the directory read steps across volumes.
 TEST(SplitArchive, ReadFromTheLastVolumeInEitherNaming) {
-  const std::vector<Bytes> volumes = ThreeItemVolumes();
-  ASSERT_EQ(volumes.size(), 5u);
-  for (const char* pattern : {"a.z%02d", "a.%03d"}) {
-    SCOPED_TRACE(pattern);
-    TempFolder folder("split");
-    TZipArchiver zip;
-    zip.SetFileName(WriteVolumes(folder.Root(), volumes, pattern).u16string());
-    zip.SetPassword(kPassword);
-    zip.OpenArchive(0x40);
-    EXPECT_EQ(zip.SpanningMode(), smSplitting);
-    ASSERT_EQ(zip.DMHandle()->CDir.Count(), 3);
-    for (const auto& [name, data] :
-         {std::pair{u"big.bin", kBig}, {u"text.txt", kText}, {u"secret.bin", kSecret}}) {
-      TStringStream out;
-      zip.ExtractToStream(name, out);
-      EXPECT_TRUE(out.DataString() == data);
+  for (const auto& [dirCuts, count] : {std::pair{std::set<int>{}, 5u}, {{0, 1}, 7u}}) {
+    const std::vector<Bytes> volumes = ThreeItemVolumes(dirCuts);
+    ASSERT_EQ(volumes.size(), count);
+    for (const char* pattern : {"a.z%02d", "a.%03d"}) {
+      SCOPED_TRACE(std::string(pattern) + " in " + std::to_string(count));
+      TempFolder folder("split");
+      TZipArchiver zip;
+      zip.SetFileName(WriteVolumes(folder.Root(), volumes, pattern).u16string());
+      zip.SetPassword(kPassword);
+      zip.OpenArchive(0x40);
+      EXPECT_EQ(zip.SpanningMode(), smSplitting);
+      ASSERT_EQ(zip.DMHandle()->CDir.Count(), 3);
+      for (const auto& [name, data] :
+           {std::pair{u"big.bin", kBig}, {u"text.txt", kText}, {u"secret.bin", kSecret}}) {
+        TStringStream out;
+        zip.ExtractToStream(name, out);
+        EXPECT_TRUE(out.DataString() == data);
+      }
+      zip.SetBaseDir(folder.OutText());
+      zip.ExtractFiles(u"*.*");
+      EXPECT_TRUE(ReadFile(folder.Out() / "text.txt") == kText);
+      EXPECT_TRUE(ReadFile(folder.Out() / "secret.bin") == kSecret);
     }
-    zip.SetBaseDir(folder.OutText());
-    zip.ExtractFiles(u"*.*");
-    EXPECT_TRUE(ReadFile(folder.Out() / "text.txt") == kText);
-    EXPECT_TRUE(ReadFile(folder.Out() / "secret.bin") == kSecret);
   }
+}
+
+// A directory volume that is missing is asked for while the archive opens; a cancelled request
+// fails the opening with kNeVolumeRequestCancelled instead of rebuilding a part of the directory.
+TEST(SplitArchive, CancelledRequestForADirectoryVolumeFailsTheOpening) {
+  TempFolder folder("dir-missing");
+  const fs::path last = WriteVolumes(folder.Root(), ThreeItemVolumes({0, 1}));
+  fs::remove(folder.Root() / "a.z06");
+  TZipArchiver zip;
+  std::vector<std::int32_t> asked;
+  zip.OnRequestMiddleVolume = [&](TZipBaseArchiver&, std::int32_t number, std::u16string&, bool&) {
+    asked.push_back(number);
+  };
+  zip.SetFileName(last.u16string());
+  try {
+    zip.OpenArchive(0x40);
+    ADD_FAILURE() << "opened";
+  } catch (const EZipException& e) {
+    EXPECT_EQ(e.NativeError(), kNeVolumeRequestCancelled);
+  }
+  EXPECT_EQ(asked, (std::vector<std::int32_t>{5, 6}));
+  EXPECT_FALSE(zip.Active());
+}
+
+// Records the middle-volume requests it takes over, and opens the blank-volume request.
+class TMiddleVolumeArchiver final : public TZipArchiver {
+ public:
+  using TZipBaseArchiver::DoOnRequestBlankVolume;
+  std::vector<std::int32_t> middle;  // volume numbers counted from 0
+
+ protected:
+  void DoOnRequestMiddleVolume(std::int32_t volumeNumber, std::u16string& volumeFileName,
+                               bool& cancel) override {
+    middle.push_back(volumeNumber);
+    TZipArchiver::DoOnRequestMiddleVolume(volumeNumber, volumeFileName, cancel);
+  }
+};
+
+// Each volume request is a dispatcher of its own that a subclass may take over alone. A request
+// handler gets the volume's 1-based number; without one, a blank disk is asked for with a box.
+TEST(SplitArchive, VolumeRequestsDispatchOneByOne) {
+  TempFolder folder("dispatch");
+  TMiddleVolumeArchiver zip;
+  zip.SetFileName(WriteVolumes(folder.Root(), ThreeItemVolumes({0, 1})).u16string());
+  zip.OpenArchive(0x40);
+  EXPECT_EQ(zip.middle, (std::vector<std::int32_t>{4, 5}));  // the directory's volumes
+  zip.CloseArchive();
+
+  std::u16string name = u"blank.z03";
+  bool cancel = true;
+  std::int32_t handed = 0;
+  zip.OnRequestBlankVolume = [&](TZipBaseArchiver&, std::int32_t number, std::u16string&, bool&) {
+    handed = number;
+  };
+  zip.DoOnRequestBlankVolume(2, name, cancel);
+  EXPECT_EQ(handed, 3);
+  EXPECT_FALSE(cancel);
+  zip.OnRequestBlankVolume = nullptr;
+  zip.SetSpanningMode(smSpanning);
+  ScriptedPrompts prompts;
+  prompts.Answer(TZipButton::Cancel);
+  zip.DoOnRequestBlankVolume(2, name, cancel);
+  EXPECT_TRUE(cancel);
+  ASSERT_EQ(prompts.Asked().size(), 1u);
+  EXPECT_EQ(prompts.Asked()[0].text, u"Please insert a blank disk #3");
 }
 
 struct MissingVolumeCase {

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks `zipread list`, `test`, `extract` and `cat` on split archives given by their last
-volume: archives that Info-ZIP's `zip -s` writes at test time (64 KiB volumes, items larger than
-a volume, stored and deflated, with a traditional password) and the corpus's split archive, read
+volume: archives that `zip -s` writes at test time (64 KiB volumes, items larger than a volume,
+stored and deflated, with a traditional password, and 400 small items whose directory starts in
+an earlier volume than the last) and the corpus's split archive, read
 where it lies. 7z reads the same archives: its list and its extracted files must agree item for
 item. A missing middle volume fails its items, and the tool names the file it looked for.
 
@@ -76,13 +77,21 @@ def make_split_archives(work):
         f.write("".join(rng.choice("talu demo \n") for _ in range(400000)))
     with open(os.path.join(src, "small.txt"), "w") as f:
         f.write("small\n")
+    # Long names make the directory larger than a volume, so that it starts in an earlier one.
+    many = os.path.join(src, "many")
+    os.makedirs(many)
+    for i in range(400):
+        with open(os.path.join(many, "long-name-" * 11 + f"{i:03}.bin"), "wb") as f:
+            f.write(rng.randbytes(300))
     names = ["noise.bin", "words.txt", "small.txt"]
     archives = {}
-    for title, options in (("stored", ["-0"]), ("deflated", []), ("password", ["-P", PASSWORD])):
+    cases = (("stored", ["-0"], names), ("deflated", [], names),
+             ("password", ["-P", PASSWORD], names), ("long-directory", ["-r"], ["many"]))
+    for title, options, sources in cases:
         folder = os.path.join(work, title)
         os.makedirs(folder)
         archives[title] = os.path.join(folder, "split.zip")
-        run(["zip", "-q", "-s", "64k", *options, archives[title], *names], cwd=src)
+        run(["zip", "-q", "-s", "64k", *options, archives[title], *sources], cwd=src)
     return archives
 
 
