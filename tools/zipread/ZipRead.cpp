@@ -13,6 +13,7 @@
 #include "ZipReadExtract.h"
 #include "ZipReadOutput.h"
 #include "ZipReadVolumes.h"
+#include "decode/ZipRawInflate.h"
 #include "platform/ZipPlatform.h"
 #include "text/ZipUtf.h"
 
@@ -68,7 +69,8 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     return kExitOk;
   }
   if (args.size() == 1 && args[0] == "--version") {
-    std::fputs("zipread " ZIPREAD_VERSION "\n", out);
+    std::fprintf(out, "zipread " ZIPREAD_VERSION " (inflate: %s)\n",
+                 zip::ZipInflaterName(zip::ZipConfiguredInflater()));
     return kExitOk;
   }
   std::optional<TCommand> command = ParseCommand(args);
