@@ -1,5 +1,6 @@
 #include "ZipHost.h"
 
+#include "decode/ZipRawInflate.h"
 #include "platform/ZipPlatform.h"
 
 namespace talu::zip {
@@ -14,6 +15,10 @@ std::string PasswordBytes(const std::u16string& typed) {
 
 bool FileExists(const std::u16string& path) {
   return platform::FileExists(path);
+}
+
+const char* InflaterName() {
+  return ZipInflaterName(ZipConfiguredInflater());
 }
 
 }  // namespace talu::zip

@@ -1,6 +1,7 @@
 // What a caller of the archiver takes from the host system: the file modes of
-// OpenArchive(mode), text typed by a user as password bytes, and whether a file exists (to
-// answer a volume request). The engine's own platform layer stays inside the library.
+// OpenArchive(mode), text typed by a user as password bytes, whether a file exists (to
+// answer a volume request), and which inflater the build carries. The engine's own platform layer
+// stays inside the library.
 #pragma once
 
 #include <cstdint>
@@ -20,5 +21,8 @@ inline constexpr std::uint16_t kOpenReadOnly = 0x40;
 std::string PasswordBytes(const std::u16string& typed);
 
 bool FileExists(const std::u16string& path);
+
+// The raw deflate decoder this build was configured with ("zlib" or "ISA-L").
+const char* InflaterName();
 
 }  // namespace talu::zip

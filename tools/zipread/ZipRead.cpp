@@ -68,7 +68,7 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     return kExitOk;
   }
   if (args.size() == 1 && args[0] == "--version") {
-    std::fputs("zipread " ZIPREAD_VERSION "\n", out);
+    std::fprintf(out, "zipread " ZIPREAD_VERSION " (inflate: %s)\n", zip::InflaterName());
     return kExitOk;
   }
   std::optional<TCommand> command = ParseCommand(args);

@@ -4,7 +4,7 @@
 // while the caller checks, writes and reports the blocks it takes; the steps, their order and
 // their output are the same either way.
 //
-// Usage: TZipInflater inflater(reader, z, size, output);
+// Usage: TZipInflater inflater(reader, inflate, size, output);
 //        for (step = inflater.Next(); step.kind == TZipInflateStep::kOutput; ...) use step
 #pragma once
 
@@ -13,8 +13,7 @@
 
 #include "ZipAheadRing.h"
 #include "ZipChunkReader.h"
-
-struct z_stream_s;
+#include "ZipRawInflate.h"
 
 namespace talu::zip {
 
@@ -28,9 +27,9 @@ struct TZipInflateStep {
 
 class TZipInflater {
  public:
-  // `z` is a fresh inflate state for raw deflate data; `output` (made on first use) is the
-  // block of the calls made in the caller's thread.
-  TZipInflater(TZipChunkReader& reader, z_stream_s& z, std::int64_t total,
+  // `inflate` is in a fresh state for the item; `output` (made on first use) is the block of
+  // the calls made in the caller's thread.
+  TZipInflater(TZipChunkReader& reader, TZipRawInflate& inflate, std::int64_t total,
                std::unique_ptr<std::uint8_t[]>& output);
   TZipInflater(const TZipInflater&) = delete;
   TZipInflater& operator=(const TZipInflater&) = delete;
@@ -48,7 +47,7 @@ class TZipInflater {
   TZipInflateStep Inflate(std::uint8_t* output);
 
   TZipChunkReader& reader_;
-  z_stream_s& z_;
+  TZipRawInflate& inflate_;
   const std::int64_t total_;
   std::unique_ptr<std::uint8_t[]>& output_;
   std::int64_t consumed_ = 0;  // input bytes taken from the reader

@@ -1,31 +1,27 @@
 #include "ZipItemDecoder.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <memory>
 
 #include "ZipChunkReader.h"
 #include "ZipCrc32.h"
 #include "ZipInflater.h"
+#include "ZipRawInflate.h"
 
 namespace talu::zip {
 
 struct TZipDecodeWorkspace::TState {
   std::unique_ptr<std::uint8_t[]> input;   // made when a chunk is read in this thread
   std::unique_ptr<std::uint8_t[]> output;  // made on the first deflate item
-  z_stream z{};
-  bool inflating = false;  // z holds an inflate state
+  std::unique_ptr<TZipRawInflate> inflate;
 
-  ~TState() {
-    if (inflating) inflateEnd(&z);
-  }
   // A fresh inflate state for the next item's raw deflate data: the first is made, later ones
   // are reset.
   void StartInflate() {
-    const int rc = inflating ? inflateReset(&z) : inflateInit2(&z, -MAX_WBITS);
-    if (rc < 0) throw EDecompressionError(u"error");
-    inflating = true;
+    if (inflate)
+      inflate->Reset();
+    else
+      inflate = ZipMakeRawInflate(ZipInflaterInUse());
   }
 };
 
@@ -90,7 +86,7 @@ bool TDecodeRun::CopyStored(TZipChunkReader& reader) {
 
 // Progress comes before each inflate call's output is taken: a cancel drops that output.
 bool TDecodeRun::InflateAll(TZipChunkReader& reader) {
-  TZipInflater inflater(reader, work_.z, req_.compressedSize, work_.output);
+  TZipInflater inflater(reader, *work_.inflate, req_.compressedSize, work_.output);
   for (;;) {
     const TZipInflateStep step = inflater.Next();
     if (step.kind == TZipInflateStep::kEnd) return true;

@@ -2,7 +2,8 @@
 // ctest): every cut near the records and a sample of cuts elsewhere, and changed bytes at every
 // byte of every header. Each copy, opened with and without OpenCorruptedArchives and with every
 // item tested under the right password, must end in an outcome of the engine (its exception or
-// a failure reported per item) within bounded time and memory.
+// a failure reported per item) within bounded time and memory, and the same outcome and bytes,
+// item by item, through both inflaters of the build.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 
 #include "ArchiveProbe.h"
 #include "CaseLimits.h"
+#include "InflaterParity.h"
 #include "ItemMaker.h"
 #include "RecordMap.h"
 
@@ -100,6 +102,7 @@ void RunCopy(const DamagedCopy& copy, const std::string& password, SweepTally& t
     EXPECT_LT(cost.seconds, kCaseSeconds) << copy.what;
     EXPECT_LT(cost.peakBytes, kCaseBytes) << copy.what;
   }
+  EXPECT_EQ(InflaterDifference(copy.bytes, password), "") << copy.what;
 }
 
 fs::path PeerFolder() {

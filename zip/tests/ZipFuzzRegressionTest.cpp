@@ -3,7 +3,8 @@
 // targets' own sources are linked in, each with its entry point renamed (see CMakeLists.txt).
 // An input is a text file "TARGET-what.hex": its bytes as hex digits; white space and the rest
 // of a line from "#" are skipped. A crash, a sanitizer report or a failed check of the target
-// ends the run.
+// ends the run. Inputs that hold an archive also go through both inflaters of the build, which
+// must agree item by item.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +14,9 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "FuzzSupport.h"
+#include "InflaterParity.h"
 
 using FuzzEntry = int (*)(const std::uint8_t* data, std::size_t size);
 
@@ -27,14 +31,15 @@ namespace {
 struct FuzzTarget {
   std::string_view name;  // as fuzz/run-fuzz.sh names it
   FuzzEntry entry;
+  int archiveFrom;  // where the archive starts in an input (after option bytes), -1: none
 };
 
 constexpr FuzzTarget kTargets[] = {
-    {"open", FuzzOpenOneInput},
-    {"test_items", FuzzTestItemsOneInput},
-    {"extract", FuzzExtractOneInput},
-    {"name_index", FuzzNameIndexOneInput},
-    {"mask_match", FuzzMaskMatchOneInput},
+    {"open", FuzzOpenOneInput, 0},
+    {"test_items", FuzzTestItemsOneInput, 1},
+    {"extract", FuzzExtractOneInput, 0},
+    {"name_index", FuzzNameIndexOneInput, -1},
+    {"mask_match", FuzzMaskMatchOneInput, -1},
 };
 
 int HexDigit(char c) {
@@ -82,6 +87,12 @@ TEST(FuzzRegression, EveryKeptInputRunsCleanlyThroughItsTarget) {
     std::vector<std::uint8_t> bytes;
     ASSERT_TRUE(ReadHexInput(entry.path(), bytes)) << "not hex digits";
     EXPECT_EQ(target->entry(bytes.data(), bytes.size()), 0);
+    if (target->archiveFrom >= 0 && bytes.size() > static_cast<std::size_t>(target->archiveFrom)) {
+      const std::string archive(bytes.begin() + target->archiveFrom, bytes.end());
+      EXPECT_EQ(
+          talu::zip::test::InflaterDifference(archive, std::string(talu::zip::fuzz::kSeedPassword)),
+          "");
+    }
   }
 }
 

@@ -1,0 +1,94 @@
+#include "ZipRawInflate.h"
+
+#include <zlib.h>
+
+#include <atomic>
+
+#include "ZipItemDecoder.h"
+
+namespace talu::zip {
+
+#if TALU_HAVE_ISAL
+std::unique_ptr<TZipRawInflate> ZipMakeIsalInflate();  // ZipRawInflateIsal.cpp
+#endif
+
+namespace {
+
+class TZlibInflate final : public TZipRawInflate {
+ public:
+  TZlibInflate() {
+    if (inflateInit2(&z_, -MAX_WBITS) != Z_OK) throw EDecompressionError(u"error");
+  }
+  ~TZlibInflate() override { inflateEnd(&z_); }
+  TZlibInflate(const TZlibInflate&) = delete;
+  TZlibInflate& operator=(const TZlibInflate&) = delete;
+
+  void Reset() override {
+    if (inflateReset(&z_) != Z_OK) throw EDecompressionError(u"error");
+    ended_ = false;
+  }
+  void SetInput(const std::uint8_t* data, std::uint32_t size) override {
+    z_.next_in = const_cast<Bytef*>(data);
+    z_.avail_in = size;
+  }
+  std::uint32_t InputLeft() const override { return z_.avail_in; }
+
+  // A call that finds no input left (Z_BUF_ERROR) is no damage: the data may go on in the next
+  // chunk.
+  TZipInflateCall Inflate(std::uint8_t* output, std::uint32_t size) override {
+    TZipInflateCall call;
+    if (ended_) {
+      call.status = TZipInflateCall::kStreamEnd;
+      return call;
+    }
+    z_.next_out = output;
+    z_.avail_out = size;
+    const int rc = inflate(&z_, Z_NO_FLUSH);
+    call.produced = size - z_.avail_out;
+    if (rc == Z_STREAM_END) {
+      ended_ = true;
+      call.status = TZipInflateCall::kStreamEnd;
+    } else if (rc < 0 && !(rc == Z_BUF_ERROR && z_.avail_in == 0)) {
+      call.status = TZipInflateCall::kCorrupt;
+    }
+    return call;
+  }
+
+ private:
+  z_stream z_{};
+  bool ended_ = false;
+};
+
+std::atomic<TZipInflaterKind> inUse{ZipConfiguredInflater()};
+
+}  // namespace
+
+std::unique_ptr<TZipRawInflate> ZipMakeRawInflate(TZipInflaterKind kind) {
+#if TALU_HAVE_ISAL
+  if (kind == TZipInflaterKind::kIsal) return ZipMakeIsalInflate();
+#endif
+  (void)kind;
+  return std::make_unique<TZlibInflate>();
+}
+
+TZipInflaterKind ZipConfiguredInflater() {
+  return TALU_HAVE_ISAL ? TZipInflaterKind::kIsal : TZipInflaterKind::kZlib;
+}
+
+bool ZipInflaterBuiltIn(TZipInflaterKind kind) {
+  return kind == TZipInflaterKind::kZlib || TALU_HAVE_ISAL;
+}
+
+const char* ZipInflaterName(TZipInflaterKind kind) {
+  return kind == TZipInflaterKind::kIsal ? "ISA-L" : "zlib";
+}
+
+TZipInflaterKind ZipInflaterInUse() {
+  return inUse.load(std::memory_order_relaxed);
+}
+
+void ZipUseInflater(TZipInflaterKind kind) {
+  inUse.store(ZipInflaterBuiltIn(kind) ? kind : TZipInflaterKind::kZlib, std::memory_order_relaxed);
+}
+
+}  // namespace talu::zip

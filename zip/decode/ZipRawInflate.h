@@ -1,0 +1,51 @@
+// The one seam to a raw deflate decoder: an item's data inflated call by call into the caller's
+// output blocks. Two decoders sit behind it, zlib's and, where the build finds it (x86-64
+// Linux), ISA-L's faster one; the choice is made when the project is configured. Both give the
+// same bytes and the same outcome on every input: a call ends when its output block is full or
+// its input is used up, damaged data ends the item as corrupt, and the bytes after the end of
+// the deflate stream are left alone.
+//
+// Usage: auto inflate = ZipMakeRawInflate(ZipInflaterInUse());
+//        inflate->SetInput(data, size);  call = inflate->Inflate(block, blockSize);
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+namespace talu::zip {
+
+enum class TZipInflaterKind { kZlib, kIsal };
+
+struct TZipInflateCall {
+  enum TStatus { kMore, kStreamEnd, kCorrupt };
+  TStatus status = kMore;
+  std::uint32_t produced = 0;  // bytes written to the output block
+};
+
+class TZipRawInflate {
+ public:
+  virtual ~TZipRawInflate() = default;
+  // A fresh state for the next item's data.
+  virtual void Reset() = 0;
+  // The next piece of input; the previous one must be used up.
+  virtual void SetInput(const std::uint8_t* data, std::uint32_t size) = 0;
+  virtual std::uint32_t InputLeft() const = 0;
+  // Inflates into `output` until it is full, the input is used up, the stream ends (then and
+  // on every later call: kStreamEnd with nothing produced) or the data turn out damaged.
+  virtual TZipInflateCall Inflate(std::uint8_t* output, std::uint32_t size) = 0;
+};
+
+// Raises EDecompressionError when the decoder cannot be set up.
+std::unique_ptr<TZipRawInflate> ZipMakeRawInflate(TZipInflaterKind kind);
+
+// The decoder this build was configured with, and whether a kind is built in.
+TZipInflaterKind ZipConfiguredInflater();
+bool ZipInflaterBuiltIn(TZipInflaterKind kind);
+const char* ZipInflaterName(TZipInflaterKind kind);
+
+// The decoder that new decode workspaces use: the configured one, unless a test that compares
+// the two has chosen another for the process.
+TZipInflaterKind ZipInflaterInUse();
+void ZipUseInflater(TZipInflaterKind kind);
+
+}  // namespace talu::zip
