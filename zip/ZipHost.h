@@ -1,7 +1,7 @@
 // What a caller of the archiver takes from the host system: the file modes of
-// OpenArchive(mode), text typed by a user as password bytes, whether a file exists (to
-// answer a volume request), and which inflater the build carries. The engine's own platform layer
-// stays inside the library.
+// OpenArchive(mode), text typed by a user as password bytes, whether a file exists (to answer a
+// volume request), and which inflater the build carries. The engine's own platform layer stays
+// inside the library.
 #pragma once
 
 #include <cstdint>
