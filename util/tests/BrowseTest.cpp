@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 #include <objbase.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "Get_Dir.h"
 #include "TestSupport.h"
+#include "WideText.h"
 
 namespace talu {
 namespace {
@@ -50,6 +52,30 @@ void PressWhenShown(DWORD owner, int button, std::wstring selected) {
   if (dialog != nullptr) PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
 }
 
+// The dialog walks its tree to the start folder comparing each folder's item with the one it
+// parsed from the path byte for byte, the folder's last-access time included. A folder made a
+// moment ago has never been read, so the dialog's own reading moves that time; when the move
+// crosses a two-second step the walk fails and the dialog selects its first item, "/" (Z:\).
+// Reading a new folder until its access time is past its last change makes it like a folder
+// that has been looked at: on a file system that records access times as most do (only on
+// the first reading after a change), further reading leaves the time as it is.
+void SettleAccessTime(const std::u16string& folder) {
+  for (int tries = 0; tries < 100; ++tries) {
+    WIN32_FIND_DATAW entry;
+    FindClose(FindFirstFileW(Wide(folder + u"\\*"), &entry));
+    const FileHandle handle(CreateFileW(
+        Wide(folder), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    FILE_BASIC_INFO times{};
+    if (!GetFileInformationByHandleEx(handle.get(), FileBasicInfo, &times, sizeof times) ||
+        times.LastAccessTime.QuadPart >
+            std::max(times.LastWriteTime.QuadPart, times.ChangeTime.QuadPart)) {
+      return;
+    }
+    Sleep(10);  // the file system's clock moves in steps of a few milliseconds
+  }
+}
+
 class BrowseForFolderTest : public testing::Test {
  protected:
   void SetUp() override { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
@@ -69,6 +95,9 @@ TEST_F(BrowseForFolderTest, OkReturnsTheStartFolderWithoutTrailingBackslash) {
   // rebuilds that branch of its tree and loses the selection.
   const test::TempDir dir(u"C:\\");
   test::MakeDirs(dir / u"Marlo\\Talu");
+  for (const char16_t* folder : {u"", u"\\Marlo", u"\\Marlo\\Talu"}) {
+    SettleAccessTime(dir.path() + folder);
+  }
   EXPECT_EQ(Browse(dir / u"Marlo\\Talu\\", IDOK, L"Talu"), dir / u"Marlo\\Talu");
   EXPECT_EQ(lg_StartFolder, dir / u"Marlo\\Talu\\");
 }
