@@ -127,7 +127,8 @@ class TZipBaseArchiver : public TComponent {
   void TagFiles();
   void TagFiles(const std::u16string& fileMask, std::int32_t searchAttr,
                 const std::u16string& exclusionMask);
-  // Runs `operation` on every tagged item (index -1) or on item `index` if it is tagged.
+  // Runs `operation` on every tagged item (index -1) or on item `index` if it is tagged; past the
+  // last item only the batch's start and end are reported. Below -1: kNeItemIndex.
   void ProcessTaggedFiles(TZipProcessOperation operation, int index);
   bool FindFirst(TZipArchiveItem& item);
   bool FindFirst(const std::u16string& fileMask, TZipArchiveItem& item, std::int32_t searchAttr,
