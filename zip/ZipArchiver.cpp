@@ -24,7 +24,7 @@ TZipBaseArchiver::TZipBaseArchiver(TComponent* owner) : TComponent(owner) {
 }
 
 TZipBaseArchiver::~TZipBaseArchiver() {
-  CloseArchive();
+  CloseNow();
 }
 
 void TZipBaseArchiver::SetCompressionLevel(TZipCompressionLevel value) {
@@ -90,6 +90,10 @@ void TZipBaseArchiver::SetActive(bool value) {
 
 std::string TZipBaseArchiver::Comment() const {
   return FActive && FDirManager ? FDirManager->ArchiveComment : std::string();
+}
+
+void TZipBaseArchiver::CheckIdle() const {
+  if (FInCall) throw EZipException(kNeArchiverBusy, this);
 }
 
 void TZipBaseArchiver::CheckInactive() const {

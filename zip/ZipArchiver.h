@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "ZipComponent.h"
 #include "ZipConst.h"
@@ -104,7 +105,8 @@ class TZipBaseArchiver : public TComponent {
   // Opens (or, with `create`, creates) an archive in a caller's stream, which stays the
   // caller's.
   void OpenArchive(TStream& stream, bool create);
-  // Never raises.
+  // Never raises. Made from an event of a running call of this archiver, it takes effect when
+  // that call ends (and ends a batch after its current item, as cancelled).
   void CloseArchive() noexcept;
   // Whether FileName holds an archive that can be opened.
   bool IsValidArchiveFile();
@@ -125,7 +127,8 @@ class TZipBaseArchiver : public TComponent {
   void TagFiles();
   void TagFiles(const std::u16string& fileMask, std::int32_t searchAttr,
                 const std::u16string& exclusionMask);
-  // Runs `operation` on every tagged item (index -1) or on item `index` if it is tagged.
+  // Runs `operation` on every tagged item (index -1) or on item `index` if it is tagged; past the
+  // last item only the batch's start and end are reported. Below -1: kNeItemIndex.
   void ProcessTaggedFiles(TZipProcessOperation operation, int index);
   bool FindFirst(TZipArchiveItem& item);
   bool FindFirst(const std::u16string& fileMask, TZipArchiveItem& item, std::int32_t searchAttr,
@@ -146,7 +149,10 @@ class TZipBaseArchiver : public TComponent {
   bool IsFilePasswordValid(const std::u16string& fileName, const std::string& password);
 
   // Guards: kNeArchiveNotOpen when no archive is open, kNeUpdateNotEnded while in update,
-  // kNeModifySpanned when a spanned directory would be modified outside an update.
+  // kNeModifySpanned when a spanned directory would be modified outside an update,
+  // kNeArchiverBusy while a call runs (an open, a batch, a single-item call, the password test:
+  // the same calls made from its events are refused).
+  void CheckIdle() const;
   void CheckInactive() const;
   void CheckInUpdate() const;
   void CheckModifySpanning() const;
@@ -244,6 +250,25 @@ class TZipBaseArchiver : public TComponent {
   // Without a request handler: a box asking for a disk with `text`, when the archive is on disks
   // (smSpanning); whether it asked.
   bool AskForDisk(const std::u16string& text, bool& cancel) const;
+  // Marks a call running for its scope (see CheckIdle); a CloseArchive made meanwhile is done
+  // when it ends.
+  class TCallGuard {
+   public:
+    explicit TCallGuard(TZipBaseArchiver& arc) : arc_(arc) {
+      arc.CheckIdle();
+      arc.FInCall = true;
+    }
+    ~TCallGuard() {
+      arc_.FInCall = false;
+      if (std::exchange(arc_.FCloseDeferred, false)) arc_.CloseNow();
+    }
+    TCallGuard(const TCallGuard&) = delete;
+    TCallGuard& operator=(const TCallGuard&) = delete;
+
+   private:
+    TZipBaseArchiver& arc_;
+  };
+  void CloseNow() noexcept;
   void OpenFileArchive(std::uint16_t mode, bool openCorrupted);
   TZipDirOptions DirOptions(TZipSpanningMode spanning, bool openCorrupted) const;
   void InternalOpenArchive(bool openCorrupted);
@@ -297,6 +322,8 @@ class TZipBaseArchiver : public TComponent {
   bool FProgressEnabled = false;
   bool FSkipFile = false;
   bool FSuppressPasswordEvent = false;
+  bool FInCall = false;         // see TCallGuard
+  bool FCloseDeferred = false;  // CloseArchive was called during the running call
 };
 
 // The base folder of a batch: BaseDir, or else the current folder, ending in "\".

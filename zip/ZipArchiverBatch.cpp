@@ -29,6 +29,7 @@ bool HasWildcards(std::u16string_view mask) {
 void TZipBaseArchiver::ExtractFiles() {
   CheckInactive();
   CheckInUpdate();
+  CheckIdle();
   TagFiles();
   ProcessTaggedFiles(poExtract, -1);
 }
@@ -37,6 +38,7 @@ void TZipBaseArchiver::ExtractFiles(const std::u16string& fileMask, std::int32_t
                                     const std::u16string& exclusionMask) {
   CheckInactive();
   CheckInUpdate();
+  CheckIdle();
   if (Options().Recurse || HasWildcards(fileMask) || !exclusionMask.empty() ||
       searchAttr != kZipAllAttributes) {
     TagFiles(fileMask, searchAttr, exclusionMask);
@@ -53,6 +55,7 @@ void TZipBaseArchiver::ExtractFiles(const std::u16string& fileMask, std::int32_t
 void TZipBaseArchiver::TestFiles() {
   CheckInactive();
   CheckInUpdate();
+  CheckIdle();
   TagFiles();
   ProcessTaggedFiles(poTest, -1);
 }
@@ -61,6 +64,7 @@ void TZipBaseArchiver::TestFiles(const std::u16string& fileMask, std::int32_t se
                                  const std::u16string& exclusionMask) {
   CheckInactive();
   CheckInUpdate();
+  CheckIdle();
   TagFiles(fileMask, searchAttr, exclusionMask);
   ProcessTaggedFiles(poTest, -1);
 }
@@ -70,6 +74,7 @@ void TZipBaseArchiver::ProcessTaggedFiles(TZipProcessOperation operation, int in
   TZipDirArray& dir = DMHandle()->CDir;
   // An index at or past the count fires the start and end events and runs nothing.
   if (index < -1) throw EZipException(kNeItemIndex, this);
+  const TCallGuard call(*this);
   TBatchLock lock;
   const bool reports = operation == poExtract || operation == poTest;
   FProcessedFileNo = 0;
@@ -86,13 +91,15 @@ void TZipBaseArchiver::ProcessTaggedFiles(TZipProcessOperation operation, int in
 
   TZipAction action = fxaIgnore;
   if (!FProgressCancel) {
-    for (int i = index == -1 ? 0 : index; i < dir.Count(); ++i) {
+    for (int i = index == -1 ? 0 : index; i < dir.Count() && !FCloseDeferred; ++i) {
       if (dir[i].Tagged) {
         action = ProcessOneItem(i, operation);
         if (action == fxaAbort || FProgressCancel) break;
       }
       if (index != -1) break;
     }
+    // A close asked for by an event ends the batch as a cancel does.
+    FProgressCancel = FProgressCancel || FCloseDeferred;
     const bool saved = FProgressCancel;
     if (reports) DoOnOverallProgress(100, operation, ppEnd, FProgressCancel);
     FProgressCancel = FProgressCancel || saved;

@@ -263,6 +263,7 @@ void TZipBaseArchiver::StartSingleItem(bool progress) {
 }
 
 void TZipBaseArchiver::ExtractToStream(const std::u16string& fileName, TStream& stream) {
+  const TCallGuard call(*this);
   StartSingleItem(true);
   const TScopedValue<bool> recurseOff(Options().Recurse, false);
   FProcessedFileNo = 0;
@@ -281,6 +282,7 @@ void TZipBaseArchiver::ExtractToStream(const std::u16string& fileName, TStream& 
 
 void TZipBaseArchiver::ExtractToBuffer(const std::u16string& fileName, void* buffer,
                                        std::int32_t count, std::int64_t offset) {
+  const TCallGuard call(*this);
   StartSingleItem(false);
   const TScopedValue<bool> recurseOff(Options().Recurse, false);
   const int index = FindSingleItem(fileName);
@@ -291,6 +293,7 @@ void TZipBaseArchiver::ExtractToBuffer(const std::u16string& fileName, void* buf
 }
 
 void TZipBaseArchiver::ExtractToString(const std::u16string& fileName, std::u16string& text) {
+  const TCallGuard call(*this);
   StartSingleItem(false);
   const TScopedValue<bool> recurseOff(Options().Recurse, false);
   const int index = FindSingleItem(fileName);

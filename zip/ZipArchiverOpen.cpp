@@ -33,7 +33,8 @@ void TZipBaseArchiver::OpenFileArchive(std::uint16_t mode, bool openCorrupted) {
       FSpanningMode != smSpanning && !OnRemovableDrive(FFileName)) {
     throw EZipException(kNeArchiveFileNotFound, {FFileName}, this);
   }
-  CloseArchive();
+  const TCallGuard call(*this);
+  CloseNow();
   FIsCustomStream = false;
   FFileOpenMode = mode;
   InternalOpenArchive(openCorrupted);
@@ -41,7 +42,8 @@ void TZipBaseArchiver::OpenFileArchive(std::uint16_t mode, bool openCorrupted) {
 
 void TZipBaseArchiver::OpenArchive(TStream& stream, bool create) {
   if (FSpanningMode != smNone) throw EZipException(kNeCustomStreamSpanning, this);
-  CloseArchive();
+  const TCallGuard call(*this);
+  CloseNow();
   FIsCustomStream = true;
   if (create) stream.SetSize(0);
   FDirManager = std::make_unique<TZipDirManager>(
@@ -213,6 +215,14 @@ void TZipBaseArchiver::FreeStream() noexcept {
 }
 
 void TZipBaseArchiver::CloseArchive() noexcept {
+  if (FInCall) {
+    FCloseDeferred = true;
+    return;
+  }
+  CloseNow();
+}
+
+void TZipBaseArchiver::CloseNow() noexcept {
   if (FActive) {
     try {
       if (FDirManager && FCompressedStream->Size() == FDirManager->StubSize) WriteEmptyDirectory();
@@ -228,6 +238,7 @@ void TZipBaseArchiver::CloseArchive() noexcept {
 
 bool TZipBaseArchiver::IsValidArchiveFile() {
   if (FActive) return true;
+  CheckIdle();
   if (!platform::FileExists(FFileName)) return false;
   try {
     TFileStream stream(FFileName, platform::kModeReadDenyNone);

@@ -33,6 +33,7 @@ std::unique_ptr<TAESCryptoTransform> TZipBaseArchiver::AesTransformFor(
 bool TZipBaseArchiver::IsFilePasswordValid(const std::u16string& fileName,
                                            const std::string& password) {
   CheckInactive();
+  const TCallGuard call(*this);
   TZipArchiveItem found;
   if (!FindFirst(fileName, found, kZipAllAttributes, u""))
     throw EZipException(kNePasswordItemNotFound, {fileName}, this);

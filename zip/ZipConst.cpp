@@ -107,6 +107,8 @@ constexpr std::array<TZipErrorEntry, kNativeErrorCount> kErrors = {{
     {kNeDiskFull, 39, kTextDiskFull},
     {kNeDiskFull66, 39, kTextDiskFull},
     {kNeInvalidPassword, 40, u"Invalid password. Cannot decompress encrypted file."},
+    {kNeArchiverBusy, 41,
+     u"Archiver is busy. It cannot open, extract or test from an event of its running operation"},
 }};
 
 // The message of each error code, taken from the first native error that maps to it; fails to

@@ -122,12 +122,14 @@ enum TZipNativeError : int {
   kNeDiskFull = 65,
   kNeDiskFull66 = 66,
   kNeInvalidPassword = 67,
+  // A call made from an event of a call that the same archiver is running.
+  kNeArchiverBusy = 68,
 };
 
-inline constexpr int kErrorCodeCount = 41;
-inline constexpr int kNativeErrorCount = 68;
+inline constexpr int kErrorCodeCount = 42;
+inline constexpr int kNativeErrorCount = 69;
 
-// Message text of an error code (0 … 40); "Unknown error" for any other.
+// Message text of an error code (0 … 41); "Unknown error" for any other.
 std::u16string_view ZipErrorMessage(int errorCode);
 // Error code of a native error number; 0 for a number without an entry.
 int ZipNativeToErrorCode(int nativeError);

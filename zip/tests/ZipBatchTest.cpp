@@ -129,6 +129,72 @@ TEST(Batch, SizeFromProgressDuringAMultiChunkItem) {
   EXPECT_FALSE(stream.ForeignReads());
 }
 
+struct NestedCallCase {
+  const char* what;
+  std::function<void(TZipArchiver&)> call;  // made from an event during the multi-chunk item
+  bool outerBatch;                          // else the outer call is ExtractToStream
+  bool closes;  // the call is a close: done once the outer call ends, which it cancels
+};
+
+// Calls back into the archiver from a progress event of a running call, during an item of several
+// chunks that helper threads decode: an open, a batch and a single-item call are refused, a close
+// waits for the outer call to end. The outer items pass either way.
+TEST(Batch, CallsFromAnEventOfARunningCallAreRefusedOrDeferred) {
+  const Bytes big = RandomBytes(3 << 20, 5);
+  TempFolder folder("nested");
+  const std::u16string file = (folder.Root() / "a.zip").u16string();
+  std::vector<TestEntry> items = {Deflated("big", big), Stored("raw", big)};
+  for (int i = 0; i < 8; ++i) items.push_back(Deflated("s" + std::to_string(i), "small"));
+  WriteFile(folder.Root() / "a.zip", BuildArchive(items));
+  const auto read = [](TZipArchiver& zip) {
+    TStringStream out;
+    zip.ExtractToStream(u"s1", out);
+  };
+  const NestedCallCase cases[] = {
+      {"open", [&](TZipArchiver& zip) { zip.OpenArchive(0x40); }, true, false},
+      {"single-item read", read, true, false},
+      {"batch", [](TZipArchiver& zip) { zip.TestFiles(u"*.*"); }, true, false},
+      {"password test", [](TZipArchiver& zip) { zip.IsFilePasswordValid(u"s2", "x"); }, true,
+       false},
+      {"read in a read", read, false, false},
+      {"close", [](TZipArchiver& zip) { zip.CloseArchive(); }, true, true},
+      {"close in a read", [](TZipArchiver& zip) { zip.CloseArchive(); }, false, true},
+  };
+  for (const NestedCallCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    TZipArchiver zip;
+    zip.SetFileName(file);
+    zip.OpenArchive(0x40);
+    std::vector<int> failures, refused;
+    int passed = 0;
+    zip.OnProcessFileFailure = [&](TZipBaseArchiver&, const std::u16string&, TZipProcessOperation,
+                                   std::int32_t native, std::int32_t, const std::u16string&,
+                                   TZipAction& action) {
+      failures.push_back(native);
+      action = fxaIgnore;
+    };
+    zip.OnFileProgress = [&](TZipBaseArchiver&, const std::u16string& name, double at,
+                             TZipProcessOperation, TZipProgressPhase phase, bool&) {
+      if (phase == ppEnd) ++passed;
+      if (name != u"big" || phase != ppProcess || at < 50 || !refused.empty()) return;
+      refused.push_back(-1);
+      refused[0] = NativeErrorOf([&] { c.call(zip); });
+    };
+    TStringStream out;
+    if (c.outerBatch)
+      zip.TestFiles(u"*.*");
+    else
+      zip.ExtractToStream(u"big", out);
+    EXPECT_EQ(refused, std::vector<int>{c.closes ? -1 : kNeArchiverBusy});
+    EXPECT_EQ(failures, std::vector<int>{});
+    EXPECT_EQ(passed, c.outerBatch && !c.closes ? int(items.size()) : 1);
+    EXPECT_EQ(zip.Cancelled(), c.closes && c.outerBatch);
+    EXPECT_EQ(zip.Active(), !c.closes);
+    EXPECT_TRUE(c.outerBatch || out.DataString() == big);
+    EXPECT_TRUE(c.closes || Contents(zip, u"s3") == "small");  // usable as before
+  }
+}
+
 TEST(Selection, MasksRecursionAndAttributes) {
   TestEntry hidden = Stored("h.txt", "h");
   hidden.externalAttr = 0x22;

@@ -32,7 +32,10 @@ INSTANTIATE_TEST_SUITE_P(
                     u"Disk is full. There is not enough free space on disk. - Native error: 00066"},
         MessageCase{kNeInvalidPassword,
                     u"Invalid password. Cannot decompress encrypted file. - Native error: 00067"},
-        MessageCase{68, u"Unknown error - Native error: 00068"},
+        MessageCase{kNeArchiverBusy,
+                    u"Archiver is busy. It cannot open, extract or test from an event of its "
+                    u"running operation - Native error: 00068"},
+        MessageCase{69, u"Unknown error - Native error: 00069"},
         MessageCase{-1, u"Unknown error - Native error: 000-1"},
         MessageCase{123456, u"Unknown error - Native error: 123456"}));
 
@@ -50,7 +53,8 @@ TEST(ZipErrors, EveryNativeErrorMapsToItsCode) {
       {34, {58, 59}},
       {38, {63, 64}},
       {39, {65, 66}},
-      {40, {67}}};
+      {40, {67}},
+      {41, {68}}};
   for (const auto& [code, natives] : codes) {
     for (int native : natives) EXPECT_EQ(ZipNativeToErrorCode(native), code) << native;
   }
