@@ -50,6 +50,10 @@ inline constexpr char16_t kTextInstallStopped[] =
     u"Installation stopped. TaluDemo is not registered.";
 inline constexpr char16_t kTextOldVersionRemoved[] = u"The old version has been removed.";
 inline constexpr char16_t kTextProgramInUse[] = u"TaluDemo.exe is in use and cannot be replaced.";
+// Follows the name of a product file that is missing after the extraction.
+inline constexpr char16_t kTextNotInstalled[] = u" could not be installed.";
+// Heads the list of what could be neither deleted nor scheduled for deletion.
+inline constexpr char16_t kTextStays[] = u"These could not be deleted and remain:";
 // An install over a running program: the new program takes its place at the next restart.
 inline constexpr char16_t kTextCompletedAfterReboot[] =
     u"The installation will be completed after reboot.";

@@ -13,6 +13,7 @@
 #include "ZipConst.h"
 #include "gui/application.h"
 #include "gui/dialogs.h"
+#include "gui/text.h"
 #include "platform/ZipPlatform.h"
 
 namespace talu::setup {
@@ -37,6 +38,7 @@ void TForm1::InstallClick() {
     return;
   }
   DisableControls({&Button2, &BitBtn1, &Lang, &Edit1});
+  ForgetLeftovers();
   const std::u16string oldFolder = CheckForOldVersion();
   oldVersionRemoved_ = false;
   if (!oldFolder.empty()) {
@@ -52,6 +54,7 @@ void TForm1::InstallClick() {
   }
   Install_CR(MyFolder);
   Button1.SetEnabled(true);
+  ReportLeftovers(false);
 }
 
 // Takes the destination from the box (a missing drive becomes "C:\") and makes sure the
@@ -75,21 +78,31 @@ void TForm1::Install_CR(std::u16string TargetDir) {
   for (const char16_t* name : {kUninstallerName, kIconName, kProgramName, kDataFolderName}) {
     DesistDeleteFileNextBoot(TargetDir + name);
   }
-  if (!ExtractPayload(TargetDir)) {
-    StopInstall();
+  std::u16string failure;
+  if (!ExtractPayload(TargetDir, failure)) {
+    StopInstall(failure);
     return;
   }
+  // An uninstall may have scheduled files of the data folder that it could not delete.
+  DesistDeleteTreeNextBoot(TargetDir + kDataFolderName);
   const TProgramPlacement placement = KeepChosenEdition(TargetDir, oldProgramStayed);
   if (placement == TProgramPlacement::Failed) {
     StopInstall(kTextProgramInUse);
     return;
+  }
+  // An item that failed and was ignored must not leave a registration or links to nothing.
+  for (const char16_t* name : {kProgramName, kUninstallerName}) {
+    if (!FileExists(TargetDir + name)) {
+      StopInstall(name + std::u16string(kTextNotInstalled));
+      return;
+    }
   }
   SetStatus(u"Create shortcut...");
   gui::ProcessMessages();
   CreateDesktopLink(TargetDir);
   SetStatus(u"Delete tmp files...");
   RemovePayload();
-  DeleteFileNextBoot(context_.programPath);
+  ScheduleOrNote(context_.programPath);
   SetStatus(kTextSuccessful);
   SetProgress(100);
   SetRegUninstall();
@@ -102,17 +115,19 @@ void TForm1::Install_CR(std::u16string TargetDir) {
   }
 }
 
-// False when the user answered a failed item with Abort. Archive errors are not caught: they
-// end the run and are shown by the window's handler.
-bool TForm1::ExtractPayload(const std::u16string& target) {
+bool TForm1::ExtractPayload(const std::u16string& target, std::u16string& failure) {
   ZIP.ResetAborted();
-  ZIP.SetFileName(PayloadPath());
-  ZIP.OpenArchive();
-  ZIP.SetPassword(kPayloadPassword);
-  ZIP.SetBaseDir(target);
-  ZIP.ExtractFiles(u"*.*", zip::kZipAllAttributes, u"");
+  try {
+    ZIP.SetFileName(PayloadPath());
+    ZIP.OpenArchive();
+    ZIP.SetPassword(kPayloadPassword);
+    ZIP.SetBaseDir(target);
+    ZIP.ExtractFiles(u"*.*", zip::kZipAllAttributes, u"");
+  } catch (const std::exception& error) {
+    failure = gui::Utf8ToUtf16(error.what());
+  }
   ZIP.CloseArchive();
-  return !ZIP.Aborted();
+  return failure.empty() && !ZIP.Aborted();
 }
 
 // A run that stops registers, links and deletes nothing, and the window is ready for another
@@ -121,8 +136,10 @@ bool TForm1::ExtractPayload(const std::u16string& target) {
 // why the run stopped (no reason: the user aborted it) and, when an old version was removed,
 // that it is gone and nothing took its place.
 void TForm1::StopInstall(const std::u16string& reason) {
-  DesistDeleteFileNextBoot(context_.programPath);
-  DesistDeleteFileNextBoot(PayloadPath());
+  for (const std::u16string& kept : {context_.programPath, PayloadPath()}) {
+    DesistDeleteFileNextBoot(kept);
+    std::erase(stays_, kept);
+  }
   for (gui::Window* control :
        std::initializer_list<gui::Window*>{&Button2, &BitBtn1, &Lang, &Edit1}) {
     control->SetEnabled(true);
@@ -165,7 +182,7 @@ void TForm1::CreateDesktopLink(const std::u16string& target) {
 void TForm1::RemovePayload() {
   ClearFileAtrrib(kPayloadName);
   const std::u16string payload = PayloadPath();
-  if (FileExists(payload) && !DeleteFileW(Wide(payload))) DeleteFileNextBoot(payload);
+  if (FileExists(payload) && !DeleteFileW(Wide(payload))) ScheduleOrNote(payload);
 }
 
 void TForm1::CreateStartMenuLinks(const std::u16string& target) {

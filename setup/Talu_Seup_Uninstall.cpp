@@ -2,6 +2,8 @@
 // attribute routine both runs use.
 #include <windows.h>
 
+#include <algorithm>
+
 #include "FileSystem.h"
 #include "Get_Dir.h"
 #include "MS_File.h"
@@ -21,18 +23,24 @@ constexpr int kStepPause = 500;
 }  // namespace
 
 void TForm1::UninstallClick() {
+  ForgetLeftovers();
   Uninstall_CR(MyFolder);
-  gui::CurrentDialogs().ShowInformation(kTextAfterReboot);
+  ReportLeftovers(true);
   Close();
 }
 
 void TForm1::Uninstall_CR(const std::u16string& TargetDir) {
   const std::u16string target = CorrectDir(TargetDir);
+  // The uninstaller of a folder the product has since left must not take the links and the
+  // registration of the installation that lives elsewhere now.
+  const bool registered = IsRegisteredFolder(target);
   Button2.SetEnabled(false);
 
   UninstallStep(u"Delete shortcut", 10);
   const std::u16string desktopLink = InShellFolder(GetDeskTopDir(), kLinkName);
-  if (!desktopLink.empty() && FileExists(desktopLink)) DeleteFileW(Wide(desktopLink));
+  if (registered && !desktopLink.empty() && FileExists(desktopLink)) {
+    DeleteFileW(Wide(desktopLink));
+  }
 
   UninstallStep(u"TaluDemo.exe", 30);
   // An install over a running program leaves the new edition's file to replace TaluDemo.exe
@@ -44,29 +52,35 @@ void TForm1::Uninstall_CR(const std::u16string& TargetDir) {
     editionsGone = DeleteOrSchedule(target + edition) && editionsGone;
   }
   if (DeleteOrSchedule(target + kProgramName) && !editionsGone) {
-    DeleteFileNextBoot(target + kProgramName);
+    ScheduleOrNote(target + kProgramName);
   }
 
   UninstallStep(u"Delete CSTALU files", 50);
-  if (!DeleteFolderTree(target + kDataFolderName, false)) {
-    DeleteFileNextBoot(target + kDataFolderName);
+  for (const std::u16string& remain : DeleteFolderTreeRemains(target + kDataFolderName)) {
+    ScheduleOrNote(remain);
   }
 
   UninstallStep(u"Delete TaluDemo.ico", 60);
   DeleteOrSchedule(target + kIconName);
-  // These remove only links named after the targets in the Startup folder, which the install
-  // run never makes; the start-menu links go with their group.
-  const std::u16string group = InShellFolder(GetProgramDir(), kProductGroup);
-  DeleteShortcut(target + kProgramName, group + u"\\" + kLinkName);
-  DeleteShortcut(target + kUninstallerName, group + u"\\" + kUninstallLinkName);
-  RemoveStartMenuGroups();
+  // The folder's uninstaller goes too; when it is the running program, the restart takes it.
+  if (!SameTextIgnoringCase(target + kUninstallerName, context_.programPath)) {
+    DeleteOrSchedule(target + kUninstallerName);
+  }
+  if (registered) {
+    // These remove only links named after the targets in the Startup folder, which the install
+    // run never makes; the start-menu links go with their group.
+    const std::u16string group = InShellFolder(GetProgramDir(), kProductGroup);
+    DeleteShortcut(target + kProgramName, group + u"\\" + kLinkName);
+    DeleteShortcut(target + kUninstallerName, group + u"\\" + kUninstallLinkName);
+    RemoveStartMenuGroups();
+  }
 
   SetStatus(u"Clear Registry");
   msdelay(kStepPause);
   // The running program and its folder can only go at the next restart, the file first.
-  DeleteFileNextBoot(context_.programPath);
-  DeleteFileNextBoot(target);
-  ClearRegistry();
+  ScheduleOrNote(context_.programPath);
+  ScheduleOrNote(target);
+  if (registered) ClearRegistry();
   SetProgress(100);
   SetStatus(kTextSuccessful);
 }
@@ -80,8 +94,37 @@ void TForm1::UninstallStep(const std::u16string& status, int progress) {
 bool TForm1::DeleteOrSchedule(const std::u16string& file) {
   ClearFileAtrrib(file);
   if (!FileExists(file) || DeleteFileW(Wide(file))) return true;
-  DeleteFileNextBoot(file);
+  ScheduleOrNote(file);
   return false;
+}
+
+bool TForm1::IsRegisteredFolder(const std::u16string& target) {
+  const std::u16string workDir = CheckForOldVersion();
+  return workDir.empty() || SameTextIgnoringCase(CorrectDir(workDir), target);
+}
+
+void TForm1::ForgetLeftovers() {
+  scheduled_ = false;
+  stays_.clear();
+}
+
+void TForm1::ScheduleOrNote(const std::u16string& path) {
+  if (DeleteFileNextBoot(path)) {
+    scheduled_ = true;
+  } else if (std::find(stays_.begin(), stays_.end(), path) == stays_.end()) {
+    stays_.push_back(path);
+  }
+}
+
+void TForm1::ReportLeftovers(bool tellScheduled) {
+  if (stays_.empty()) {
+    if (tellScheduled && scheduled_) gui::CurrentDialogs().ShowInformation(kTextAfterReboot);
+    return;
+  }
+  std::u16string message = kTextStays;
+  for (const std::u16string& path : stays_) message += u"\r\n" + path;
+  if (tellScheduled && scheduled_) message = kTextAfterReboot + (u"\r\n" + message);
+  gui::CurrentDialogs().Ask(gui::MessageKind::Warning, message, {gui::Answer::OK}, gui::Answer::OK);
 }
 
 void TForm1::RemoveStartMenuGroups() {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "PayloadArchiver.h"
 #include "SetupConst.h"
@@ -105,7 +106,9 @@ class TForm1 : public gui::Form {
   bool PrepareDestination();
 
   // Steps of the install run.
-  bool ExtractPayload(const std::u16string& target);
+  // False when the run must stop: an archive error (its message in `failure`) or a failed item
+  // answered with Abort (`failure` stays empty).
+  bool ExtractPayload(const std::u16string& target, std::u16string& failure);
   void StopInstall(const std::u16string& reason = u"");
   // How the chosen edition became TaluDemo.exe: at once, at the next restart (the old program
   // is running), or not at all (that replacement could not be scheduled).
@@ -121,6 +124,16 @@ class TForm1 : public gui::Form {
   // when it is gone now (or was missing).
   bool DeleteOrSchedule(const std::u16string& file);
   void RemoveStartMenuGroups();
+  // Whether `target` (ending in "\") is the installation the registry names, or none is named.
+  bool IsRegisteredFolder(const std::u16string& target);
+
+  // What a run leaves behind: deletions scheduled for the next restart, and what could be
+  // neither deleted nor scheduled.
+  void ForgetLeftovers();
+  void ScheduleOrNote(const std::u16string& path);
+  // One box: what stays, when anything does; otherwise, when `tellScheduled` and something
+  // was scheduled, that it goes at the next restart.
+  void ReportLeftovers(bool tellScheduled);
 
   void SetStatus(const std::u16string& text);
   void SetProgress(int percent);
@@ -128,6 +141,8 @@ class TForm1 : public gui::Form {
   TSetupContext context_;
   // Set by the install branch when it removed a previous installation before Install_CR.
   bool oldVersionRemoved_ = false;
+  bool scheduled_ = false;
+  std::vector<std::u16string> stays_;
 };
 
 }  // namespace talu::setup

@@ -3,8 +3,6 @@
 // Each run must end in one of the window's states, with nothing of the user's lost.
 #include <gtest/gtest.h>
 #include <windows.h>
-// After <windows.h>:
-#include <aclapi.h>
 
 #include <cstring>
 #include <memory>
@@ -66,45 +64,6 @@ std::vector<char> Utf16Bytes(std::initializer_list<std::u16string> strings, bool
   std::memcpy(bytes.data(), text.data(), bytes.size());
   return bytes;
 }
-
-// The list of pending operations refuses writes while this lives, as it does for a user
-// without administrator rights.
-class PendingOperationsReadOnly {
- public:
-  PendingOperationsReadOnly() {
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(kSessionManagerKey), 0, READ_CONTROL | WRITE_DAC,
-                      &key_) != ERROR_SUCCESS ||
-        GetSecurityInfo(key_, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &saved_,
-                        nullptr, &descriptor_) != ERROR_SUCCESS) {
-      return;
-    }
-    EXPLICIT_ACCESSW deny{};
-    BuildExplicitAccessWithNameW(&deny, const_cast<wchar_t*>(L"EVERYONE"),
-                                 KEY_SET_VALUE | KEY_CREATE_SUB_KEY, DENY_ACCESS, NO_INHERITANCE);
-    PACL denied = nullptr;
-    applied_ = SetEntriesInAclW(1, &deny, saved_, &denied) == ERROR_SUCCESS &&
-               SetSecurityInfo(key_, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                               denied, nullptr) == ERROR_SUCCESS;
-    LocalFree(denied);
-  }
-  ~PendingOperationsReadOnly() {
-    if (applied_) {
-      SetSecurityInfo(key_, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, saved_,
-                      nullptr);
-    }
-    LocalFree(descriptor_);
-    if (key_ != nullptr) RegCloseKey(key_);
-  }
-  PendingOperationsReadOnly(const PendingOperationsReadOnly&) = delete;
-  PendingOperationsReadOnly& operator=(const PendingOperationsReadOnly&) = delete;
-  bool applied() const { return applied_; }
-
- private:
-  HKEY key_ = nullptr;
-  PACL saved_ = nullptr;  // inside descriptor_
-  PSECURITY_DESCRIPTOR descriptor_ = nullptr;
-  bool applied_ = false;
-};
 
 class InstallHazards : public SetupTest {
  protected:
@@ -211,7 +170,7 @@ TEST_F(InstallHazards, ARunningOldProgramThatCannotBeReplacedStopsTheRun) {
   ASSERT_TRUE(running->locked());
   auto form = MakeForm();
   {
-    const PendingOperationsReadOnly denied;
+    const talu::test::StandardUserRights denied;
     ASSERT_TRUE(denied.applied());
     Install(*form, target_, 1);
   }
@@ -228,6 +187,41 @@ TEST_F(InstallHazards, ARunningOldProgramThatCannotBeReplacedStopsTheRun) {
   form->Button1.Click();
   ExpectSuccessful(*form);
   EXPECT_EQ(ReadText(target_ + u"\\TaluDemo.exe"), "TaluDemo G\n");
+}
+
+// An item that failed and was ignored leaves no "Successful", registration or link to a product
+// file that is not there: an edition file held open, a folder of the user's in the way.
+TEST_F(InstallHazards, AMissingProductFileStopsTheRunWithItsName) {
+  struct Case {
+    const char16_t* inTheWay;
+    bool folder;
+    const char16_t* reason;
+  };
+  const Case cases[] = {
+      {u"Talu_Demo_0107B.exe", false, u"TaluDemo.exe could not be installed."},
+      {u"Uninstall.exe", true, u"Uninstall.exe could not be installed."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Utf16ToUtf8(c.inTheWay));
+    PlacePayload(u"TDfls.zdt");
+    const std::u16string path = target_ + u"\\" + c.inTheWay;
+    talu::test::MakeDirs(c.folder ? path : target_);
+    WriteText(c.folder ? path + u"\\mine.txt" : path, "in the way");
+    std::unique_ptr<talu::test::FileLocker> holder;
+    if (!c.folder) holder = std::make_unique<talu::test::FileLocker>(path);
+    dialogs_.QueueAnswer(Answer::Ignore);
+    const size_t asked = dialogs_.Questions().size();
+    auto form = MakeForm();
+    Install(*form, target_);
+    ASSERT_EQ(dialogs_.Questions().size(), asked + 2);
+    EXPECT_EQ(dialogs_.Questions().back().text,
+              c.reason + std::u16string(u"\r\nInstallation stopped. TaluDemo is not registered."));
+    EXPECT_EQ(form->Label1.Caption(), u"Installation progress");
+    EXPECT_FALSE(RegistryKeyExists(kProductKey) || RegistryKeyExists(kUninstallKey));
+    EXPECT_FALSE(Exists(DesktopLink()) || Exists(ProgramsFolder() + u"Marlo"));
+    holder.reset();
+    talu::test::RemoveTree(target_);
+  }
 }
 
 // The new edition's file that waits to replace the program goes with the uninstall even when

@@ -188,22 +188,37 @@ TEST_F(InstallRun, ReportsAPayloadMissingAtTheClick) {
   EXPECT_FALSE(Exists(root_ / u"Demo"));
 }
 
+// A payload that is no archive stops the run as other stops do, also after an old version was
+// removed: the message says so, the window is ready again, and the setup program stays.
 TEST_F(InstallRun, StopsWithTheEngineMessageWhenThePayloadIsNoArchive) {
-  PlacePayload(u"TDfls-bad.zdt");
-  const std::u16string target = root_ / u"Demo";
-  auto form = MakeForm();
-  Install(*form, target);
-  ASSERT_EQ(dialogs_.Questions().size(), 1u);
-  EXPECT_EQ(dialogs_.Questions()[0].kind, MessageKind::Error);
-  EXPECT_EQ(dialogs_.Questions()[0].text, u"ZIP: Invalid archive file. - Native error: 00035");
-  for (gui::Window* control :
-       std::initializer_list<gui::Window*>{&form->Button1, &form->Button2, &form->BitBtn1}) {
-    EXPECT_FALSE(control->Enabled()) << Utf16ToUtf8(control->Caption());
+  const std::u16string old = root_ / u"Old", target = root_ / u"Demo";
+  const std::u16string stopped =
+      u"ZIP: Invalid archive file. - Native error: 00035\r\n"
+      u"Installation stopped. TaluDemo is not registered.";
+  for (const bool oldVersion : {false, true}) {
+    SCOPED_TRACE(oldVersion);
+    PlacePayload(u"TDfls-bad.zdt");
+    if (oldVersion) {
+      SeedOldInstallation(old);
+      dialogs_.QueueAnswer(Answer::Yes);
+    }
+    const size_t asked = dialogs_.Questions().size();
+    auto form = MakeForm();
+    Install(*form, target);
+    ASSERT_EQ(dialogs_.Questions().size(), asked + (oldVersion ? 2 : 1));
+    EXPECT_EQ(dialogs_.Questions().back().kind, MessageKind::Error);
+    EXPECT_EQ(dialogs_.Questions().back().text,
+              oldVersion ? stopped + u"\r\nThe old version has been removed." : stopped);
+    for (gui::Window* control : std::initializer_list<gui::Window*>{
+             &form->Button1, &form->Button2, &form->BitBtn1, &form->Lang, &form->Edit1}) {
+      EXPECT_TRUE(control->Enabled()) << Utf16ToUtf8(control->Caption());
+    }
+    EXPECT_EQ(form->Label1.Caption(), u"Installation progress");
+    EXPECT_EQ(form->ProgressBar1.Position(), 0);
+    EXPECT_FALSE(RegistryKeyExists(kUninstallKey) || RegistryKeyExists(kProductKey));
+    EXPECT_TRUE(Exists(setupDir_ + u"\\TDfls.zdt"));
+    EXPECT_FALSE(IsPendingDeletion(setupDir_ + u"\\setup.exe"));
   }
-  EXPECT_FALSE(form->Closed());
-  EXPECT_TRUE(Exists(target));  // prepared before the archive was opened
-  EXPECT_FALSE(RegistryKeyExists(kUninstallKey));
-  EXPECT_TRUE(Exists(setupDir_ + u"\\TDfls.zdt"));
 }
 
 TEST_F(InstallRun, SkipsAnItemWhosePasswordBoxIsCancelled) {

@@ -2,6 +2,8 @@
 // what a restart then removes.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "SetupConst.h"
 #include "SetupTestSupport.h"
 #include "gui/text.h"
@@ -10,6 +12,7 @@ namespace talu::setup::test {
 namespace {
 
 using gui::MessageKind;
+using gui::Utf16ToUtf8;
 
 const std::vector<int> kProgress{10, 30, 50, 60, 100};
 
@@ -42,27 +45,82 @@ class UninstallRun : public SetupTest {
   }
 };
 
+// The product still runs and holds a data file deep in CSTALU. What cannot go now goes at the
+// restart, or for a user without administrator rights at the next logon, and then nothing of
+// the product is left but the folder that holds the user's own file.
 TEST_F(UninstallRun, SchedulesWhatIsLockedAndTheRestartRemovesIt) {
-  const std::u16string target = root_ / u"Demo";
-  InstallInto(target);
-  {
-    talu::test::FileLocker running(target + u"\\TaluDemo.exe");  // the product still runs
-    ASSERT_TRUE(running.locked());
-    Uninstall(target);
-  }
-  EXPECT_TRUE(Exists(target + u"\\TaluDemo.exe"));
-  EXPECT_TRUE(IsPendingDeletion(target + u"\\TaluDemo.exe"));
-  EXPECT_TRUE(IsPendingDeletion(target + u"\\Uninstall.exe"));  // the running program
-  EXPECT_FALSE(Exists(target + u"\\TaluDemo.ico") || Exists(target + u"\\CSTALU"));
-  EXPECT_FALSE(Exists(DesktopLink()));
-  EXPECT_FALSE(Exists(ProgramsFolder() + u"Marlo"));  // the maker's group was left empty
-  EXPECT_FALSE(RegistryKeyExists(kUninstallKey) || RegistryKeyExists(kProductKey));
-  EXPECT_TRUE(RegistryKeyExists(u"Software\\Corvanis"));
+  const std::u16string target = root_ / u"Talu Demo", mine = target + u"\\notes.txt";
+  const std::u16string font = target + u"\\CSTALU\\Fonts\\talu.fnt";
+  for (const bool standardUser : {false, true}) {
+    SCOPED_TRACE(standardUser);
+    InstallInto(target);
+    WriteText(mine, "mine");
+    {
+      talu::test::FileLocker running(target + u"\\TaluDemo.exe"), font_held(font);
+      ASSERT_TRUE(running.locked() && font_held.locked());
+      std::unique_ptr<talu::test::StandardUserRights> rights;
+      if (standardUser) rights = std::make_unique<talu::test::StandardUserRights>();
+      Uninstall(target);
+    }
+    EXPECT_TRUE(Exists(target + u"\\TaluDemo.exe") && Exists(font));
+    EXPECT_EQ(IsPendingDeletion(target + u"\\TaluDemo.exe"), !standardUser);
+    EXPECT_EQ(IsPendingDeletion(font), !standardUser);
+    EXPECT_EQ(IsPendingDeletion(target + u"\\Uninstall.exe"), !standardUser);
+    EXPECT_FALSE(Exists(target + u"\\TaluDemo.ico") || Exists(target + u"\\CSTALU\\words.dat"));
+    EXPECT_FALSE(Exists(DesktopLink()));
+    EXPECT_FALSE(Exists(ProgramsFolder() + u"Marlo"));  // the maker's group was left empty
+    EXPECT_FALSE(RegistryKeyExists(kUninstallKey) || RegistryKeyExists(kProductKey));
+    EXPECT_TRUE(RegistryKeyExists(u"Software\\Corvanis"));
 
-  talu::test::RestartWine();
-  EXPECT_FALSE(Exists(target + u"\\TaluDemo.exe"));
-  EXPECT_FALSE(Exists(target + u"\\Uninstall.exe"));
-  EXPECT_FALSE(Exists(target));
+    talu::test::RestartWine();
+    talu::test::PlayNextLogon();
+    for (const auto* gone : {u"\\TaluDemo.exe", u"\\Uninstall.exe", u"\\CSTALU"}) {
+      EXPECT_FALSE(Exists(target + gone)) << Utf16ToUtf8(gone);
+    }
+    EXPECT_EQ(ReadText(mine), "mine");
+    EXPECT_TRUE(talu::test::OurLogonValues().empty());
+    DeleteFileW(gui::Wide(mine));
+    RemoveDirectoryW(gui::Wide(target));
+  }
+}
+
+// What can be neither deleted nor scheduled (a standard user, a folder name the command
+// interpreter would expand) is named in the one box instead of the promise of a restart.
+TEST_F(UninstallRun, NamesWhatCanBeNeitherDeletedNorScheduled) {
+  const std::u16string target = root_ / u"100%";
+  InstallInto(target);
+  auto form = MakeForm({}, target + u"\\Uninstall.exe");
+  {
+    talu::test::FileLocker running(target + u"\\TaluDemo.exe");
+    const talu::test::StandardUserRights rights;
+    ASSERT_TRUE(running.locked() && rights.applied());
+    form->Button1.Click();
+  }
+  ASSERT_FALSE(dialogs_.Questions().empty());
+  EXPECT_EQ(dialogs_.Questions().back().kind, MessageKind::Warning);
+  EXPECT_EQ(dialogs_.Questions().back().text, u"These could not be deleted and remain:\r\n" +
+                                                  target + u"\\TaluDemo.exe\r\n" + target +
+                                                  u"\\Uninstall.exe\r\n" + target + u"\\");
+  EXPECT_TRUE(talu::test::OurLogonValues().empty());
+}
+
+// An installation moved to another folder: the old folder's uninstaller goes with the old
+// version, and one left there anyway takes only that folder's files, not the links and the
+// registration of the new installation.
+TEST_F(UninstallRun, AnOldFoldersUninstallerLeavesTheNewInstallationAlone) {
+  const std::u16string old = root_ / u"A", now = root_ / u"B";
+  InstallInto(old);
+  dialogs_.QueueAnswer(gui::Answer::Yes);
+  InstallInto(now);
+  EXPECT_FALSE(Exists(old + u"\\Uninstall.exe"));
+
+  WriteText(old + u"\\Uninstall.exe", "left from before");
+  WriteText(old + u"\\TaluDemo.exe", "left from before");
+  Uninstall(old);
+  EXPECT_FALSE(Exists(old + u"\\TaluDemo.exe"));
+  EXPECT_TRUE(Exists(now + u"\\TaluDemo.exe") && Exists(DesktopLink()));
+  EXPECT_TRUE(Exists(ProgramsFolder() + u"Marlo\\Talu\\Uninstall.lnk"));
+  EXPECT_EQ(RegistryText(kProductKey, u"WorkDir"), now);
 }
 
 TEST_F(UninstallRun, KeepsTheMakersOtherGroupsAndSchedulesEvenWithNothingInstalled) {
