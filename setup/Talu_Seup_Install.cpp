@@ -85,6 +85,8 @@ void TForm1::Install_CR(std::u16string TargetDir) {
     StopInstall(failure);
     return;
   }
+  // An uninstall may have scheduled files of the data folder that it could not delete.
+  DesistDeleteTreeNextBoot(TargetDir + kDataFolderName);
   const TProgramPlacement placement = KeepChosenEdition(TargetDir, oldProgramStayed);
   if (placement == TProgramPlacement::Failed) {
     StopInstall(kTextProgramInUse);

@@ -52,6 +52,12 @@ std::u16string ValueName(unsigned number) {
          std::u16string(digits, digits + std::char_traits<char>::length(digits));
 }
 
+// The full path, without a trailing backslash unless it is a drive's root.
+std::u16string NormalPath(const std::u16string& path) {
+  const std::u16string full = FullPathOf(path);
+  return full.size() > 3 ? ExcludeTrailingBackslash(full) : full;
+}
+
 }  // namespace
 
 std::u16string LogonDeleteCommand(const std::u16string& path, bool folder) {
@@ -65,7 +71,7 @@ std::u16string LogonDeleteCommand(const std::u16string& path, bool folder) {
 }
 
 bool ScheduleAtLogon(const std::u16string& path) {
-  const std::u16string command = LogonDeleteCommand(FullPathOf(path), DirectoryExists(path));
+  const std::u16string command = LogonDeleteCommand(NormalPath(path), DirectoryExists(path));
   RegKey key;
   if (command.empty() || !key.Create(HKEY_CURRENT_USER, kRunOnceKey, KEY_ALL_ACCESS)) return false;
   for (const auto& name : key.ValueNames()) {
@@ -77,7 +83,7 @@ bool ScheduleAtLogon(const std::u16string& path) {
 void WithdrawFromLogon(const std::u16string& path) {
   RegKey key;
   if (!key.Open(HKEY_CURRENT_USER, kRunOnceKey, KEY_ALL_ACCESS)) return;
-  const std::u16string full = FullPathOf(path), shorter = ShortPathOf(path);
+  const std::u16string full = NormalPath(path), shorter = ShortPathOf(full);
   for (const auto& name : key.ValueNames()) {
     if (!IsOurs(name)) continue;
     const std::u16string named = PathInCommand(key.ReadString(name).value_or(u""));

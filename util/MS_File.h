@@ -92,5 +92,8 @@ bool DeleteFileNextBoot(const std::u16string& lpFileNameToDelete);
 // machine-wide list and among the deletions waiting for the next logon. Pending renames and
 // deletions of other paths, such as files inside this folder, stay.
 void DesistDeleteFileNextBoot(const std::u16string& lpFileNameToDelete);
+// Withdraws a pending deletion of the folder (without a trailing backslash) and of each file and
+// folder now below it, so that what was just laid down there survives the restart.
+void DesistDeleteTreeNextBoot(const std::u16string& folder);
 
 }  // namespace talu

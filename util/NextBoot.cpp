@@ -1,8 +1,11 @@
 #include "NextBoot.h"
 
+#include "FileSystem.h"
 #include "LogonDeletions.h"
 #include "MS_File.h"
 #include "PendingRenames.h"
+#include "WideText.h"
+#include "WinHandles.h"
 #include "Wininit.h"
 
 namespace talu {
@@ -48,6 +51,24 @@ bool DeleteFileNextBoot(const std::u16string& lpFileNameToDelete) {
 
 void DesistDeleteFileNextBoot(const std::u16string& lpFileNameToDelete) {
   DesistDeleteFileNextBootFor(PlatformId(), lpFileNameToDelete);
+}
+
+void DesistDeleteTreeNextBoot(const std::u16string& folder) {
+  const DWORD platformId = PlatformId();
+  DesistDeleteFileNextBootFor(platformId, folder);
+  WIN32_FIND_DATAW entry;
+  FindHandle listing(FindFirstFileW(Wide(folder + u"\\*"), &entry));
+  if (!listing) return;
+  do {
+    if (IsDotEntry(entry.cFileName)) continue;
+    const std::u16string path = folder + u'\\' + FromWide(entry.cFileName);
+    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+        !IsFolderLink(entry.dwFileAttributes)) {
+      DesistDeleteTreeNextBoot(path);
+    } else {
+      DesistDeleteFileNextBootFor(platformId, path);
+    }
+  } while (FindNextFileW(listing.get(), &entry));
 }
 
 }  // namespace talu

@@ -1,6 +1,7 @@
 # Sourced by the scripts that drive the real setup program under Wine from outside
-# (setup/tests/setup_e2e.sh, demo/run-demo.sh). Before sourcing, the caller sets `driver_exe`
-# (gui_driver.exe) and `shots` (the screenshot folder) and exports TALU_WINE_ROOT. It provides
+# (setup/tests/setup_e2e*.sh, demo/run-demo.sh). Before sourcing, the caller sets `driver_exe`
+# (gui_driver.exe) and `shots` (the screenshot folder) and exports TALU_WINE_ROOT; `hold`
+# needs `locker_exe` (util_test_helper.exe) and `work` (a folder for its pipes). It provides
 # the names of the product's window and registry entries and helpers that start the program,
 # press its buttons and read back what it left, with the platform's own tools.
 e2e_lib_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -11,6 +12,7 @@ title="Talu Demo Setup"
 uninstall_key='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\MarloTALUDemo'
 product_key='HKCU\Software\Corvanis\MarloTALUDemo'
 pending_key='HKLM\System\CurrentControlSet\Control\Session Manager'
+runonce_key='HKCU\Software\Microsoft\Windows\CurrentVersion\RunOnce'
 
 driver() { "$run" "$driver_exe" --timeout "${driver_timeout:-60}" "$@"; }
 # keep_server: makes the prefix when needed and keeps its wineserver running until stop_server.
@@ -61,6 +63,38 @@ run_uninstall_string() {
   (cd "$1" && exec "$run" cmd /c uninstall-entry.cmd) &
   app=$!
   driver wait "$title" >/dev/null
+}
+
+# The values our deletions left for the user's next logon, one "NAME COMMAND" per line.
+logon_entries() {
+  "$run" reg query "$runonce_key" 2>/dev/null | tr -d '\r' |
+    sed -n 's/^ *\(TaluDelete[0-9]*\) *REG_SZ */\1 /p' || true
+}
+
+# hold NAME READY ARGS...: util_test_helper.exe runs with ARGS (lock PATH, standard-user) until
+# `release NAME`; waits for its READY line. Its input ends only when the sleeping writer of its
+# pipe is killed, so programs started meanwhile inherit nothing that would keep it alive.
+declare -gA held_writer=() held_helper=()
+hold() {
+  local name=$1 ready=$2
+  shift 2
+  rm -f "$work/$name.in" "$work/$name.out"
+  mkfifo "$work/$name.in"
+  sleep 600 >"$work/$name.in" &
+  held_writer[$name]=$!
+  "$run" "$locker_exe" "$@" <"$work/$name.in" >"$work/$name.out" &
+  held_helper[$name]=$!
+  for _ in $(seq 100); do grep -q "$ready" "$work/$name.out" 2>/dev/null && return; sleep 0.1; done
+  return 1
+}
+release() {
+  kill "${held_writer[$1]}" 2>/dev/null || true
+  wait "${held_helper[$1]}" || true
+  unset "held_writer[$1]" "held_helper[$1]"
+}
+release_all() {
+  local name
+  for name in "${!held_writer[@]}"; do release "$name"; done
 }
 
 # unix_path 'C:\x\y': the file in the prefix.

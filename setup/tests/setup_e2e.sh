@@ -11,7 +11,11 @@
 #     pressing Install again, Retry;
 #  4. the uninstaller started through the uninstall entry's command line while TaluDemo.exe
 #     is held open;
-#  5. a restart (wineboot -r), which removes what the uninstaller had to leave.
+#  5. a restart (wineboot -r), which removes what the uninstaller had to leave;
+#  6. the same as a user without administrator rights (the machine-wide list of pending
+#     operations and the machine's RunOnce key refuse writes): install, a file of the user's in
+#     the folder, TaluDemo.exe held, uninstall, restart, and the next logon, played as the shell
+#     plays it (Wine's restart does not).
 set -euo pipefail
 setup_exe=$1 driver_exe=$2 locker_exe=$3 payloads=$4 product=$5 shots=$6
 export TALU_WINE_ROOT=${TALU_WINE_ROOT:-$PWD/wine}
@@ -23,16 +27,18 @@ win_work="C:\\$name" work=$(unix_path "C:\\$name")
 win_target="$win_work\\Talu Demo" target="$work/Talu Demo"
 mkdir -p "$shots" "$work"
 
-xvfb="" lock_pid="" lock_holder=""
+xvfb=""
 if [ -z "${DISPLAY:-}" ]; then  # the program, the driver and the screenshots share one display
   talu_start_display
 fi
 cleanup() {
   local status=$?
+  release_all  # first: the machine-wide lists are writable again only when the helper ends
   # A failed step may leave a window waiting for an answer: end this prefix's programs.
   [ "$status" = 0 ] || stop_server
-  [ -z "$lock_holder" ] || kill "$lock_holder" 2>/dev/null || true
-  [ -z "$lock_pid" ] || wait "$lock_pid" 2>/dev/null || true
+  logon_entries | while read -r value _; do
+    "$run" reg delete "$runonce_key" /v "$value" /f >/dev/null 2>&1 || true
+  done
   "$run" reg delete "$uninstall_key" /f >/dev/null 2>&1 || true
   "$run" reg delete "$product_key" /f >/dev/null 2>&1 || true
   stop_server
@@ -53,23 +59,9 @@ setup_folder() {
   cp "$2" "$work/$1/TDfls.zdt"
 }
 # lock_file WINDOWS_PATH: another process holds the file open (without delete sharing) until
-# unlock_file. The locker ends when its input ends, which only `lock_holder` keeps open, so
-# programs started meanwhile inherit nothing that would keep it alive.
-lock_file() {
-  rm -f "$work/lock.in" "$work/lock.out"
-  mkfifo "$work/lock.in"
-  sleep 600 >"$work/lock.in" &
-  lock_holder=$!
-  "$run" "$locker_exe" lock "$1" <"$work/lock.in" >"$work/lock.out" &
-  lock_pid=$!
-  for _ in $(seq 100); do grep -q locked "$work/lock.out" 2>/dev/null && break; sleep 0.1; done
-  grep -q locked "$work/lock.out" || fail "$1 could not be locked"
-}
-unlock_file() {
-  kill "$lock_holder"
-  wait "$lock_pid"
-  lock_pid="" lock_holder=""
-}
+# unlock_file.
+lock_file() { hold lock locked lock "$1" || fail "$1 could not be locked"; }
+unlock_file() { release lock; }
 desktop=$(unix_path "$(shell_folder Desktop)")
 group=$(unix_path "$(shell_folder Programs)\\Marlo\\Talu")
 # The three shortcuts of an installation in $win_target, as the .lnk files hold them.
@@ -184,4 +176,33 @@ pending | grep -qF "Talu Demo\\TaluDemo.exe" || fail "TaluDemo.exe not scheduled
 unlock_file
 "$run" wineboot -r
 [ ! -e "$target" ] || fail "the installation folder survived the restart: $(ls "$target")"
+
+# 6. A user without administrator rights.
+hold rights denied standard-user || fail "the machine-wide lists could not be denied"
+! "$run" reg add "$pending_key" /v Probe /d x /f >/dev/null 2>&1 || fail "the list is writable"
+setup_folder setupdir3 "$payloads/TDfls.zdt"
+start_setup "$work/setupdir3" setup.exe
+driver set "$title" Edit:1 "$win_target" click "$title" Install get "$title" Exit >/dev/null
+# Its own file waits for the next logon: no box names it as staying.
+! driver_timeout=2 driver wait Warning >/dev/null 2>&1 || fail "$(driver list Warning)"
+driver click "$title" Exit
+finish_setup
+echo "mine" >"$target/notes.txt"
+lock_file "$win_target\\TaluDemo.exe"
+run_uninstall_string "$work" || fail "no uninstall entry"
+driver click "$title" Uninstall wait Information >/dev/null || fail "no box: $(driver list Warning)"
+driver list Information | grep -qF 'Some files will be deleted after reboot.' || fail "the box"
+driver click Information OK
+finish_setup
+[ "$(pending)" = "(none)" ] || fail "the machine-wide list holds: $(pending)"
+unlock_file
+"$run" wineboot -r
+"$run" "$locker_exe" logon
+[ "$(ls -A "$target")" = notes.txt ] && [ "$(cat "$target/notes.txt")" = mine ] ||
+  fail "the folder holds: $(ls -A "$target")"
+[ ! -e "$work/setupdir3/setup.exe" ] || fail "the setup program is still there"
+[ ! -e "$desktop/TaluDemo.lnk" ] && [ ! -e "$(dirname "$group")" ] || fail "shortcuts left"
+! reg_key_exists "$uninstall_key" && ! reg_key_exists "$product_key" || fail "registry keys left"
+[ -z "$(logon_entries)" ] || fail "values left in RunOnce: $(logon_entries)"
+release rights
 echo "setup_e2e: all steps passed"

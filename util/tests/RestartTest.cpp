@@ -71,7 +71,7 @@ TEST(Restart, WithoutAdministratorRightsTheNextLogonDeletes) {
       {app + u"\\withdrawn.txt", true, false},
       {app + u"\\now a folder", true, false},  // a file when scheduled
       {app + u"\\now a folder\\users.txt", false, false},
-      {app + u"\\empty", true, true},
+      {app + u"\\empty\\", true, true},     // a folder as the uninstall names it
       {app + u"\\100%.txt", false, false},  // the command interpreter would expand it
       {app, true, false},                   // the user's file below keeps it
       {app + u"\\notes.txt", false, false},
