@@ -29,7 +29,7 @@
 namespace talu::zip {
 
 // An item the worker may decode: not encrypted, stored or deflated, and, when its bytes are
-// kept, small (see kZipAheadLargestItem), so that it is read in one chunk.
+// kept, small (see kZipAheadLargestItem), so that it is read in one piece.
 struct TZipAheadItem {
   int index;  // in the directory
   std::int64_t headerOffset;
@@ -38,7 +38,9 @@ struct TZipAheadItem {
   std::uint16_t method;
 };
 
-inline constexpr std::uint64_t kZipAheadLargestItem = kZipChunkSize;
+// Items of a real tree are mostly far smaller; larger ones, decoded by the caller, cost it
+// little beside landing them, and the worker's buffers stay a quarter used.
+inline constexpr std::uint64_t kZipAheadLargestItem = 256 * 1024;
 
 // One item's decode as the chunk loop ran it on a sink that accepts everything.
 class TZipDecodedItem final : public IZipDecodeSink {
