@@ -37,6 +37,7 @@ uint16_t Le16(const uint8_t* p) {
 struct Item {
   uint64_t dataOffset = 0, compSize = 0;
   bool encrypted = false;
+  uint16_t method = 0;
 };
 
 // The first central record, followed to its local header (no Zip64: the datasets stay below).
@@ -54,6 +55,7 @@ bool FirstItem(std::ifstream& in, Item& item) {
     in.read(reinterpret_cast<char*>(cd), sizeof cd);
     item.compSize = Le32(cd + 20);
     item.encrypted = Le16(cd + 8) & 1;
+    item.method = Le16(cd + 10);
     in.seekg(Le32(cd + 42));
     in.read(reinterpret_cast<char*>(lh), sizeof lh);
     item.dataOffset = Le32(cd + 42) + 30 + Le16(lh + 26) + Le16(lh + 28);
@@ -80,7 +82,7 @@ constexpr TZipInflaterKind kInflaters[] = {TZipInflaterKind::kZlib, TZipInflater
 // CRC-32 of each finished block on a second thread while the next one is inflated: the engine's
 // pairing.
 bool InflateWithCrc(std::ifstream& in, Item item, TZipInflaterKind kind) {
-  if (item.encrypted) return false;
+  if (item.encrypted || item.method != 8) return false;
   const auto inflate = talu::zip::ZipMakeRawInflate(kind);
   std::vector<uint8_t> blocks[2] = {std::vector<uint8_t>(kChunk), std::vector<uint8_t>(kChunk)};
   int which = 0;
