@@ -108,8 +108,9 @@ void TZipBaseArchiver::ProcessTaggedFiles(TZipProcessOperation operation, int in
 }
 
 // Decoding ahead serves batches of several items from the engine's own file stream of a
-// single-volume archive. It takes the small items that need no password; the others, and every
-// item it cannot decode whole, run the ordinary way at their turn.
+// single-volume archive. It takes the items that need no password, when extracting only the
+// small ones (a test keeps no bytes); the others, and every item it cannot decode whole, run
+// the ordinary way at their turn.
 std::unique_ptr<TZipDecodeAhead> TZipBaseArchiver::StartDecodeAhead(TZipProcessOperation operation,
                                                                     int index) {
   if (index != -1 || FIsCustomStream || FSpanningMode != smNone ||
@@ -121,14 +122,15 @@ std::unique_ptr<TZipDecodeAhead> TZipBaseArchiver::StartDecodeAhead(TZipProcessO
     const TDirItem& item = dir[i];
     if (item.Tagged && !item.IsDirectory() && !item.IsEncrypted() &&
         (item.CompressionMethod == 0 || item.CompressionMethod == 8) &&
-        item.UncompressedSize() <= kZipAheadLargestItem &&
-        item.CompressedSize() <= kZipAheadLargestItem)
+        (operation == poTest || (item.UncompressedSize() <= kZipAheadLargestItem &&
+                                 item.CompressedSize() <= kZipAheadLargestItem)))
       plan.push_back({i, static_cast<std::int64_t>(item.LocalHeaderOffset()), item.CompressedSize(),
                       item.UncompressedSize(), item.CompressionMethod});
   }
   if (plan.size() < 2) return nullptr;
+  if (!FDecodeWorkspace) FDecodeWorkspace = std::make_unique<TZipDecodeWorkspace>();
   return std::make_unique<TZipDecodeAhead>(FVolumeFileName, DMHandle()->CentralDirOffset,
-                                           std::move(plan), operation == poTest);
+                                           std::move(plan), operation == poTest, *FDecodeWorkspace);
 }
 
 // Runs the operation on one tagged item until it succeeds, is skipped, or the failure answer

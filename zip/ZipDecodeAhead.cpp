@@ -31,22 +31,27 @@ bool TZipDecodedItem::Progress(std::int64_t done) {
 bool TZipDecodedItem::Write(TStream&, const void* data, std::int64_t count) {
   calls_.push_back({true, count});
   const auto* bytes = static_cast<const std::uint8_t*>(data);
-  bytes_.insert(bytes_.end(), bytes, bytes + count);
+  if (keepsBytes_) bytes_.insert(bytes_.end(), bytes, bytes + count);
   return true;
 }
 
 TZipDecodeResult TZipDecodedItem::Replay(IZipDecodeSink& sink, TStream& dest) const {
-  const std::uint8_t* data = bytes_.data();
+  const std::uint8_t* data = keepsBytes_ ? bytes_.data() : nullptr;
   for (const TCall& call : calls_) {
     if (!(call.write ? sink.Write(dest, data, call.value) : sink.Progress(call.value))) break;
-    if (call.write) data += call.value;
+    if (call.write && keepsBytes_) data += call.value;
   }
   return result;
 }
 
 TZipDecodeAhead::TZipDecodeAhead(std::u16string archiveFile, std::int64_t dataEnd,
-                                 std::vector<TZipAheadItem> plan, bool callerHelps)
-    : archiveFile_(std::move(archiveFile)), dataEnd_(dataEnd), callerMayDecode_(callerHelps) {
+                                 std::vector<TZipAheadItem> plan, bool testing,
+                                 TZipDecodeWorkspace& callerWorkspace)
+    : archiveFile_(std::move(archiveFile)),
+      dataEnd_(dataEnd),
+      testing_(testing),
+      callerMayDecode_(testing) {
+  callerDecoder_.workspace = &callerWorkspace;
   slots_.reserve(plan.size());
   for (const TZipAheadItem& item : plan) slots_.push_back({item, TState::kWaiting, nullptr});
   try {
@@ -92,7 +97,7 @@ std::unique_ptr<TZipDecodedItem> TZipDecodeAhead::Take(int index) {
 
 void TZipDecodeAhead::Drop(TSlot& slot) {
   if (slot.state == TState::kDone) {
-    held_ -= slot.item.size;
+    held_ -= Held(slot.item);
     --heldItems_;
     slot.decoded.reset();
   }
@@ -101,13 +106,16 @@ void TZipDecodeAhead::Drop(TSlot& slot) {
 
 bool TZipDecodeAhead::MayStart(std::size_t slot) const {
   return heldItems_ == 0 ||
-         (heldItems_ < kAheadItems && held_ + slots_[slot].item.size <= kAheadBytes);
+         (heldItems_ < kAheadItems && held_ + Held(slots_[slot].item) <= kAheadBytes);
 }
 
 bool TZipDecodeAhead::Open(TDecoder& decoder) const {
   try {
     decoder.source = std::make_unique<TFileStream>(archiveFile_, platform::kModeReadDenyNone);
-    decoder.workspace = std::make_unique<TZipDecodeWorkspace>();
+    if (!decoder.workspace) {
+      decoder.ownWorkspace = std::make_unique<TZipDecodeWorkspace>();
+      decoder.workspace = decoder.ownWorkspace.get();
+    }
     return true;
   } catch (...) {
     return false;
@@ -137,7 +145,7 @@ bool TZipDecodeAhead::DecodeNext(std::unique_lock<std::mutex>& lock, TDecoder& d
   const std::size_t at = next_++;
   TSlot& slot = slots_[at];
   slot.state = TState::kWorking;
-  held_ += slot.item.size;
+  held_ += Held(slot.item);
   ++heldItems_;
   lock.unlock();
   std::unique_ptr<TZipDecodedItem> decoded = Decode(slot.item, decoder);
@@ -150,21 +158,26 @@ bool TZipDecodeAhead::DecodeNext(std::unique_lock<std::mutex>& lock, TDecoder& d
 }
 
 // The chunk loop, into memory, over the local header and the data read in one piece from the
-// worker's own stream. Null when the item did not decode whole (also when its name and extra
-// field outgrow kHeaderSlack): the caller then runs it the ordinary way, which reports any
-// failure.
+// decoder's own stream, or, for an item larger than a read block, read from that stream as it
+// is decoded. Null when the item did not decode whole (also when its name and extra field
+// outgrow kHeaderSlack): the caller then runs it the ordinary way, which reports any failure.
 std::unique_ptr<TZipDecodedItem> TZipDecodeAhead::Decode(const TZipAheadItem& item,
                                                          TDecoder& decoder) const {
   std::unique_ptr<TZipDecodedItem> decoded;
   try {
     decoded = std::make_unique<TZipDecodedItem>();
-    TStringStream piece(ReadPiece(item.headerOffset,
-                                  kLocalHeaderSize + item.compressedSize + kHeaderSlack, decoder));
-    ReadLocalHeaderAt(piece);
-    const std::int64_t dataStart = item.headerOffset + piece.Position();
+    if (!testing_)
+      decoded->KeepBytes(static_cast<std::size_t>(std::min(item.size, kZipAheadLargestItem)));
+    const std::uint64_t length = kLocalHeaderSize + item.compressedSize + kHeaderSlack;
+    const bool inOnePiece = length <= kReadBlock;
+    TStringStream piece(inOnePiece ? ReadPiece(item.headerOffset, length, decoder) : std::string());
+    TStream& source = inOnePiece ? piece : *decoder.source;
+    if (!inOnePiece) source.SetPosition(item.headerOffset);
+    ReadLocalHeaderAt(source);
+    const std::int64_t dataStart = (inOnePiece ? item.headerOffset : 0) + source.Position();
     TNullStream nowhere;
     const TZipDecodeRequest request{
-        &piece,    &nowhere,    StoredDataSize(item.compressedSize, dataStart, dataEnd_),
+        &source,   &nowhere,    StoredDataSize(item.compressedSize, dataStart, dataEnd_),
         item.size, item.method, nullptr,
         0,         0,           false};
     decoded->result = ZipDecodeItemData(request, *decoded, *decoder.workspace);

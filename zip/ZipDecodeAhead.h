@@ -8,7 +8,9 @@
 // its turn comes is decoded by the caller itself; an item the worker could not decode whole
 // (a damaged item, a read error) runs the ordinary way, failures and questions included. While
 // the worker is still on the item whose turn has come, a testing caller decodes a later item
-// into memory instead of waiting, so that both cores decode.
+// into memory instead of waiting, so that both cores decode. A test keeps no bytes (it discards
+// them), so there the worker takes items of any size, each read from the archive as it is
+// decoded.
 //
 // Usage: TZipDecodeAhead ahead(archiveFile, plan);  // joins the worker when destroyed
 //        if (auto decoded = ahead.Take(index)) result = decoded->Replay(sink, dest);
@@ -26,8 +28,8 @@
 
 namespace talu::zip {
 
-// An item the worker may decode: not encrypted, stored or deflated, and small (see
-// kZipAheadLargestItem), so that it is read in one chunk.
+// An item the worker may decode: not encrypted, stored or deflated, and, when its bytes are
+// kept, small (see kZipAheadLargestItem), so that it is read in one piece.
 struct TZipAheadItem {
   int index;  // in the directory
   std::int64_t headerOffset;
@@ -36,7 +38,9 @@ struct TZipAheadItem {
   std::uint16_t method;
 };
 
-inline constexpr std::uint64_t kZipAheadLargestItem = kZipChunkSize;
+// Items of a real tree are mostly far smaller; larger ones, decoded by the caller, cost it
+// little beside landing them, and the worker's buffers stay a quarter used.
+inline constexpr std::uint64_t kZipAheadLargestItem = 256 * 1024;
 
 // One item's decode as the chunk loop ran it on a sink that accepts everything.
 class TZipDecodedItem final : public IZipDecodeSink {
@@ -50,6 +54,13 @@ class TZipDecodedItem final : public IZipDecodeSink {
 
   TZipDecodeResult result;
   std::size_t Bytes() const { return bytes_.size(); }
+  // Keeps the bytes written, room made for `expected` of them. Otherwise the writes are
+  // recorded by their sizes only, and Replay hands the sink null data, for a destination that
+  // discards what it is given.
+  void KeepBytes(std::size_t expected) {
+    keepsBytes_ = true;
+    bytes_.reserve(expected);
+  }
 
  private:
   struct TCall {
@@ -58,16 +69,19 @@ class TZipDecodedItem final : public IZipDecodeSink {
   };
   std::vector<TCall> calls_;
   std::vector<std::uint8_t> bytes_;
+  bool keepsBytes_ = false;
 };
 
 class TZipDecodeAhead {
  public:
   // Starts the worker on the items of `plan`, in directory order, reading `archiveFile` up to
-  // `dataEnd` (where the central directory starts). With `callerHelps` (a test, where landing
-  // an item costs nothing) the caller decodes later items while it waits; when it extracts,
-  // landing keeps it busy and a second decoder of its own would only cost memory.
+  // `dataEnd` (where the central directory starts). With `testing` (a test, where the bytes
+  // are discarded and landing an item costs nothing) no bytes are kept and the caller decodes
+  // later items while it waits; when it extracts, landing keeps it busy and a second decoder of
+  // its own would only cost memory. The caller decodes ahead in `callerWorkspace`, which it
+  // uses for nothing else meanwhile.
   TZipDecodeAhead(std::u16string archiveFile, std::int64_t dataEnd, std::vector<TZipAheadItem> plan,
-                  bool callerHelps);
+                  bool testing, TZipDecodeWorkspace& callerWorkspace);
   // Stops the worker and waits for it.
   ~TZipDecodeAhead();
   TZipDecodeAhead(const TZipDecodeAhead&) = delete;
@@ -91,7 +105,8 @@ class TZipDecodeAhead {
   // small items that follow each other cost one read between them, and its inflater.
   struct TDecoder {
     std::unique_ptr<TStream> source;
-    std::unique_ptr<TZipDecodeWorkspace> workspace;
+    TZipDecodeWorkspace* workspace = nullptr;  // the caller's is the archiver's own
+    std::unique_ptr<TZipDecodeWorkspace> ownWorkspace;
     std::string block;  // the file from blockStart on
     std::int64_t blockStart = 0;
     bool blockAtEnd = false;  // the block reaches the end of the file
@@ -106,9 +121,12 @@ class TZipDecodeAhead {
   std::unique_ptr<TZipDecodedItem> Decode(const TZipAheadItem& item, TDecoder& decoder) const;
   std::string ReadPiece(std::int64_t offset, std::uint64_t length, TDecoder& decoder) const;
   void Drop(TSlot& slot);
+  // Bytes the look-ahead holds for an item once it is decoded.
+  std::uint64_t Held(const TZipAheadItem& item) const { return testing_ ? 0 : item.size; }
 
   const std::u16string archiveFile_;
   const std::int64_t dataEnd_;
+  const bool testing_;
   std::vector<TSlot> slots_;
   std::size_t next_ = 0;    // the slot the worker looks at next
   std::size_t taken_ = 0;   // slots below this one are the caller's or passed over

@@ -1,8 +1,10 @@
 """Extraction and test speed of zipread against peer tools, measured in the same run.
 
 usage: bench.py NATIVE_BUILD_DIR [--runs N] [--only DATASET,...]
-Prints, per dataset and operation, each tool's median time, MB/s and peak memory, with our
-ratio to the fastest peer and to the in-process limits (inflate + CRC, decryption loop).
+Runs the tools round by round, each once per round, and prints per dataset and operation each
+tool's median time, MB/s and peak memory, with the median of our per-round ratios to the
+round's fastest peer and our ratio to the in-process limits (raw inflate + CRC with each
+inflater the build has, the decryption loops).
 """
 import argparse
 import os
@@ -57,39 +59,72 @@ def timed(cmd):
         return float(seconds), int(kib) / 1024
 
 
-def measure(cmd_of, archive, out_root, runs):
-    """Median time and peak memory; a tool slower than a minute is timed once."""
-    times, peaks = [], []
-    for _ in range(runs):
-        if times and times[0] > 60:
-            break
-        out = out_root / "out"
-        shutil.rmtree(out, ignore_errors=True)
-        out.mkdir()
-        r = timed(cmd_of(str(archive), str(out)))
-        if r is None:
-            return None
-        times.append(r[0])
-        peaks.append(r[1])
+def rounds(cmds, archive, out_root, runs):
+    """Runs every tool once per round, round after round, so that the machine's drift between
+    rounds touches all tools alike; the order turns by one tool each round. Returns
+    {tool: [(seconds, peak MiB) per round]}; a tool that fails is left out, one slower than a
+    minute runs in the first round only."""
+    found = {tool: [] for tool in cmds}
+    tools = list(cmds)
+    for n in range(runs):
+        for tool in tools[n % len(tools):] + tools[:n % len(tools)]:
+            runs_so_far = found.get(tool)
+            if runs_so_far is None or (runs_so_far and runs_so_far[0][0] > 60):
+                continue
+            out = out_root / "out"
+            shutil.rmtree(out, ignore_errors=True)
+            out.mkdir()
+            r = timed(cmds[tool](str(archive), str(out)))
+            if r is None:
+                del found[tool]
+            else:
+                runs_so_far.append(r)
     shutil.rmtree(out_root / "out", ignore_errors=True)
-    return statistics.median(times), max(peaks)
+    return found
+
+
+def ratio_to_best_peer(found):
+    """(median of zipread's per-round ratio to the round's fastest peer, that peer's name most
+    often), or None without zipread or peers."""
+    ours = found.get("zipread")
+    peers = {t: r for t, r in found.items() if t != "zipread"}
+    if not ours or not peers:
+        return None
+    ratios, names = [], []
+    for n, (seconds, _) in enumerate(ours):
+        in_round = {t: r[n][0] for t, r in peers.items() if n < len(r)}
+        if in_round:
+            best = min(in_round, key=in_round.get)
+            ratios.append(seconds / max(in_round[best], 1e-9))
+            names.append(best)
+    if not ratios:
+        return None
+    return statistics.median(ratios), max(set(names), key=names.count)
 
 
 def limits(limits_exe, archive, runs):
-    """In-process limits measured on the same archive: {name: seconds}."""
-    found = {}
+    """In-process limits measured on the same archive, round by round: {name: median seconds}.
+    Raw inflate is measured with each inflater the build has."""
     if not limits_exe.exists():
-        return found
-    for kind in ("inflate", "tradcrypt", "aes"):
-        times = []
-        for _ in range(runs):
+        return {}
+    kinds = ["tradcrypt", "aes"]
+    inflaters = subprocess.run([str(limits_exe), "inflaters"], capture_output=True, text=True)
+    kinds += ["inflate-" + name for name in inflaters.stdout.split()]
+    times = {kind: [] for kind in kinds}
+    for _ in range(runs):
+        for kind in kinds:
             p = subprocess.run([str(limits_exe), kind, str(archive)], capture_output=True, text=True)
-            if p.returncode != 0:
-                break
-            times.append(float(p.stdout.split()[0]))
-        if times:
-            found[kind] = statistics.median(times)
-    return found
+            if p.returncode == 0:
+                times[kind].append(float(p.stdout.split()[0]))
+    return {kind: statistics.median(t) for kind, t in times.items() if t}
+
+
+def machine_state():
+    """One line on the machine: cores, load, and memory free, for the table's caption."""
+    load = " ".join(open("/proc/loadavg").read().split()[:3])
+    mem = dict(line.split(":", 1) for line in open("/proc/meminfo"))
+    free_gib = int(mem["MemAvailable"].split()[0]) / (1 << 20)
+    return "%d cores, load %s, %.1f GiB available" % (os.cpu_count(), load, free_gib)
 
 
 def main():
@@ -105,7 +140,8 @@ def main():
     archives = datasets.build(data_root)
     wanted = set(filter(None, args.only.split(",")))
 
-    print("%-16s %-8s %-8s %9s %9s %9s %8s %8s" %
+    print("machine: %s; %d rounds, each tool once per round" % (machine_state(), args.runs))
+    print("%-16s %-8s %-9s %9s %9s %9s %14s %8s" %
           ("dataset", "op", "tool", "median s", "MB/s", "peak MiB", "vs peer", "vs limit"))
     ours = {}  # (dataset, op) -> zipread seconds, for the AES rows' comparison with plain data
     for name, archive in archives.items():
@@ -114,31 +150,35 @@ def main():
         size_mb = sum(i.file_size for i in zipfile.ZipFile(archive).infolist()) / 1e6 \
             if "truncated" not in name else ours.get("big-deflate-size", 0)
         lim = limits(limits_exe, archive, args.runs) if "big" in name else {}
+        inflate_limit = min((s for k, s in lim.items() if k.startswith("inflate-")), default=None)
         for op, cmds in (("extract", extract_cmds(zipread)), ("test", test_cmds(zipread))):
-            rows = {tool: measure(cmd, archive, data_root, args.runs) for tool, cmd in cmds.items()}
-            peers = [r[0] for t, r in rows.items() if r and t != "zipread"]
-            best_peer = min(peers) if peers else None
-            if rows.get("zipread"):
-                ours[(name, op)] = rows["zipread"][0]
-            limit_s = lim.get("tradcrypt") if "traditional" in name else lim.get("inflate")
+            found = rounds(cmds, archive, data_root, args.runs)
+            vs_peer = ratio_to_best_peer(found)
+            if found.get("zipread"):
+                ours[(name, op)] = statistics.median(r[0] for r in found["zipread"])
+            limit_s = lim.get("tradcrypt") if "traditional" in name else inflate_limit
             if "aes" in name or "truncated" in name:  # against our own time on the intact plain item
                 limit_s = ours.get(("big-deflate", op))
-            for tool, r in rows.items():
-                if r is None:
-                    print("%-16s %-8s %-8s %9s" % (name, op, tool, "n/a"))
+            for tool in cmds:
+                if tool not in found:
+                    print("%-16s %-8s %-9s %9s" % (name, op, tool, "n/a"))
                     continue
-                vs_peer = vs_limit = ""
-                if tool == "zipread" and best_peer:
-                    vs_peer = "%.2fx" % (r[0] / best_peer)
+                seconds = statistics.median(r[0] for r in found[tool])
+                peak = max(r[1] for r in found[tool])
+                peer_text = limit_text = ""
+                if tool == "zipread" and vs_peer:
+                    peer_text = "%.2fx %s" % vs_peer
                 if tool == "zipread" and limit_s and "big" in name:
-                    vs_limit = "%.2fx" % (r[0] / limit_s)
-                print("%-16s %-8s %-8s %9.3f %9.0f %9.1f %8s %8s" %
-                      (name, op, tool, r[0], size_mb / max(r[0], 1e-9), r[1], vs_peer, vs_limit),
-                      flush=True)
+                    limit_text = "%.2fx" % (seconds / limit_s)
+                print("%-16s %-8s %-9s %9.3f %9.0f %9.1f %14s %8s" %
+                      (name, op, tool, seconds, size_mb / max(seconds, 1e-9), peak, peer_text,
+                       limit_text), flush=True)
         if name == "big-deflate":
             ours["big-deflate-size"] = size_mb
-        for kind, s in lim.items():
-            print("%-16s %-8s %-9s %8.3f" % (name, "limit", kind, s), flush=True)
+        for kind, seconds in lim.items():
+            if "traditional" in name or not kind.startswith("tradcrypt"):
+                print("%-16s %-8s %-9s %9.3f %9.0f" %
+                      (name, "limit", kind, seconds, size_mb / max(seconds, 1e-9)), flush=True)
 
 
 if __name__ == "__main__":

@@ -50,6 +50,21 @@ def _zip(archive, args, inputs, cwd):
     subprocess.run(["zip", "-q", *args, str(archive), *inputs], cwd=cwd, check=True)
 
 
+def real_tree_folders():
+    """A real tree every Debian machine has: gcc's folder, the system Python's standard library
+    and the C headers, those of them that exist (relative to /)."""
+    pythons = sorted(Path("/usr/lib").glob("python3.[0-9]*"), key=lambda p: int(p.name[8:]))
+    wanted = [Path("/usr/lib/gcc"), *pythons[-1:], Path("/usr/include")]
+    return [str(p.relative_to("/")) for p in wanted if p.is_dir()]
+
+
+def _zip_real_tree(archive):
+    # Exit status 18: some files could not be read (sockets, root-only files); the rest is in.
+    done = subprocess.run(["zip", "-q", "-r", "-6", str(archive), *real_tree_folders()], cwd="/")
+    if done.returncode not in (0, 18):
+        raise RuntimeError("zip of the real tree failed: exit %d" % done.returncode)
+
+
 def build(root):
     """Returns {name: archive path}; builds what is missing."""
     root = Path(root)
@@ -85,6 +100,10 @@ def build(root):
             subprocess.run(["7z", "a", "-tzip", "-mx=5", f"-mem={method}", f"-p{PASSWORD}",
                             str(path), *inputs], cwd=src, check=True, stdout=subprocess.DEVNULL)
         result[name] = path
+    real_tree = root / "real-tree.zip"
+    if not real_tree.exists():
+        _zip_real_tree(real_tree)
+    result["real-tree"] = real_tree
     truncated = root / "big-truncated.zip"
     if not truncated.exists():
         _cut_directory(result["big-deflate"], truncated)

@@ -1,11 +1,10 @@
 // In-process limits for the extraction benchmark, measured on the first item of an archive:
-//   extract_limits inflate ARCHIVE    raw inflate of the item's data, CRC-32 of the output on a
-//                                     second thread
+//   extract_limits inflate-NAME ARCHIVE  raw inflate of the item's data with the inflater NAME
+//                                     (zlib, ISA-L), CRC-32 of the output on a second thread
+//   extract_limits inflaters          the names of the inflaters this build has
 //   extract_limits tradcrypt ARCHIVE  the traditional decryption loop over the item's data
 //   extract_limits aes ARCHIVE        AES-256-CTR and HMAC-SHA1 over the item's data
 // Prints the seconds taken (reading the data from a warm tmpfs file included).
-#include <zlib.h>
-
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -18,9 +17,11 @@
 #include "ZipCipher.h"
 #include "ZipHmac.h"
 #include "decode/ZipCrc32.h"
+#include "decode/ZipRawInflate.h"
 #include "decode/ZipTradCrypt.h"
 
 using namespace talu::crypto;
+using talu::zip::TZipInflaterKind;
 
 namespace {
 
@@ -36,6 +37,7 @@ uint16_t Le16(const uint8_t* p) {
 struct Item {
   uint64_t dataOffset = 0, compSize = 0;
   bool encrypted = false;
+  uint16_t method = 0;
 };
 
 // The first central record, followed to its local header (no Zip64: the datasets stay below).
@@ -53,6 +55,7 @@ bool FirstItem(std::ifstream& in, Item& item) {
     in.read(reinterpret_cast<char*>(cd), sizeof cd);
     item.compSize = Le32(cd + 20);
     item.encrypted = Le16(cd + 8) & 1;
+    item.method = Le16(cd + 10);
     in.seekg(Le32(cd + 42));
     in.read(reinterpret_cast<char*>(lh), sizeof lh);
     item.dataOffset = Le32(cd + 42) + 30 + Le16(lh + 26) + Le16(lh + 28);
@@ -73,34 +76,31 @@ void ForEachChunk(std::ifstream& in, const Item& item, Step step) {
   }
 }
 
-// Raw inflate on this thread into two alternating 1 MiB blocks, the CRC-32 of each finished
-// block on a second thread while the next one is inflated: the engine's pairing.
-bool InflateWithCrc(std::ifstream& in, Item item) {
-  if (item.encrypted) return false;
-  z_stream z{};
-  if (inflateInit2(&z, -MAX_WBITS) != Z_OK) return false;
+constexpr TZipInflaterKind kInflaters[] = {TZipInflaterKind::kZlib, TZipInflaterKind::kIsal};
+
+// Raw inflate through the engine's seam on this thread into two alternating 1 MiB blocks, the
+// CRC-32 of each finished block on a second thread while the next one is inflated: the engine's
+// pairing.
+bool InflateWithCrc(std::ifstream& in, Item item, TZipInflaterKind kind) {
+  if (item.encrypted || item.method != 8) return false;
+  const auto inflate = talu::zip::ZipMakeRawInflate(kind);
   std::vector<uint8_t> blocks[2] = {std::vector<uint8_t>(kChunk), std::vector<uint8_t>(kChunk)};
   int which = 0;
   uint32_t crc = 0xFFFFFFFFu;
   std::future<uint32_t> crcDone;  // the CRC up to the block inflated last
   ForEachChunk(in, item, [&](uint8_t* data, size_t n) {
-    z.next_in = data;
-    z.avail_in = static_cast<uInt>(n);
-    do {
+    inflate->SetInput(data, static_cast<uint32_t>(n));
+    for (size_t produced = kChunk; produced == kChunk;) {
       const uint8_t* block = blocks[which].data();
-      z.next_out = blocks[which].data();
-      z.avail_out = static_cast<uInt>(kChunk);
-      inflate(&z, Z_NO_FLUSH);
-      const size_t produced = kChunk - z.avail_out;
+      produced = inflate->Inflate(blocks[which].data(), kChunk).produced;
       if (crcDone.valid()) crc = crcDone.get();
       crcDone = std::async(std::launch::async, [block, produced, crc] {
         return talu::zip::CRC32(crc, block, produced);
       });
       which ^= 1;
-    } while (z.avail_out == 0);
+    }
   });
   if (crcDone.valid()) crc = crcDone.get();
-  inflateEnd(&z);
   std::fprintf(stderr, "crc %08x\n", ~crc);
   return true;
 }
@@ -133,8 +133,14 @@ bool AesWork(std::ifstream& in, const Item& item) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::string(argv[1]) == "inflaters") {
+    for (TZipInflaterKind kind : kInflaters)
+      if (talu::zip::ZipInflaterBuiltIn(kind))
+        std::printf("%s\n", talu::zip::ZipInflaterName(kind));
+    return 0;
+  }
   if (argc != 3) {
-    std::fprintf(stderr, "usage: extract_limits inflate|tradcrypt|aes ARCHIVE\n");
+    std::fprintf(stderr, "usage: extract_limits inflaters | inflate-NAME|tradcrypt|aes ARCHIVE\n");
     return 2;
   }
   std::ifstream in(argv[2], std::ios::binary);
@@ -142,9 +148,17 @@ int main(int argc, char** argv) {
   if (!FirstItem(in, item)) return 1;
   const auto start = std::chrono::steady_clock::now();
   const std::string kind = argv[1];
-  const bool ok = kind == "inflate" ? InflateWithCrc(in, item)
-                  : kind == "aes"   ? AesWork(in, item)
-                                    : DecryptLoop(in, item);
+  bool ok = false;
+  if (kind == "aes") {
+    ok = AesWork(in, item);
+  } else if (kind == "tradcrypt") {
+    ok = DecryptLoop(in, item);
+  } else {
+    for (TZipInflaterKind inflater : kInflaters)
+      if (talu::zip::ZipInflaterBuiltIn(inflater) &&
+          kind == std::string("inflate-") + talu::zip::ZipInflaterName(inflater))
+        ok = InflateWithCrc(in, item, inflater);
+  }
   const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
   if (!ok) return 1;
   std::printf("%.3f\n", took.count());

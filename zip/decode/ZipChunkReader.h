@@ -17,9 +17,9 @@ namespace talu::zip {
 
 class TZipChunkReader {
  public:
-  // `buffer` (made on first use, kZipChunkSize bytes) serves chunks read in the caller's
-  // thread: for items of one chunk, and when `readAhead` is false (a window must not read past
-  // its end).
+  // `buffer` (made on first use, kZipChunkSize bytes) serves chunks read without the helper:
+  // for items of one chunk, and when `readAhead` is false (a window must not read past its end;
+  // the inflater's helper reads unencrypted deflate data itself), in the thread that calls Next.
   TZipChunkReader(TStream& source, IZipItemDecryptor* decryptor, std::int64_t total,
                   std::unique_ptr<std::uint8_t[]>& buffer, bool readAhead);
   TZipChunkReader(const TZipChunkReader&) = delete;

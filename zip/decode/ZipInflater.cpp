@@ -3,14 +3,23 @@
 namespace talu::zip {
 
 TZipInflater::TZipInflater(TZipChunkReader& reader, TZipRawInflate& inflate, std::int64_t total,
-                           std::unique_ptr<std::uint8_t[]>& output)
+                           std::unique_ptr<std::uint8_t[]>& output, bool ahead)
     : reader_(reader), inflate_(inflate), total_(total), output_(output) {
-  if (!reader.ReadsAhead()) return;
-  for (int i = 0; i < 3; ++i) ring_[i].bytes.reset(new std::uint8_t[kZipChunkSize]);
+  if (!ahead) return;
+  // The caller's block is the ring's first while the ring runs.
+  if (!output_) output_.reset(new std::uint8_t[kZipChunkSize]);
+  ring_[0].bytes = std::move(output_);
+  for (int i = 1; i < kBlocks; ++i) ring_[i].bytes.reset(new std::uint8_t[kZipChunkSize]);
   ring_.Start([this](TBlock& block) {
     block.step = Inflate(block.bytes.get());
     return block.step.kind == TZipInflateStep::kOutput;
   });
+  if (!ring_.Running()) output_ = std::move(ring_[0].bytes);
+}
+
+TZipInflater::~TZipInflater() {
+  ring_.Stop();
+  if (ring_[0].bytes) output_ = std::move(ring_[0].bytes);
 }
 
 TZipInflateStep TZipInflater::Next() {

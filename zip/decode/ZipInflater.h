@@ -1,10 +1,10 @@
 // An item's deflate data inflated one call at a time, chunk by chunk, each call into an output
-// block of kZipChunkSize bytes. When the chunks are read ahead (whole items of several chunks),
-// the calls run ahead on a helper thread that does nothing but inflate, into a ring of blocks,
-// while the caller checks, writes and reports the blocks it takes; the steps, their order and
-// their output are the same either way.
+// block of kZipChunkSize bytes. Run ahead (whole items of more than one block, from a source a
+// helper thread may read), the calls are made on a helper thread that takes the chunks from the
+// reader and inflates them into a ring of blocks, while the caller checks, writes and reports
+// the blocks it takes; the steps, their order and their output are the same either way.
 //
-// Usage: TZipInflater inflater(reader, inflate, size, output);
+// Usage: TZipInflater inflater(reader, inflate, size, output, ahead);
 //        for (step = inflater.Next(); step.kind == TZipInflateStep::kOutput; ...) use step
 #pragma once
 
@@ -28,9 +28,10 @@ struct TZipInflateStep {
 class TZipInflater {
  public:
   // `inflate` is in a fresh state for the item; `output` (made on first use) is the block of
-  // the calls made in the caller's thread.
+  // the calls made in the caller's thread; `ahead`: the calls run ahead on a helper thread.
   TZipInflater(TZipChunkReader& reader, TZipRawInflate& inflate, std::int64_t total,
-               std::unique_ptr<std::uint8_t[]>& output);
+               std::unique_ptr<std::uint8_t[]>& output, bool ahead);
+  ~TZipInflater();
   TZipInflater(const TZipInflater&) = delete;
   TZipInflater& operator=(const TZipInflater&) = delete;
 
@@ -39,6 +40,7 @@ class TZipInflater {
   TZipInflateStep Next();
 
  private:
+  static constexpr int kBlocks = 2;
   struct TBlock {
     std::unique_ptr<std::uint8_t[]> bytes;
     TZipInflateStep step;
@@ -52,8 +54,9 @@ class TZipInflater {
   std::unique_ptr<std::uint8_t[]>& output_;
   std::int64_t consumed_ = 0;  // input bytes taken from the reader
   bool inChunk_ = false;       // the current chunk still has input for the next call
-  // One block with the consumer, one being filled, one of slack for a busy machine; stops first.
-  TZipAheadRing<TBlock, 3> ring_;
+  // One block with the consumer, one being filled (a third gains nothing measurable); stops
+  // first.
+  TZipAheadRing<TBlock, kBlocks> ring_;
 };
 
 }  // namespace talu::zip

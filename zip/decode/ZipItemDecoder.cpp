@@ -44,7 +44,7 @@ class TDecodeRun {
 
  private:
   bool CopyStored(TZipChunkReader& reader);
-  bool InflateAll(TZipChunkReader& reader);
+  bool InflateAll(TZipChunkReader& reader, bool ahead);
   bool WindowComplete();
   bool Emit(const std::uint8_t* data, std::int64_t size);
 
@@ -57,11 +57,18 @@ class TDecodeRun {
   bool stopped_ = false;       // cancelled or a write given up: the item ends there
 };
 
-// A cancel or a write given up ends the item at once; it still counts as read.
+// A cancel or a write given up ends the item at once; it still counts as read. A deflate item
+// that fills more than one output block is inflated ahead by a helper thread, which also reads
+// its chunks; a second helper reads ahead only where there is decrypting to do, or for a
+// stored item, which has no inflating to read beside.
 TZipDecodeResult TDecodeRun::Run() {
+  const bool ahead = req_.readAhead && req_.count == 0;
+  const bool inflateAhead = ahead && req_.method == 8 &&
+                            (req_.compressedSize > kZipChunkSize ||
+                             req_.sizeLimit > static_cast<std::uint64_t>(kZipChunkSize));
   TZipChunkReader reader(*req_.source, req_.decryptor, req_.compressedSize, work_.input,
-                         req_.readAhead && req_.count == 0);
-  result_.ok = req_.method == 0 ? CopyStored(reader) : InflateAll(reader);
+                         ahead && (req_.decryptor || !inflateAhead));
+  result_.ok = req_.method == 0 ? CopyStored(reader) : InflateAll(reader, inflateAhead);
   return result_;
 }
 
@@ -85,8 +92,8 @@ bool TDecodeRun::CopyStored(TZipChunkReader& reader) {
 }
 
 // Progress comes before each inflate call's output is taken: a cancel drops that output.
-bool TDecodeRun::InflateAll(TZipChunkReader& reader) {
-  TZipInflater inflater(reader, *work_.inflate, req_.compressedSize, work_.output);
+bool TDecodeRun::InflateAll(TZipChunkReader& reader, bool ahead) {
+  TZipInflater inflater(reader, *work_.inflate, req_.compressedSize, work_.output, ahead);
   for (;;) {
     const TZipInflateStep step = inflater.Next();
     if (step.kind == TZipInflateStep::kEnd) return true;

@@ -19,8 +19,19 @@ namespace {
 constexpr std::uint32_t kReadOnly = 0x01, kFolder = 0x10, kArchive = 0x20;
 constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
 
-// DOS date-time fields, read as local time.
+// Seconds east of UTC of local time at `when`.
+long UtcOffset(std::time_t when) {
+  std::tm local{};
+  return localtime_r(&when, &local) ? local.tm_gmtoff : 0;
+}
+
+// DOS date-time fields, read as local time. mktime would look the time zone up anew for every
+// call, a file system call per extracted file; here it is read once. The fields are taken as
+// UTC and moved by local time's offset at that moment, looked up twice so that a moment near a
+// change of offset (daylight saving time) takes the offset in force then.
 std::time_t DosToTime(std::uint16_t date, std::uint16_t time) {
+  static const bool zoneRead = (tzset(), true);
+  (void)zoneRead;
   std::tm tm{};
   tm.tm_year = ((date >> 9) & 0x7F) + 80;
   tm.tm_mon = ((date >> 5) & 0x0F) - 1;
@@ -28,8 +39,9 @@ std::time_t DosToTime(std::uint16_t date, std::uint16_t time) {
   tm.tm_hour = (time >> 11) & 0x1F;
   tm.tm_min = (time >> 5) & 0x3F;
   tm.tm_sec = (time & 0x1F) * 2;
-  tm.tm_isdst = -1;
-  return std::mktime(&tm);
+  const std::time_t asUtc = timegm(&tm);
+  if (asUtc == static_cast<std::time_t>(-1)) return asUtc;
+  return asUtc - UtcOffset(asUtc - UtcOffset(asUtc));
 }
 
 }  // namespace

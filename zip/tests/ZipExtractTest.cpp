@@ -2,6 +2,7 @@
 // names chosen by the OnExtractFile handler. Hostile item names: ZipHostileTest.cpp.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 
@@ -10,6 +11,8 @@
 #include "TestArchive.h"
 #include "platform/ZipPlatform.h"
 #include "stream/ZipFileStream.h"
+#include "stream/ZipMemoryStreams.h"
+#include "text/ZipUtf.h"
 
 namespace talu::zip::test {
 namespace {
@@ -168,6 +171,52 @@ TEST(ExtractToDisk, NothingLandsPastACancel) {
   EXPECT_EQ(landed, expected);
   EXPECT_EQ(ReadFile(x.Out("23.txt")), "23.txt");
   EXPECT_EQ(ReadFile(x.Out("24.txt")), Bytes(1024, 'd'));
+}
+
+// What a test batch reports, event by event: progress values per item and failures.
+std::vector<std::string> TestReport(TZipArchiver& zip) {
+  std::vector<std::string> report;
+  zip.OnFileProgress = [&](TZipBaseArchiver&, const std::u16string& name, double percent,
+                           TZipProcessOperation, TZipProgressPhase phase, bool&) {
+    report.push_back(Utf16ToUtf8(name) + " " + std::to_string(percent) + " " +
+                     std::to_string(phase));
+  };
+  zip.OnProcessFileFailure = [&](TZipBaseArchiver&, const std::u16string& name,
+                                 TZipProcessOperation, std::int32_t native, std::int32_t,
+                                 const std::u16string&, TZipAction& action) {
+    report.push_back(Utf16ToUtf8(name) + " failed " + std::to_string(native));
+    action = fxaIgnore;
+  };
+  zip.TestFiles(u"*.*");
+  return report;
+}
+
+// A test decodes items of any size ahead (from the archive's file) without keeping their bytes,
+// large ones read as they are decoded: it reports the same events as the ordinary way (from a
+// caller's stream, never decoded ahead), damaged and lying items included.
+TEST(TestAhead, ReportsWhatTheOrdinaryWayReports) {
+  const Bytes big = RandomBytes(600000, 1) + Bytes(2500000, 'z') + RandomBytes(900000, 2);
+  TestEntry badCrc = Deflated("bad-crc.bin", big);
+  badCrc.crc ^= 1;
+  TestEntry tooLong = Deflated("too-long.bin", big);
+  tooLong.uncompressedSize = 3000000;
+  TestEntry cut = Deflated("cut.bin", big);
+  cut.data.resize(cut.data.size() / 2);
+  std::vector<TestEntry> items{Deflated("big.bin", big), Stored("big-stored.bin", big), badCrc,
+                               tooLong, cut};
+  for (int i = 0; i < 20; ++i)
+    items.push_back(Deflated(std::to_string(i) + ".txt", Bytes(3000 + i * 5000, 'a' + i)));
+  const Bytes archive = BuildArchive(items);
+
+  TStringStream stream(archive);
+  TZipArchiver ordinary;
+  ordinary.OpenArchive(stream, false);
+  const std::vector<std::string> expected = TestReport(ordinary);
+  Extraction ahead(archive);
+  EXPECT_EQ(TestReport(ahead.zip()), expected);
+  EXPECT_EQ(std::count_if(expected.begin(), expected.end(),
+                          [](const std::string& e) { return e.find("failed") != e.npos; }),
+            3);
 }
 
 TEST(ExtractToDisk, AHandlersAbsoluteNameIsHonoured) {

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <array>
+#include <ctime>
 
+#include "ItemMaker.h"
 #include "platform/ZipPlatform.h"
+#include "stream/ZipFileStream.h"
 #include "text/ZipStrFunc.h"
 #include "text/ZipUtf.h"
 
@@ -47,6 +51,38 @@ TEST(ZipPathParts, CutAtTheLastBackslashSlashOrDriveColon) {
     EXPECT_EQ(ExtractFileName(path), name);
   }
 }
+
+#ifndef _WIN32
+// DOS times land as the local time they name, as mktime reads it, also around the changes of
+// daylight saving time (ctest runs this in such a zone, zip_dos_times_dst), and read back.
+TEST(DosTimes, LandAsTheLocalTimeTheyName) {
+  struct Moment {
+    int year, month, day, hour, minute;
+  };
+  const Moment moments[] = {{2024, 1, 1, 12, 0}, {2024, 7, 1, 12, 0},   {2024, 3, 31, 1, 58},
+                            {2024, 3, 31, 3, 0}, {2024, 10, 27, 1, 58}, {2024, 10, 27, 3, 0},
+                            {1980, 1, 1, 0, 0},  {2107, 12, 31, 23, 58}};
+  test::TempFolder temp("dos-times");
+  for (const Moment& m : moments) {
+    const auto date = static_cast<std::uint16_t>((m.year - 1980) << 9 | m.month << 5 | m.day);
+    const auto time = static_cast<std::uint16_t>(m.hour << 11 | m.minute << 5);
+    const std::u16string path = (temp.Out() / "f").u16string();
+    TFileStream::CreateExclusive(path)->SetLastWriteDos(date, time);
+    std::tm fields{};
+    fields.tm_year = m.year - 1900;
+    fields.tm_mon = m.month - 1;
+    fields.tm_mday = m.day;
+    fields.tm_hour = m.hour;
+    fields.tm_min = m.minute;
+    fields.tm_isdst = -1;
+    struct stat st {};
+    ASSERT_EQ(stat((temp.Out() / "f").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtime, std::mktime(&fields)) << m.year << "-" << m.month << "-" << m.day;
+    EXPECT_EQ(platform::FileAgeDos(path), date << 16 | time);
+    platform::RemoveFile(path);
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace talu::zip
