@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the Debian package of zipread without installing it: its metadata (name, version,
-# declared dependencies), its files (the tool and its manual page, nothing else), and the tool
-# run from an unpacked copy.
+# declared dependencies), its files (the tool, its manual page, changelog and copyright, nothing
+# else), lintian's verdict (no error, no warning), and the tool run from an unpacked copy.
 # Usage: check-deb.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -22,9 +22,13 @@ done
 grep -Eq '^ Depends: .*libc6 .*zlib1g' <<<"$info" || fail "dependencies not declared: $info"
 
 files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort)
-[ "$files" = "$(printf './usr/bin/zipread\n./usr/share/man/man1/zipread.1')" ] ||
-  fail "unexpected files: $files"
+expected=(./usr/bin/zipread ./usr/share/doc/zipread/changelog.gz ./usr/share/doc/zipread/copyright
+  ./usr/share/man/man1/zipread.1.gz)
+[ "$files" = "$(printf '%s\n' "${expected[@]}")" ] || fail "unexpected files: $files"
+lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 || fail "lintian: $(cat "$work/lintian.log")"
 
 dpkg-deb -x "$deb" "$work/root"
+entry=$(zcat "$work/root/usr/share/doc/zipread/changelog.gz" | head -n 1)
+[ "$entry" = "zipread ($version) unstable; urgency=medium" ] || fail "changelog starts: $entry"
 shown=$("$work/root/usr/bin/zipread" --version)
 [[ $shown =~ ^"zipread $version (inflate: "(zlib|ISA-L)")"$ ]] || fail "zipread --version: $shown"

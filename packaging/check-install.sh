@@ -11,8 +11,13 @@ trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
 fail() { echo "check-install: $*" >&2; exit 1; }
 
-cmake --install "$build" --prefix "$prefix" --component engine >/dev/null
+# Installed, then moved: the tree must name neither where it was installed nor the build
+# host's copies of the libraries it needs.
+cmake --install "$build" --prefix "$work/staged" --component engine >/dev/null
+mv "$work/staged" "$prefix"
 [ ! -e "$prefix/bin" ] || fail "the engine component installs programs"
+named=$(grep -rlE "$work/staged|/lib[^ \"]*/lib[a-z0-9]+\.(so|a)\b" "$prefix" || true)
+[ -z "$named" ] || fail "installed files name absolute paths: $named"
 
 PKG_CONFIG_PATH=$(dirname "$(find "$prefix" -name talu-zip.pc)")
 export PKG_CONFIG_PATH
