@@ -231,6 +231,7 @@ class TZipBaseArchiver : public TComponent {
   TZipAction ProcessOneItem(int index, TZipProcessOperation operation);
   bool MayReplace(const TDirItem& item, std::u16string& name, std::u16string& target);
   void CheckLanding(bool ownName, std::u16string& path, const std::u16string& name) const;
+  void LandSymbolicLink(int index, const std::u16string& target, std::u16string_view relative);
   TZipVolumeNumberInfo SeekToLocalHeader(const TDirItem& item);
   bool InternalDecompressFile(TStream& source, TStream& dest, TDirItem& item, std::int32_t count,
                               std::int64_t offset);

@@ -4,8 +4,10 @@
 
 #include "ZipArchiver.h"
 #include "ZipExcept.h"
+#include "directory/ZipExtraFields.h"
 #include "platform/ZipPlatform.h"
 #include "stream/ZipFileStream.h"
+#include "stream/ZipMemoryStreams.h"
 #include "text/ZipStrFunc.h"
 
 namespace talu::zip {
@@ -13,6 +15,8 @@ namespace {
 
 constexpr std::uint32_t kAttrReadOnly = 0x01;
 constexpr std::uint32_t kAttrFolder = 0x10;
+// The longest link target landed: one path of the system.
+constexpr std::uint64_t kMaxLinkTarget = 4095;
 
 std::u16string WithTrailingBackslash(std::u16string dir) {
   if (dir.empty() || dir.back() != u'\\') dir += u'\\';
@@ -113,6 +117,36 @@ bool Newer(std::int32_t a, std::int32_t b) {
   return a > b;
 }
 
+// Whether a link's target, read from the folder of the link `relative` (a path below the
+// folder it is extracted to), stays below that folder: not from the root, and its ".."
+// segments never climb above it. Backslashes in the target count as separators too, which
+// only refuses more.
+bool LinkStaysInside(std::u16string_view relative, std::string_view target) {
+  if (target.empty() || target.front() == '/' || target.find('\0') != std::string_view::npos)
+    return false;
+  std::u16string path(ExtractFilePath(relative));
+  for (const char c : target) path += static_cast<char16_t>(static_cast<unsigned char>(c));
+  return !ClimbsAbove(path);
+}
+
+// Removes what has the target's name before a new file or link takes it.
+void RemoveExisting(const std::u16string& target, platform::EntryKind existing) {
+  if (existing == platform::EntryKind::File) platform::SetFileAttr(target, 0);
+  platform::RemoveFile(target);
+}
+
+// Sets the landed file's last-write time: the item's exact time where the system keeps it and
+// the item has one, else its DOS date and time.
+void SetLandedTime(TFileStream& file, const TDirItem& item) {
+  if (platform::KeepsUnixMetadata()) {
+    if (const auto exact = ExactModifiedTime(item.ExtraFields)) {
+      file.SetLastWriteUnix(exact->seconds, exact->nanoseconds);
+      return;
+    }
+  }
+  file.SetLastWriteDos(item.CentralDir.lastModDate, item.CentralDir.lastModTime);
+}
+
 }  // namespace
 
 std::u16string GetSlashedDir(const std::u16string& baseDir, const std::u16string& currentDir) {
@@ -170,6 +204,22 @@ void TZipBaseArchiver::CheckLanding(bool ownName, std::u16string& path,
     throw EZipException(kNeCreateOutputFile, {path + name}, this);
 }
 
+// An item made on Unix as a symbolic link lands as one, its data the target, when that target
+// stays below the folder that `relative` starts in (kNeUnsafeLink otherwise, with nothing
+// written).
+void TZipBaseArchiver::LandSymbolicLink(int index, const std::u16string& target,
+                                        std::u16string_view relative) {
+  if (DMHandle()->CDir[index].UncompressedSize() > kMaxLinkTarget)
+    throw EZipException(kNeUnsafeLink, {target}, this);
+  TStringStream text;
+  ExtractItem(index, text, 0, 0);
+  if (FSkipFile || FProgressCancel) return;
+  if (!LinkStaysInside(relative, text.DataString()))
+    throw EZipException(kNeUnsafeLink, {target}, this);
+  if (!platform::MakeSymbolicLink(target, text.DataString()))
+    throw EZipException(kNeCreateOutputFile, {target}, this);
+}
+
 void TZipBaseArchiver::ExtractTaggedFile(int index, const std::u16string& fileName,
                                          const std::u16string& basePath) {
   const TDirItem& item = DMHandle()->CDir[index];
@@ -198,13 +248,19 @@ void TZipBaseArchiver::ExtractTaggedFile(int index, const std::u16string& fileNa
       existing != platform::EntryKind::Missing && existing != platform::EntryKind::Folder;
   if (replaces && !MayReplace(item, name, target)) return;
 
+  // Items made on Unix keep their permission bits and links where the system has them.
+  const std::uint32_t unixMode = platform::KeepsUnixMetadata() ? item.UnixMode() : 0;
+  if ((unixMode & kUnixTypeMask) == kUnixTypeLink) {
+    if (replaces) RemoveExisting(target, existing);
+    LandSymbolicLink(index, target,
+                     path.empty() ? std::u16string_view(name).substr(RootLength(name)) : name);
+    return;
+  }
+  const bool setsMode = unixMode != 0 && Options().SetAttributes;
   std::unique_ptr<TFileStream> file;
   try {
-    if (replaces) {
-      if (existing == platform::EntryKind::File) platform::SetFileAttr(target, 0);
-      platform::RemoveFile(target);
-    }
-    file = TFileStream::CreateExclusive(target);
+    if (replaces) RemoveExisting(target, existing);
+    file = TFileStream::CreateExclusive(target, setsMode);
   } catch (const Exception&) {
     throw EZipException(kNeCreateOutputFile, {target}, this);
   }
@@ -216,17 +272,20 @@ void TZipBaseArchiver::ExtractTaggedFile(int index, const std::u16string& fileNa
     const TDirItem& item;
     const std::u16string& target;
     std::uint32_t attr;
+    bool setsMode;
     bool& failed;
     ~TFinish() {
-      file->SetLastWriteDos(item.CentralDir.lastModDate, item.CentralDir.lastModTime);
+      SetLandedTime(*file, item);
       if (arc.Options().FlushBuffers && IsRemovableDrive(target)) file->Flush();
+      const bool kept = !(arc.FSkipFile || arc.FProgressCancel || failed);
+      if (kept && setsMode) file->SetMode(item.UnixMode(), (attr & kAttrReadOnly) != 0);
       file.reset();
-      if (arc.FSkipFile || arc.FProgressCancel || failed)
+      if (!kept)
         platform::RemoveFile(target);
-      else if (arc.Options().SetAttributes)
+      else if (arc.Options().SetAttributes && !setsMode)
         platform::SetFileAttr(target, attr);
     }
-  } finish{*this, file, item, target, attr, failed};
+  } finish{*this, file, item, target, attr, setsMode, failed};
   ExtractItem(index, *file, 0, 0);
   failed = false;
 }

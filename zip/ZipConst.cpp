@@ -109,6 +109,8 @@ constexpr std::array<TZipErrorEntry, kNativeErrorCount> kErrors = {{
     {kNeInvalidPassword, 40, u"Invalid password. Cannot decompress encrypted file."},
     {kNeArchiverBusy, 41,
      u"Archiver is busy. It cannot open, extract or test from an event of its running operation"},
+    {kNeUnsafeLink, 42,
+     u"Link \"%s\" is not created: its target leads out of the destination folder"},
 }};
 
 // The message of each error code, taken from the first native error that maps to it; fails to

@@ -40,10 +40,19 @@ inline constexpr std::uint16_t kNoEncryptionRulesVersion = 0x4114;
 
 // Extra block IDs.
 inline constexpr std::uint16_t kExtraZip64 = 0x0001;
+inline constexpr std::uint16_t kExtraNtfsTimes = 0x000A;
+inline constexpr std::uint16_t kExtraUnixTime = 0x5455;
 inline constexpr std::uint16_t kExtraUnicodeName = 0x554E;
 inline constexpr std::uint32_t kUnicodeNameSig = 0x5843554E;  // "NUCX"
 inline constexpr std::uint16_t kExtraUnicodePath = 0x7075;
 inline constexpr std::uint16_t kExtraAes = 0x9901;
+
+// Systems that made an item (the high byte of "version made by") whose external attributes
+// carry a Unix mode in their high half, and that mode's file type bits.
+inline constexpr unsigned kHostUnix = 3;
+inline constexpr unsigned kHostMacOs = 19;
+inline constexpr std::uint32_t kUnixTypeMask = 0170000;
+inline constexpr std::uint32_t kUnixTypeLink = 0120000;
 
 // File attribute bits.
 inline constexpr std::uint32_t kAttrDirectory = 0x10;
@@ -124,10 +133,12 @@ enum TZipNativeError : int {
   kNeInvalidPassword = 67,
   // A call made from an event of a call that the same archiver is running.
   kNeArchiverBusy = 68,
+  // A symbolic link whose target would lead out of the folder it is extracted to.
+  kNeUnsafeLink = 69,
 };
 
-inline constexpr int kErrorCodeCount = 42;
-inline constexpr int kNativeErrorCount = 69;
+inline constexpr int kErrorCodeCount = 43;
+inline constexpr int kNativeErrorCount = 70;
 
 // Message text of an error code (0 … 41); "Unknown error" for any other.
 std::u16string_view ZipErrorMessage(int errorCode);

@@ -17,6 +17,7 @@ class TByteCursor {
   bool Ok() const { return ok_; }
   std::size_t Remaining() const { return size_ - pos_; }
 
+  std::uint8_t U8() { return static_cast<std::uint8_t>(Load(1)); }
   std::uint16_t U16() { return static_cast<std::uint16_t>(Load(2)); }
   std::uint32_t U32() { return static_cast<std::uint32_t>(Load(4)); }
   std::uint64_t U64() { return Load(8); }

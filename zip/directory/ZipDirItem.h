@@ -82,6 +82,13 @@ struct TDirItem {
   }
   bool IsEncrypted() const { return (CentralDir.genPurposeFlag & kFlagEncrypted) != 0; }
   bool IsDirectory() const { return (CentralDir.externalAttr & kAttrDirectory) != 0; }
+  // The Unix mode (file type and permission bits) of an item made on Unix or macOS, kept in the
+  // high half of the external attributes; 0 for items made elsewhere or without one.
+  std::uint32_t UnixMode() const {
+    const unsigned host = CentralDir.versionMadeBy >> 8;
+    return host == kHostUnix || host == kHostMacOs ? CentralDir.externalAttr >> 16 : 0;
+  }
+  bool IsUnixLink() const { return (UnixMode() & kUnixTypeMask) == kUnixTypeLink; }
 };
 
 }  // namespace talu::zip

@@ -30,7 +30,48 @@ void ApplyAes(TDirItem& item, const TZipExtraFieldDataBlock& block) {
   item.CompressionMethod = static_cast<std::uint16_t>(block.pData[5] | (block.pData[6] << 8));
 }
 
+// 100 ns steps between 1601-01-01 and 1970-01-01, the NTFS and Unix epochs.
+constexpr std::uint64_t kNtfsToUnixEpoch = 116444736000000000ull;
+
+// The NTFS block: 4 reserved bytes, then tagged attributes; tag 1 (24 bytes) holds the
+// last-write, last-access and creation times.
+std::optional<TZipUnixTime> NtfsModifiedTime(const TZipExtraFieldDataBlock& block) {
+  TByteCursor in(block.pData, block.dataSize);
+  in.Bytes(4);
+  while (in.Ok() && in.Remaining() >= 4) {
+    const std::uint16_t tag = in.U16(), size = in.U16();
+    TByteCursor attribute(in.Bytes(size));
+    if (!in.Ok() || tag != 1 || size < 8) continue;
+    const std::uint64_t steps = attribute.U64();
+    if (steps < kNtfsToUnixEpoch) return std::nullopt;
+    const std::uint64_t sinceUnix = steps - kNtfsToUnixEpoch;
+    return TZipUnixTime{static_cast<std::int64_t>(sinceUnix / 10000000),
+                        static_cast<std::uint32_t>(sinceUnix % 10000000 * 100)};
+  }
+  return std::nullopt;
+}
+
+// The extended time block: a flags byte, then the last-write time in seconds when bit 0 is set
+// (read as unsigned, so that times after 2038 stay right).
+std::optional<TZipUnixTime> UnixModifiedTime(const TZipExtraFieldDataBlock& block) {
+  TByteCursor in(block.pData, block.dataSize);
+  if (in.Remaining() < 5 || !(in.U8() & 1)) return std::nullopt;
+  return TZipUnixTime{in.U32(), 0};
+}
+
 }  // namespace
+
+std::optional<TZipUnixTime> ExactModifiedTime(const TZipExtraFields& extra) {
+  std::optional<TZipUnixTime> unix;
+  for (const TZipExtraFieldDataBlock block : extra) {
+    if (block.headerID == kExtraNtfsTimes) {
+      if (const auto ntfs = NtfsModifiedTime(block)) return ntfs;
+    } else if (block.headerID == kExtraUnixTime && !unix) {
+      unix = UnixModifiedTime(block);
+    }
+  }
+  return unix;
+}
 
 void ApplyExtraFields(TZipDirArray& dir, int index, std::string_view storedName) {
   bool namedByBlock = false;

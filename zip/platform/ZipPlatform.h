@@ -61,7 +61,20 @@ std::size_t AnsiToUtf16(const char* bytes, std::size_t count, char16_t* out);
 // Files as extraction lands them. Paths use "\" separators on every system.
 // A new file opened for writing and shared with nobody; fails when anything has that name
 // already (a file, a link, a pipe), so that it never follows a link or opens a device.
-FileHandle CreateExclusiveFile(const std::u16string& path);
+// `ownerOnly` keeps others out of it until its own mode is set (POSIX; Windows ignores it).
+FileHandle CreateExclusiveFile(const std::u16string& path, bool ownerOnly = false);
+// Whether items made on Unix land with what they carry beyond the Windows attributes: exact
+// times, permission bits and symbolic links (POSIX). Windows lands them as every other item,
+// with the DOS time and attributes, and never calls the next three.
+bool KeepsUnixMetadata();
+// Sets the last-write time to `seconds` and `nanoseconds` since 1970-01-01 UTC.
+bool SetFileTimeUnix(FileHandle file, std::int64_t seconds, std::uint32_t nanoseconds);
+// Sets the permission bits of `mode` (set-id and sticky bits dropped, the write bits too when
+// `readOnly`), as they are: the umask is not applied.
+bool SetFileMode(FileHandle file, std::uint32_t mode, bool readOnly);
+// Creates the symbolic link `path` holding `target` as stored; fails when anything has that
+// name.
+bool MakeSymbolicLink(const std::u16string& path, const std::string& target);
 // What a name is, without following a link: missing, a regular file, a folder, a link (symbolic
 // link, junction or other name-surrogate reparse point) or something else (a pipe, a device, a
 // socket).

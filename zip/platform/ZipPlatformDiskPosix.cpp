@@ -46,9 +46,30 @@ std::time_t DosToTime(std::uint16_t date, std::uint16_t time) {
 
 }  // namespace
 
-FileHandle CreateExclusiveFile(const std::u16string& path) {
-  const int fd = open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+FileHandle CreateExclusiveFile(const std::u16string& path, bool ownerOnly) {
+  const int fd = open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                      ownerOnly ? 0600 : 0666);
   return fd < 0 ? kInvalidFile : fd;
+}
+
+bool KeepsUnixMetadata() {
+  return true;
+}
+
+bool SetFileTimeUnix(FileHandle file, std::int64_t seconds, std::uint32_t nanoseconds) {
+  const timespec times[2] = {{0, UTIME_OMIT},
+                             {static_cast<std::time_t>(seconds), static_cast<long>(nanoseconds)}};
+  return futimens(static_cast<int>(file), times) == 0;
+}
+
+bool SetFileMode(FileHandle file, std::uint32_t mode, bool readOnly) {
+  mode_t bits = mode & 0777;
+  if (readOnly) bits &= ~kWriteBits;
+  return fchmod(static_cast<int>(file), bits) == 0;
+}
+
+bool MakeSymbolicLink(const std::u16string& path, const std::string& target) {
+  return symlink(target.c_str(), NativePath(path).c_str()) == 0;
 }
 
 EntryKind GetEntryKind(const std::u16string& path) {

@@ -7,10 +7,24 @@
 
 namespace talu::zip::platform {
 
-FileHandle CreateExclusiveFile(const std::u16string& path) {
+FileHandle CreateExclusiveFile(const std::u16string& path, bool) {
   const HANDLE h = CreateFileW(Wide(path), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
   return h == INVALID_HANDLE_VALUE ? kInvalidFile : reinterpret_cast<FileHandle>(h);
+}
+
+// Items made on Unix land here as every other item does.
+bool KeepsUnixMetadata() {
+  return false;
+}
+bool SetFileTimeUnix(FileHandle, std::int64_t, std::uint32_t) {
+  return false;
+}
+bool SetFileMode(FileHandle, std::uint32_t, bool) {
+  return false;
+}
+bool MakeSymbolicLink(const std::u16string&, const std::string&) {
+  return false;
 }
 
 EntryKind GetEntryKind(const std::u16string& path) {

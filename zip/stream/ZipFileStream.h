@@ -35,10 +35,19 @@ class TFileStream : public TStream {
   bool SetLastWriteDos(std::uint16_t date, std::uint16_t time) {
     return platform::SetFileTimeDos(handle_, date, time);
   }
+  // Where the system keeps them (platform::KeepsUnixMetadata): an exact last-write time, and
+  // Unix permission bits.
+  bool SetLastWriteUnix(std::int64_t seconds, std::uint32_t nanoseconds) {
+    return platform::SetFileTimeUnix(handle_, seconds, nanoseconds);
+  }
+  bool SetMode(std::uint32_t mode, bool readOnly) {
+    return platform::SetFileMode(handle_, mode, readOnly);
+  }
 
   // A new file for writing, shared with nobody (an existing one is replaced); EFCreateError
-  // when it cannot be made.
-  static std::unique_ptr<TFileStream> CreateExclusive(std::u16string fileName);
+  // when it cannot be made. `ownerOnly`: see platform::CreateExclusiveFile.
+  static std::unique_ptr<TFileStream> CreateExclusive(std::u16string fileName,
+                                                      bool ownerOnly = false);
   const std::u16string& FileName() const { return fileName_; }
 
  private:
