@@ -109,6 +109,7 @@ constexpr std::array<TZipErrorEntry, kNativeErrorCount> kErrors = {{
     {kNeInvalidPassword, 40, u"Invalid password. Cannot decompress encrypted file."},
     {kNeArchiverBusy, 41,
      u"Archiver is busy. It cannot open, extract or test from an event of its running operation"},
+    {kNeWindowOutsideItem, 42, u"Window of %d bytes at offset %d lies outside item \"%s\""},
 }};
 
 // The message of each error code, taken from the first native error that maps to it; fails to

@@ -124,12 +124,15 @@ enum TZipNativeError : int {
   kNeInvalidPassword = 67,
   // A call made from an event of a call that the same archiver is running.
   kNeArchiverBusy = 68,
+  // A window of ExtractToBuffer that starts at or past the item's end, or has a negative start
+  // or size.
+  kNeWindowOutsideItem = 69,
 };
 
-inline constexpr int kErrorCodeCount = 42;
-inline constexpr int kNativeErrorCount = 69;
+inline constexpr int kErrorCodeCount = 43;
+inline constexpr int kNativeErrorCount = 70;
 
-// Message text of an error code (0 … 41); "Unknown error" for any other.
+// Message text of an error code (0 … 42); "Unknown error" for any other.
 std::u16string_view ZipErrorMessage(int errorCode);
 // Error code of a native error number; 0 for a number without an entry.
 int ZipNativeToErrorCode(int nativeError);

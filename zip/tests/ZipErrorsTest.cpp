@@ -35,7 +35,7 @@ INSTANTIATE_TEST_SUITE_P(
         MessageCase{kNeArchiverBusy,
                     u"Archiver is busy. It cannot open, extract or test from an event of its "
                     u"running operation - Native error: 00068"},
-        MessageCase{69, u"Unknown error - Native error: 00069"},
+        MessageCase{70, u"Unknown error - Native error: 00070"},
         MessageCase{-1, u"Unknown error - Native error: 000-1"},
         MessageCase{123456, u"Unknown error - Native error: 123456"}));
 
@@ -54,7 +54,8 @@ TEST(ZipErrors, EveryNativeErrorMapsToItsCode) {
       {38, {63, 64}},
       {39, {65, 66}},
       {40, {67}},
-      {41, {68}}};
+      {41, {68}},
+      {42, {69}}};
   for (const auto& [code, natives] : codes) {
     for (int native : natives) EXPECT_EQ(ZipNativeToErrorCode(native), code) << native;
   }
