@@ -94,6 +94,8 @@ class TZipDirManager {
   bool ReadCentralEntries(std::int64_t position, std::uint64_t count, TZipVolumeNumberInfo& volume);
   bool ReadCentralEntry(TStreamWindow& window, std::int64_t& position);
   void OpenVolume(TZipVolumeNumberInfo& volume);
+  // Opens volume `number` (counted from 0) of a spanned archive.
+  void OpenVolumeNumber(std::int32_t number);
   void InitCentralDirEnd();
   void CheckIfCentralDirIsValid();
   bool CheckFile(TStreamWindow& window, std::int64_t headerPos) const;
