@@ -28,6 +28,8 @@ struct TZipDirOptions {
   // An unreadable central directory is rebuilt from the local headers instead of failing.
   bool openCorrupted = false;
   bool oemNames = false;
+  // The archive is one file: end records that name other volumes are stray bytes, passed over.
+  bool oneFile = false;
 };
 
 // Makes `volume` the open volume of a spanned archive and returns its stream. Without one the

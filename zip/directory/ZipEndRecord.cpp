@@ -23,7 +23,8 @@ bool TZipDirManager::CheckCDirEnd(const unsigned char* record, std::size_t avail
   dirEnd = ReadCentralDirEnd(in);
   const std::int64_t end = pos + kEndOfDirSize;
   if (!in.Ok() || dirEnd.startDiskNumber > dirEnd.diskNumber ||
-      dirEnd.entriesOnDisk > dirEnd.entriesCentralDir) {
+      dirEnd.entriesOnDisk > dirEnd.entriesCentralDir ||
+      (options_.oneFile && dirEnd.diskNumber != 0 && dirEnd.diskNumber != kSentinel16)) {
     return false;
   }
   // The directory must fit in front of the record only when it starts on the record's volume:
