@@ -421,6 +421,47 @@ TEST(HostileBombs, LyingSizesFailWithoutWritingPastTheStatedSize) {
   }
 }
 
+// Raw deflate data of `mebibytes` MiB of zeros: one block of 1 MiB, flushed to a byte boundary
+// with an empty dictionary, repeated, then an empty final block. Over 4 GiB it is a few MB.
+Bytes ZeroDeflate(int mebibytes) {
+  const Bytes zeros(1 << 20, '\0');
+  z_stream z{};
+  deflateInit2(&z, 9, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
+  Bytes block(deflateBound(&z, zeros.size()) + 16, '\0');
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zeros.data()));
+  z.avail_in = static_cast<uInt>(zeros.size());
+  z.next_out = reinterpret_cast<Bytef*>(block.data());
+  z.avail_out = static_cast<uInt>(block.size());
+  deflate(&z, Z_FULL_FLUSH);
+  block.resize(z.total_out);
+  deflateEnd(&z);
+  Bytes out;
+  out.reserve(block.size() * static_cast<std::size_t>(mebibytes) + 2);
+  for (int i = 0; i < mebibytes; ++i) out += block;
+  return out + Bytes("\x03\x00", 2);
+}
+
+// A window holds one output block besides the caller's buffer whatever the item's ratio: a
+// single input chunk of these items inflates to hundreds of MiB.
+TEST(HostileBombs, WindowsAtTheEndOfZeroItemsHoldOneOutputBlock) {
+  for (const int mebibytes : {200, 4097}) {
+    TestEntry zeros("zeros", ZeroDeflate(mebibytes));
+    zeros.method = 8;
+    zeros.uncompressedSize = std::int64_t{mebibytes} << 20;
+    zeros.zip64Sizes = mebibytes > 4095;
+    const auto opened = OpenBytes(BuildArchive({zeros}));
+    SCOPED_TRACE(std::to_string(mebibytes) + " MiB");
+    Bytes window(10, 'x');
+    const CaseCost cost = MeasureCase([&] {
+      opened->zip.ExtractToBuffer(u"zeros", window.data(), 10, zeros.uncompressedSize - 10);
+    });
+    EXPECT_LT(cost.peakBytes, kMemoryLimit);
+    EXPECT_EQ(window, Bytes(10, '\0'));
+    std::printf("window at the end of %d MiB of zeros: peak %zu bytes, %.1f s\n", mebibytes,
+                cost.peakBytes, cost.seconds);
+  }
+}
+
 TEST(HostileCounts, SixtyFiveThousandItemsOfOneName) {
   const Bytes archive =
       SharedDataArchive(Stored("same.txt", "same"), std::vector<Bytes>(65535, "same.txt"));
