@@ -424,17 +424,7 @@ TEST(HostileBombs, LyingSizesFailWithoutWritingPastTheStatedSize) {
 // Raw deflate data of `mebibytes` MiB of zeros: one block of 1 MiB, flushed to a byte boundary
 // with an empty dictionary, repeated, then an empty final block. Over 4 GiB it is a few MB.
 Bytes ZeroDeflate(int mebibytes) {
-  const Bytes zeros(1 << 20, '\0');
-  z_stream z{};
-  deflateInit2(&z, 9, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
-  Bytes block(deflateBound(&z, zeros.size()) + 16, '\0');
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zeros.data()));
-  z.avail_in = static_cast<uInt>(zeros.size());
-  z.next_out = reinterpret_cast<Bytef*>(block.data());
-  z.avail_out = static_cast<uInt>(block.size());
-  deflate(&z, Z_FULL_FLUSH);
-  block.resize(z.total_out);
-  deflateEnd(&z);
+  const Bytes block = RawDeflate(Bytes(1 << 20, '\0'), 9, Z_FULL_FLUSH);
   Bytes out;
   out.reserve(block.size() * static_cast<std::size_t>(mebibytes) + 2);
   for (int i = 0; i < mebibytes; ++i) out += block;
