@@ -20,6 +20,7 @@
 #include "Sandbox.h"
 #include "TestArchive.h"
 #include "ZipDecodeAhead.h"
+#include "decode/ZipRawInflate.h"
 
 namespace talu::zip::test {
 namespace {
@@ -434,7 +435,10 @@ Bytes ZeroDeflate(int mebibytes) {
 // A window holds one output block besides the caller's buffer whatever the item's ratio: a
 // single input chunk of these items inflates to hundreds of MiB.
 TEST(HostileBombs, WindowsAtTheEndOfZeroItemsHoldOneOutputBlock) {
-  for (const int mebibytes : {200, 4097}) {
+  // 4 GiB take seconds through zlib, more under Wine: only the builds that inflate with ISA-L.
+  std::vector<int> sizes{200};
+  if (ZipConfiguredInflater() == TZipInflaterKind::kIsal) sizes.push_back(4097);
+  for (const int mebibytes : sizes) {
     TestEntry zeros("zeros", ZeroDeflate(mebibytes));
     zeros.method = 8;
     zeros.uncompressedSize = std::int64_t{mebibytes} << 20;
