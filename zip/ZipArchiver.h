@@ -275,11 +275,16 @@ class TZipBaseArchiver : public TComponent {
   void InternalOpenArchive(bool openCorrupted);
   // Opens the last volume and reads its end record, if it has one.
   std::optional<TZipCentralDirEnd> LastEndRecord();
+  // The last volume's end record after DetectSpanning: a stray one gives way to the search of
+  // an archive in one file.
+  std::optional<TZipCentralDirEnd> DetectArchive();
   bool InternalOpenSFXArchive();
   bool InternalOpenNonSFXArchive();
   void InternalCreateArchive();
   // Sets the spanning mode from the last volume's end record (none: not an archive here).
   void DetectSpanning(const std::optional<TZipCentralDirEnd>& end);
+  // Whether volume `number` lies beside the archive in either naming; the naming found stays.
+  bool VolumeBeside(std::int32_t number);
   void WriteEmptyDirectory();
   void FreeStream() noexcept;
   std::u16string MakeDefaultVolumeName(const TZipVolumeNumberInfo& volume) const;
@@ -299,6 +304,8 @@ class TZipBaseArchiver : public TComponent {
   TZipOptions FOptions;
   TStringList FFileMasks, FExclusionMasks, FNoCompressionMasks;
   TZipSpanningMode FSpanningMode = smNone;
+  // The open file is an archive in one file whatever its end records say (DetectSpanning).
+  bool FOneFile = false;
   TZipSpanningOptions FSpanningOptions;
   bool FExtractCorruptedFiles = false;
   bool FOpenCorruptedArchives = true;

@@ -183,7 +183,8 @@ bool TZipBaseArchiver::InternalDecompressFile(TStream& source, TStream& dest, TD
   if (!FDecodeWorkspace) FDecodeWorkspace = std::make_unique<TZipDecodeWorkspace>();
   const TZipDecodeResult result = ZipDecodeItemData(request, sink, *FDecodeWorkspace);
   if (!result.ok) return false;
-  if (count != 0) return true;
+  // A complete window is not checked; one that reached the item's end checks the whole item.
+  if (result.totalOut >= ZipWindowEnd(offset, count)) return true;
   if (!aes) return DecodedWhole(item, result);
   if (static_cast<std::uint64_t>(result.totalOut) != expected) return false;
   aes->LoadFileStorageEndBlock(source, 0);
@@ -280,16 +281,28 @@ void TZipBaseArchiver::ExtractToStream(const std::u16string& fileName, TStream& 
   FProgressCancel = FProgressCancel || cancelled;
 }
 
+// A window that starts at or past the item's stated end is refused before any data is read; one
+// that runs past the end of the item's bytes leaves the buffer short, which is a read error. The
+// window's bytes go straight into `buffer`; count 0 tests the whole item.
 void TZipBaseArchiver::ExtractToBuffer(const std::u16string& fileName, void* buffer,
                                        std::int32_t count, std::int64_t offset) {
   const TCallGuard call(*this);
   StartSingleItem(false);
   const TScopedValue<bool> recurseOff(Options().Recurse, false);
   const int index = FindSingleItem(fileName);
-  TMemoryStream memory;
-  ExtractItem(index, memory, count, offset);
-  if (offset == 0) memory.SetPosition(0);
-  memory.ReadBuffer(buffer, count);
+  const TDirItem& item = DMHandle()->CDir[index];
+  if (count < 0 || offset < 0 ||
+      (count > 0 && static_cast<std::uint64_t>(offset) >= item.UncompressedSize()))
+    throw EZipException(kNeWindowOutsideItem,
+                        {std::int64_t{count}, offset, std::u16string(item.Name)}, this);
+  if (count == 0) {
+    TNullStream nothing;
+    ExtractItem(index, nothing, 0, 0);
+    return;
+  }
+  TBufferStream window(buffer, count);
+  ExtractItem(index, window, count, offset);
+  if (window.Position() < count) throw EReadError();
 }
 
 void TZipBaseArchiver::ExtractToString(const std::u16string& fileName, std::u16string& text) {

@@ -60,7 +60,7 @@ void TZipBaseArchiver::OpenArchive(TStream& stream, bool create) {
 }
 
 TZipDirOptions TZipBaseArchiver::DirOptions(TZipSpanningMode spanning, bool openCorrupted) const {
-  return {FIsZIPFormat, spanning, openCorrupted, FOptions.OEMFileNames};
+  return {FIsZIPFormat, spanning, openCorrupted, FOptions.OEMFileNames, FOneFile};
 }
 
 void TZipBaseArchiver::InternalOpenArchive(bool openCorrupted) {
@@ -110,8 +110,7 @@ bool TZipBaseArchiver::InternalOpenNonSFXArchive() {
   std::u16string triedVolume;
   for (;;) {
     if (!platform::FileExists(FFileName) && OnRemovableDrive(FFileName)) FSpanningMode = smSpanning;
-    const std::optional<TZipCentralDirEnd> end = LastEndRecord();
-    DetectSpanning(end);
+    const std::optional<TZipCentralDirEnd> end = DetectArchive();
     // Offering the same volume again cannot give another answer: stop instead of looping.
     if (end || FSpanningMode == smNone || FVolumeFileName == triedVolume) return end.has_value();
     triedVolume = FVolumeFileName;
@@ -119,10 +118,7 @@ bool TZipBaseArchiver::InternalOpenNonSFXArchive() {
 }
 
 bool TZipBaseArchiver::InternalOpenSFXArchive() {
-  if (const std::optional<TZipCentralDirEnd> end = LastEndRecord()) {
-    DetectSpanning(end);
-    return true;
-  }
+  if (DetectArchive()) return true;
   // The data may be in split volumes beside the program: look at the last one.
   TZipVolumeNumberInfo last;
   last.SetLastVolume(true);
@@ -131,6 +127,16 @@ bool TZipBaseArchiver::InternalOpenSFXArchive() {
   return InternalOpenNonSFXArchive();
 }
 
+std::optional<TZipCentralDirEnd> TZipBaseArchiver::DetectArchive() {
+  const std::optional<TZipCentralDirEnd> end = LastEndRecord();
+  DetectSpanning(end);
+  return FOneFile ? LastEndRecord() : end;
+}
+
+// An end record that names other volumes makes the archive multi-volume when the volume before
+// the last lies beside it (split files), or when it is on a removable drive or another volume it
+// names lies beside it (disks, each asked for). Otherwise the record is stray bytes in a file of
+// its own, such as a program or a damaged archive: that file is read as an archive in one file.
 void TZipBaseArchiver::DetectSpanning(const std::optional<TZipCentralDirEnd>& end) {
   if (!end) {
     FSpanningMode = OnRemovableDrive(FFileName) ? smSpanning : smNone;
@@ -141,17 +147,22 @@ void TZipBaseArchiver::DetectSpanning(const std::optional<TZipCentralDirEnd>& en
     return;
   }
   FSpanningMode = smSplitting;
-  TZipVolumeNumberInfo previous;
-  previous.SetVolumeNumber(end->diskNumber - 1);
-  if (platform::FileExists(MakeDefaultVolumeName(previous))) return;
-  FSpanningOptions.AdvancedNaming = !FSpanningOptions.AdvancedNaming;
-  if (platform::FileExists(MakeDefaultVolumeName(previous))) return;
-  FSpanningOptions.AdvancedNaming = !FSpanningOptions.AdvancedNaming;
-  if (ZipLowerCase(FFileName).find(u".exe") != std::u16string::npos) {
-    FSpanningMode = smNone;
-  } else {
-    FSpanningMode = smSpanning;  // diskNumber is above 0 here
+  if (VolumeBeside(end->diskNumber - 1)) return;
+  const bool program = ZipLowerCase(FFileName).find(u".exe") != std::u16string::npos;
+  const bool disks = OnRemovableDrive(FFileName) ||
+                     (!program && (VolumeBeside(0) || VolumeBeside(end->startDiskNumber)));
+  FSpanningMode = disks ? smSpanning : smNone;
+  FOneFile = !disks;
+}
+
+bool TZipBaseArchiver::VolumeBeside(std::int32_t number) {
+  TZipVolumeNumberInfo volume;
+  volume.SetVolumeNumber(number);
+  for (int naming = 0; naming < 2; ++naming) {
+    if (platform::FileExists(MakeDefaultVolumeName(volume))) return true;
+    FSpanningOptions.AdvancedNaming = !FSpanningOptions.AdvancedNaming;
   }
+  return false;
 }
 
 std::u16string TZipBaseArchiver::MakeDefaultVolumeName(const TZipVolumeNumberInfo& volume) const {
@@ -234,6 +245,7 @@ void TZipBaseArchiver::CloseNow() noexcept {
   FreeStream();
   FDirManager.reset();
   FKeyCache.Wipe();
+  FOneFile = false;
 }
 
 bool TZipBaseArchiver::IsValidArchiveFile() {

@@ -109,7 +109,8 @@ constexpr std::array<TZipErrorEntry, kNativeErrorCount> kErrors = {{
     {kNeInvalidPassword, 40, u"Invalid password. Cannot decompress encrypted file."},
     {kNeArchiverBusy, 41,
      u"Archiver is busy. It cannot open, extract or test from an event of its running operation"},
-    {kNeUnsafeLink, 42,
+    {kNeWindowOutsideItem, 42, u"Window of %d bytes at offset %d lies outside item \"%s\""},
+    {kNeUnsafeLink, 43,
      u"Link \"%s\" is not created: its target leads out of the destination folder"},
 }};
 

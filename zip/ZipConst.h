@@ -133,14 +133,17 @@ enum TZipNativeError : int {
   kNeInvalidPassword = 67,
   // A call made from an event of a call that the same archiver is running.
   kNeArchiverBusy = 68,
+  // A window of ExtractToBuffer that starts at or past the item's end, or has a negative start
+  // or size.
+  kNeWindowOutsideItem = 69,
   // A symbolic link whose target would lead out of the folder it is extracted to.
-  kNeUnsafeLink = 69,
+  kNeUnsafeLink = 70,
 };
 
-inline constexpr int kErrorCodeCount = 43;
-inline constexpr int kNativeErrorCount = 70;
+inline constexpr int kErrorCodeCount = 44;
+inline constexpr int kNativeErrorCount = 71;
 
-// Message text of an error code (0 … 41); "Unknown error" for any other.
+// Message text of an error code (0 … 43); "Unknown error" for any other.
 std::u16string_view ZipErrorMessage(int errorCode);
 // Error code of a native error number; 0 for a number without an entry.
 int ZipNativeToErrorCode(int nativeError);

@@ -34,7 +34,10 @@ class TDecodeRun {
  public:
   TDecodeRun(const TZipDecodeRequest& request, IZipDecodeSink& sink,
              TZipDecodeWorkspace::TState& work)
-      : req_(request), sink_(sink), work_(work) {
+      : req_(request),
+        sink_(sink),
+        work_(work),
+        windowEnd_(ZipWindowEnd(request.offset, request.count)) {
     work.StartInflate();
   }
   TDecodeRun(const TDecodeRun&) = delete;
@@ -45,16 +48,15 @@ class TDecodeRun {
  private:
   bool CopyStored(TZipChunkReader& reader);
   bool InflateAll(TZipChunkReader& reader, bool ahead);
-  bool WindowComplete();
+  bool WindowComplete() const { return result_.totalOut >= windowEnd_; }
   bool Emit(const std::uint8_t* data, std::int64_t size);
 
   const TZipDecodeRequest& req_;
   IZipDecodeSink& sink_;
   TZipDecodeWorkspace::TState& work_;
   TZipDecodeResult result_;
-  std::int64_t chunkOut_ = 0;  // output of the current chunk
-  std::int64_t skip_ = 0;      // where the window starts in `dest`
-  bool stopped_ = false;       // cancelled or a write given up: the item ends there
+  std::int64_t windowEnd_;  // first uncompressed byte after the window
+  bool stopped_ = false;    // cancelled or a write given up: the item ends there
 };
 
 // A cancel or a write given up ends the item at once; it still counts as read. A deflate item
@@ -83,10 +85,9 @@ bool TDecodeRun::CopyStored(TZipChunkReader& reader) {
       done += piece;
       if (!sink_.Progress(consumed + done)) return true;
       if (!Emit(data + done - piece, piece)) return false;
-      if (stopped_) return true;
+      if (stopped_ || WindowComplete()) return true;
     }
     consumed += size;
-    if (WindowComplete()) return true;
   }
   return true;
 }
@@ -102,31 +103,20 @@ bool TDecodeRun::InflateAll(TZipChunkReader& reader, bool ahead) {
     if (step.kind == TZipInflateStep::kCorrupt) return false;
     result_.crc = CRC32(result_.crc, step.data, static_cast<std::size_t>(step.size));
     if (!Emit(step.data, step.size)) return false;
-    if (stopped_ || (step.chunkEnd && WindowComplete())) return true;
+    if (stopped_ || WindowComplete()) return true;
   }
 }
 
-// Window bookkeeping at the end of a chunk: output before the window is overwritten by the
-// next chunk. True once the window is complete.
-bool TDecodeRun::WindowComplete() {
-  const std::int64_t total = result_.totalOut;
-  if (total < req_.offset)
-    req_.dest->SetPosition(0);
-  else if (total - chunkOut_ < req_.offset)
-    skip_ = chunkOut_ - (total - req_.offset);
-  chunkOut_ = 0;
-  if (req_.count == 0 || req_.offset + req_.count > total) return false;
-  if (req_.offset > 0) req_.dest->SetPosition(skip_);
-  return true;
-}
-
-// Counts and writes produced bytes. Output past the item's size limit fails the item at once,
-// so an archive that lies about sizes cannot fill the disk.
+// Counts produced bytes and writes the part of them that lies in the window, so that `dest`
+// holds the window's bytes alone, in order, whatever the chunks' sizes. Output past the item's
+// size limit fails the item at once, so an archive that lies about sizes cannot fill the disk.
 bool TDecodeRun::Emit(const std::uint8_t* data, std::int64_t size) {
+  const std::int64_t start = result_.totalOut;
   result_.totalOut += size;
-  chunkOut_ += size;
   if (static_cast<std::uint64_t>(result_.totalOut) > req_.sizeLimit) return false;
-  if (size > 0 && !sink_.Write(*req_.dest, data, size)) stopped_ = true;
+  const std::int64_t from = std::max(start, req_.offset);
+  const std::int64_t to = std::min(result_.totalOut, windowEnd_);
+  if (to > from && !sink_.Write(*req_.dest, data + (from - start), to - from)) stopped_ = true;
   return true;
 }
 

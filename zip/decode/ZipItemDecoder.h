@@ -1,7 +1,8 @@
 // The chunk loop of item extraction: one item's data read in chunks of 1 MiB, decrypted in
 // place, inflated (or copied, for stored items) into the destination, with a running CRC-32,
 // progress callbacks before each inflate call's output or after each stored piece, and a window
-// of the uncompressed data that stops reading once it is complete. Whole items of several
+// of the uncompressed data: only its bytes reach the destination, and reading stops once it is
+// complete. Whole items of several
 // chunks are read ahead and inflated ahead on helper threads (ZipChunkReader, ZipInflater);
 // the CRC, the writes and the progress callbacks stay on the caller's thread.
 //
@@ -9,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 
 #include "ZipExcept.h"
@@ -47,8 +49,8 @@ struct TZipDecodeRequest {
   std::uint64_t sizeLimit;       // output beyond this many bytes fails the item
   std::uint16_t method;          // 0 stored, 8 deflate
   IZipItemDecryptor* decryptor;  // null for items that are not encrypted
-  std::int64_t count = 0;        // window size, 0 for the whole item
-  std::int64_t offset = 0;       // first uncompressed byte of the window
+  std::int64_t count = 0;        // window size, 0 for the rest of the item from `offset`
+  std::int64_t offset = 0;       // first uncompressed byte of the window (0 or more)
   // Whole items of several chunks may be read ahead by a helper thread. Only for sources that
   // nothing else reads or moves meanwhile (the engine's own file streams): a caller's stream is
   // read on the caller's thread.
@@ -60,6 +62,13 @@ struct TZipDecodeResult {
   std::int64_t totalOut = 0;  // uncompressed bytes produced
   std::uint32_t crc = 0xFFFFFFFFu;  // running CRC-32, not yet complemented
 };
+
+// The first uncompressed byte after the window of `count` bytes from `offset` (count 0: none).
+inline std::int64_t ZipWindowEnd(std::int64_t offset, std::int64_t count) {
+  return count == 0 || offset > std::numeric_limits<std::int64_t>::max() - count
+             ? std::numeric_limits<std::int64_t>::max()
+             : offset + count;
+}
 
 inline constexpr std::int64_t kZipChunkSize = 0x100000;      // input chunk, deflate output
 inline constexpr std::int64_t kZipStoredPieceSize = 0xFFFF;  // output piece of stored items

@@ -183,4 +183,11 @@ void TZipDirManager::OpenVolume(TZipVolumeNumberInfo& volume) {
   if (openVolume_) stream_ = &openVolume_(volume);
 }
 
+void TZipDirManager::OpenVolumeNumber(std::int32_t number) {
+  TZipVolumeNumberInfo volume;
+  volume.FLastVolumeNumber = LastVolumeNumber();
+  volume.SetVolumeNumber(number);
+  OpenVolume(volume);
+}
+
 }  // namespace talu::zip

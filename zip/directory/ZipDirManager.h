@@ -28,6 +28,8 @@ struct TZipDirOptions {
   // An unreadable central directory is rebuilt from the local headers instead of failing.
   bool openCorrupted = false;
   bool oemNames = false;
+  // The archive is one file: end records that name other volumes are stray bytes, passed over.
+  bool oneFile = false;
 };
 
 // Makes `volume` the open volume of a spanned archive and returns its stream. Without one the
@@ -94,6 +96,8 @@ class TZipDirManager {
   bool ReadCentralEntries(std::int64_t position, std::uint64_t count, TZipVolumeNumberInfo& volume);
   bool ReadCentralEntry(TStreamWindow& window, std::int64_t& position);
   void OpenVolume(TZipVolumeNumberInfo& volume);
+  // Opens volume `number` (counted from 0) of a spanned archive.
+  void OpenVolumeNumber(std::int32_t number);
   void InitCentralDirEnd();
   void CheckIfCentralDirIsValid();
   bool CheckFile(TStreamWindow& window, std::int64_t headerPos) const;

@@ -117,13 +117,13 @@ inline Bytes BuildArchive(const std::vector<TestEntry>& entries, const ArchiveOp
     const std::uint32_t offset = static_cast<std::uint32_t>(base + body.size());
     const std::uint32_t crc = e.crc;
     const std::uint32_t size = static_cast<std::uint32_t>(e.data.size());
-    const std::uint32_t plainSize =
-        e.uncompressedSize < 0 ? size : static_cast<std::uint32_t>(e.uncompressedSize);
+    const std::uint64_t plainSize =
+        e.uncompressedSize < 0 ? size : static_cast<std::uint64_t>(e.uncompressedSize);
     Bytes zip64;
     if (e.zip64Sizes) Put64(zip64, plainSize);
     if (e.zip64Sizes || e.zip64CompressedOnly) Put64(zip64, size);
     const Bytes cextra = (zip64.empty() ? Bytes() : ExtraBlock(1, zip64)) + e.centralExtra;
-    const std::uint32_t stated = e.zip64Sizes ? 0xFFFFFFFF : plainSize;
+    const std::uint32_t stated = e.zip64Sizes ? 0xFFFFFFFF : static_cast<std::uint32_t>(plainSize);
     const std::uint32_t statedComp = zip64.empty() ? size : 0xFFFFFFFF;
     const std::uint32_t localComp = e.zip64Sizes ? 0xFFFFFFFF : size;
     const bool dd = e.dataDescriptor;
@@ -135,7 +135,7 @@ inline Bytes BuildArchive(const std::vector<TestEntry>& entries, const ArchiveOp
       Put32(body, 0x08074B50);
       Put32(body, crc);
       Put32(body, size);
-      Put32(body, plainSize);
+      Put32(body, static_cast<std::uint32_t>(plainSize));
     }
     Put32(central, 0x02014B50);
     Put16(central, 20);

@@ -11,6 +11,19 @@
 
 namespace talu::zip::test {
 
+// Items of `zip` that fail are ignored, counted in `failed`, the last one's native error kept in
+// `lastError`.
+inline void IgnoreFailures(TZipArchiver& zip, int& failed, int& lastError) {
+  zip.OnProcessFileFailure = [&failed, &lastError](TZipBaseArchiver&, const std::u16string&,
+                                                   TZipProcessOperation, std::int32_t native,
+                                                   std::int32_t, const std::u16string&,
+                                                   TZipAction& action) {
+    ++failed;
+    lastError = native;
+    action = fxaIgnore;
+  };
+}
+
 // "all items passed", "N items failed (native error E)", or "<open|test> raised native error E"
 // / "<open|test> raised a stream error". Other exceptions pass on to the caller.
 inline std::string OpenAndTest(const Bytes& bytes, bool openCorrupted,
@@ -23,13 +36,7 @@ inline std::string OpenAndTest(const Bytes& bytes, bool openCorrupted,
     skip = true;
   };
   int failed = 0, lastError = 0;
-  zip.OnProcessFileFailure = [&](TZipBaseArchiver&, const std::u16string&, TZipProcessOperation,
-                                 std::int32_t native, std::int32_t, const std::u16string&,
-                                 TZipAction& action) {
-    ++failed;
-    lastError = native;
-    action = fxaIgnore;
-  };
+  IgnoreFailures(zip, failed, lastError);
   std::string stage = "open";
   try {
     zip.OpenArchive(stream, false);

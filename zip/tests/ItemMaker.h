@@ -26,15 +26,16 @@ inline TestEntry Stored(Bytes name, const Bytes& plain) {
   return e;
 }
 
-inline Bytes RawDeflate(const Bytes& plain) {
+// Raw deflate data of `plain`, ended by `flush` (Z_FULL_FLUSH: a block that later ones may follow).
+inline Bytes RawDeflate(const Bytes& plain, int level = 6, int flush = Z_FINISH) {
   z_stream z{};
-  deflateInit2(&z, 6, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-  Bytes out(deflateBound(&z, plain.size()), '\0');
+  deflateInit2(&z, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+  Bytes out(deflateBound(&z, plain.size()) + 16, '\0');  // room for a flush's empty block
   z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(plain.data()));
   z.avail_in = static_cast<uInt>(plain.size());
   z.next_out = reinterpret_cast<Bytef*>(out.data());
   z.avail_out = static_cast<uInt>(out.size());
-  deflate(&z, Z_FINISH);
+  deflate(&z, flush);
   out.resize(z.total_out);
   deflateEnd(&z);
   return out;

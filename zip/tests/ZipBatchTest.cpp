@@ -322,19 +322,61 @@ TEST(Passwords, IsFilePasswordValidForEveryKind) {
   EXPECT_FALSE(a->zip.IsFilePasswordValid(u"aes", "wrong"));
 }
 
-TEST(SingleItem, WindowsAcrossChunkBoundaries) {
-  const Bytes data = RandomBytes(3 << 20, 4);
-  auto a = OpenBytes(BuildArchive({Deflated("d", data), Stored("s", data)}));
-  const std::int64_t cases[][2] = {{100, 0}, {4096, (1 << 20) + 5}, {70000, 65530}};
-  for (const char16_t* name : {u"d", u"s"}) {
-    for (const auto& c : cases) {
-      Bytes window(static_cast<size_t>(c[0]), '\0');
-      a->zip.ExtractToBuffer(name, window.data(), static_cast<std::int32_t>(c[0]), c[1]);
-      EXPECT_EQ(window, data.substr(static_cast<size_t>(c[1]), static_cast<size_t>(c[0])));
+// One rule for every method and size: a window inside the item gets its bytes, one that runs
+// past the end is a read error, one that starts at or past the end is refused by name. Items of
+// one chunk and of several, and one whose single chunk inflates to several output blocks.
+TEST(SingleItem, WindowsAreExactOrRefused) {
+  const Bytes small = "twelve bytes";
+  const Bytes big = RandomBytes(3 << 20, 4);
+  Bytes dense(3 << 20, 'z');
+  for (std::size_t i = 0; i < dense.size(); i += 1000) dense[i] = static_cast<char>(i >> 10);
+  const struct {
+    const char16_t* name;
+    const Bytes& data;
+  } items[] = {{u"s1", small}, {u"d1", small}, {u"s", big},  {u"d", big},
+               {u"t", big},    {u"a", big},    {u"z", dense}};
+  auto a = OpenBytes(
+      BuildArchive({Stored("s1", small), Deflated("d1", small), Stored("s", big),
+                    Deflated("d", big), Encrypted(Deflated("t", big), kPassword),
+                    AesEncrypted(Stored("a", big), kPassword, 256), Deflated("z", dense)}));
+  a->zip.SetPassword(kPassword);
+  const struct {
+    std::int64_t offset;
+    bool fromEnd;  // offset counted from the item's end
+    std::int32_t count;
+  } windows[] = {{0, false, 100},
+                 {(1 << 20) + 5, false, 4096},
+                 {65530, false, 70000},
+                 {-100, true, 100},
+                 {-2, true, 3},
+                 {-100, true, 200},
+                 {0, true, 1},
+                 {38, true, 10},
+                 {int64_t{1} << 32, true, 10},
+                 {(int64_t{1} << 32) + 5, false, 10}};
+  for (const auto& item : items) {
+    const auto size = static_cast<std::int64_t>(item.data.size());
+    for (const auto& w : windows) {
+      const std::int64_t offset = w.fromEnd ? size + w.offset : w.offset;
+      if (offset < 0) continue;
+      SCOPED_TRACE(Utf16ToUtf8(item.name) + " " + std::to_string(offset) + "+" +
+                   std::to_string(w.count));
+      Bytes window(static_cast<size_t>(w.count) + 8, '#');
+      auto extract = [&] { a->zip.ExtractToBuffer(item.name, window.data(), w.count, offset); };
+      if (offset >= size) {
+        EXPECT_EQ(NativeErrorOf(extract), kNeWindowOutsideItem);
+      } else if (offset + w.count > size) {
+        EXPECT_THROW(extract(), EReadError);
+      } else {
+        extract();
+        EXPECT_EQ(window.substr(0, static_cast<size_t>(w.count)),
+                  item.data.substr(static_cast<size_t>(offset), static_cast<size_t>(w.count)));
+      }
+      EXPECT_EQ(window.substr(static_cast<size_t>(w.count)), "########");
     }
   }
   Bytes tooMuch(10, '\0');
-  EXPECT_THROW(a->zip.ExtractToBuffer(u"s", tooMuch.data(), 10, data.size() - 5), EReadError);
+  EXPECT_THROW(a->zip.ExtractToBuffer(u"s", tooMuch.data(), 10, big.size() - 5), EReadError);
   EXPECT_EQ(NativeErrorOf([&] { a->zip.ExtractToBuffer(u"none", tooMuch.data(), 1, 0); }),
             kNeItemNotFound);
 }

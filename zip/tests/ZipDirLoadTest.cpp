@@ -151,24 +151,29 @@ TEST(ZipDirLoad, Zip64EndRecordsGiveCountAndDirectory) {
 }
 
 // The Zip64 end record is read where the locator points, or else right before the locator (a stub
-// put in front without adjusting the locator); found nowhere, the opening fails.
+// put in front without adjusting the locator), also at the first byte of the file (an empty
+// archive of 98 bytes); found nowhere, the opening fails.
 TEST(ZipDirLoad, Zip64EndRecordWhereTheLocatorPointsOrRightBeforeIt) {
-  const auto zip64 = [](Bytes stub, std::uint64_t shift) {
+  const auto zip64 = [](Bytes stub, std::uint64_t shift, bool empty = false) {
     ArchiveOptions options = test::WithStub(std::move(stub));
     options.zip64End = true;
     options.zip64EndOffsetShift = shift;
-    return BuildArchive({test::Stored("a", "b"), test::Stored("c", "dd")}, options);
+    return BuildArchive(
+        empty ? std::vector<TestEntry>{}
+              : std::vector<TestEntry>{test::Stored("a", "b"), test::Stored("c", "dd")},
+        options);
   };
   Bytes noRecord = zip64({}, 5);
   noRecord[noRecord.rfind(std::string("PK\x06\x06", 4)) + 3] = 'X';
   const std::pair<Bytes, std::string> cases[] = {
-      {zip64({}, 0), "all items passed"},
-      {zip64(Bytes(1000, 'S'), 0), "all items passed"},
-      {zip64({}, 5), "all items passed"},
-      {noRecord, "open raised native error 40"},
+      {zip64({}, 0), "all items passed"},       {zip64(Bytes(1000, 'S'), 0), "all items passed"},
+      {zip64({}, 5), "all items passed"},       {noRecord, "open raised native error 40"},
+      {zip64({}, 0, true), "all items passed"},
   };
   for (const auto& [bytes, result] : cases) EXPECT_EQ(test::OpenAndTest(bytes, false), result);
   EXPECT_EQ(OpenBytes(cases[1].first)->Dir().StubSize, 1000);
+  ASSERT_EQ(cases[4].first.size(), 98u);
+  EXPECT_EQ(OpenBytes(cases[4].first)->Dir().CDir.Count(), 0);
 }
 
 TEST(ZipDirLoad, AesBlockSetsAlgorithmAndRealMethod) {

@@ -37,8 +37,8 @@ INSTANTIATE_TEST_SUITE_P(
                     u"running operation - Native error: 00068"},
         MessageCase{kNeUnsafeLink,
                     u"Link \"%s\" is not created: its target leads out of the destination "
-                    u"folder - Native error: 00069"},
-        MessageCase{70, u"Unknown error - Native error: 00070"},
+                    u"folder - Native error: 00070"},
+        MessageCase{71, u"Unknown error - Native error: 00071"},
         MessageCase{-1, u"Unknown error - Native error: 000-1"},
         MessageCase{123456, u"Unknown error - Native error: 123456"}));
 
@@ -58,7 +58,8 @@ TEST(ZipErrors, EveryNativeErrorMapsToItsCode) {
       {39, {65, 66}},
       {40, {67}},
       {41, {68}},
-      {42, {69}}};
+      {42, {69}},
+      {43, {70}}};
   for (const auto& [code, natives] : codes) {
     for (int native : natives) EXPECT_EQ(ZipNativeToErrorCode(native), code) << native;
   }

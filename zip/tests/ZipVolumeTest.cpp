@@ -6,6 +6,7 @@
 #include <functional>
 #include <set>
 
+#include "ArchiveProbe.h"
 #include "ItemMaker.h"
 #include "ScriptedPrompts.h"
 #include "TestArchive.h"
@@ -216,6 +217,39 @@ TEST(SplitArchive, MissingVolumesAreRequestedAndCancelFailsTheItem) {
     for (const auto& entry : fs::directory_iterator(folder.Out()))
       extracted.insert(entry.path().filename().string());
     EXPECT_EQ(extracted, c.extracted);
+  }
+}
+
+// An end record that names volumes of which none lies beside its file is stray bytes of an
+// archive in one file: in the comment it gives way to the archive's own record; ending a cut
+// archive, the archive is rebuilt from its local headers as others without an end record are.
+// Nothing is asked for.
+TEST(SplitArchive, StrayEndRecordInOneFileNamesNoVolumes) {
+  Bytes stray("PK\x05\x06\x03\x00\x01\x00", 8);
+  stray += Bytes(14, '\0');
+  ArchiveOptions commented;
+  commented.comment = "note " + stray;
+  const Bytes whole =
+      BuildArchive({Stored("big.bin", kBig), Deflated("text.txt", kText)}, commented);
+  const std::pair<const char*, Bytes> cases[] = {
+      {"in the comment", whole},
+      {"ending a cut archive", whole.substr(0, CentralDirStart(whole)) + stray}};
+  for (const auto& [what, bytes] : cases) {
+    SCOPED_TRACE(what);
+    TempFolder folder("stray");
+    WriteFile(folder.Root() / "a.zip", bytes);
+    ScriptedPrompts prompts;
+    TZipArchiver zip;
+    zip.SetFileName((folder.Root() / "a.zip").u16string());
+    zip.OpenArchive(0x40);
+    EXPECT_EQ(zip.SpanningMode(), smNone);
+    EXPECT_EQ(zip.FileCount(), 2);
+    EXPECT_EQ(zip.DMHandle()->Rebuilt, bytes.size() != whole.size());
+    int failures = 0, lastError = 0;
+    IgnoreFailures(zip, failures, lastError);
+    zip.TestFiles(u"*.*", kZipAllAttributes, u"");
+    EXPECT_EQ(failures, 0);
+    EXPECT_TRUE(prompts.Asked().empty());
   }
 }
 
