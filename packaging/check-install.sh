@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks the engine as other programs see it: installed into a temporary prefix, every public
 # header compiles on its own terms, and the examples build through find_package and through
-# pkg-config and run, each on one archive made here; every snippet of docs/engine.md is code of
-# an example.
+# pkg-config and run, each on one archive made here; every C++ snippet of docs/engine.md
+# compiles on its own.
 # Usage: check-install.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$1 source=$2
@@ -70,13 +70,27 @@ for built in cmake pc; do
     fail "$built extract named: $(cat "$out.names")"
 done
 
-# Every snippet of the guide is code of an example (compared without indentation).
-python3 - "$source/docs/engine.md" "$source"/examples/* <<'PY'
+# Every C++ snippet of the guide compiles on its own: the first one (its includes) heads a file,
+# each other one is the body of main there. Its CMake lines are lines of the examples' project.
+mkdir "$work/snippets"
+python3 - "$source/docs/engine.md" "$source/examples/CMakeLists.txt" "$work/snippets" <<'PY'
 import re, sys
-flat = lambda text: "\n".join(line.strip() for line in text.strip().splitlines())
-code = "\n".join(flat(open(p).read()) for p in sys.argv[2:])
-snippets = re.findall(r"```(?:cpp|cmake)\n(.*?)```", open(sys.argv[1]).read(), re.S)
-missing = [s for s in snippets if flat(s) not in code]
-if not snippets or missing:
-    sys.exit("check-install: docs/engine.md has snippets that no example compiles:\n" + "\n--\n".join(missing))
+guide, cmake, out = sys.argv[1:]
+text = open(guide).read()
+cpp = re.findall(r"```cpp\n(.*?)```", text, re.S)
+lines = {line.strip() for line in open(cmake)}
+missing = [s for s in re.findall(r"```cmake\n(.*?)```", text, re.S)
+           if any(line.strip() not in lines for line in s.strip().splitlines())]
+if len(cpp) < 2 or missing:
+    sys.exit("check-install: docs/engine.md: no C++ snippets, or CMake lines the examples lack:\n"
+             + "\n".join(missing))
+head, bodies = cpp[0], cpp[1:]
+for n, body in enumerate(bodies):
+    with open(f"{out}/snippet{n:02}.cpp", "w") as f:
+        f.write(f"{head}\nint main(int argc, char** argv) {{\n(void)argc, (void)argv;\n{body}\nreturn 0;\n}}\n")
 PY
+for snippet in "$work"/snippets/*.cpp; do
+  c++ -std=c++20 -Wall -Werror -Wno-unused -o "${snippet%.cpp}" "$snippet" \
+    $(pkg-config --cflags --libs talu-zip) 2>"$snippet.log" ||
+    fail "a snippet of docs/engine.md does not compile: $(cat "$snippet" "$snippet.log")"
+done
