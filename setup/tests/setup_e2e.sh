@@ -130,13 +130,15 @@ driver click Confirmation Yes wait-closed Confirmation wait Confirmation >/dev/n
 shot Confirmation locked_file
 driver list Confirmation | grep -q "Cannot create file .*possibly disk is full" ||
   fail "the question for the held file: $(driver list Confirmation)"
-# Abort: the old version is gone and nothing took its place, which the user is told; the setup
-# program and the payload stay for another try, which meets the held file again.
+# Abort: the old version is gone but for the held file, which waits for the restart, and nothing
+# took its place, which the user is told; the setup program and the payload stay for another
+# try, which meets the held file again.
 driver click Confirmation Abort wait Error >/dev/null
 shot Error install_stopped
 stopped=$(driver list Error)
 grep -qF 'Installation stopped. TaluDemo is not registered.' <<<"$stopped" &&
-  grep -qF 'The old version has been removed.' <<<"$stopped" || fail "the stop message: $stopped"
+  grep -qF 'The old version will be removed after reboot.' <<<"$stopped" ||
+  fail "the stop message: $stopped"
 driver click Error OK wait-closed Error
 ! pending | grep -qF "setupdir2\\setup.exe" || fail "the setup program would go at restart"
 [ -f "$work/setupdir2/TDfls.zdt" ] || fail "the payload of the stopped run is gone"
@@ -153,9 +155,10 @@ diff -r "$target/CSTALU" "$product/items/CSTALU" >/dev/null || fail "CSTALU is n
 expect_registry
 expect_links
 pending=$(pending)
-# The removal of the old installation scheduled the running program and the folder.
+# The removal of the old installation scheduled the running program; the folder, live again,
+# stays.
 grep -qF "setupdir2\\setup.exe" <<<"$pending" || fail "the setup program is not scheduled"
-grep -qF "Talu Demo\\\\0" <<<"$pending" || fail "the old folder is not scheduled"
+! grep -qF "Talu Demo\\0" <<<"$pending" || fail "the live folder would go at restart"
 ! grep -qF "Talu Demo\\TaluDemo.exe" <<<"$pending" || fail "the new program would go at restart"
 ! grep -qF "Talu Demo\\CSTALU" <<<"$pending" || fail "the new data would go at restart"
 
