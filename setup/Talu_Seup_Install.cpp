@@ -120,7 +120,7 @@ void TForm1::Install_CR(std::u16string TargetDir) {
 }
 
 std::vector<std::u16string> TForm1::WithdrawLaidDown(const std::u16string& target) {
-  std::vector<std::u16string> paths{ExcludeTrailingBackslash(target), target + kProgramName};
+  std::vector<std::u16string> paths{target, target + kProgramName};
   const auto add = [&paths](const std::u16string& path) {
     const auto same = [&path](const std::u16string& p) { return SameTextIgnoringCase(p, path); };
     if (std::none_of(paths.begin(), paths.end(), same)) paths.push_back(path);
@@ -134,8 +134,9 @@ std::vector<std::u16string> TForm1::WithdrawLaidDown(const std::u16string& targe
   }
   std::vector<std::u16string> stay;
   for (const std::u16string& path : paths) {
-    const bool laidDown = FileExists(path) || DirectoryExists(path);
-    if (laidDown && !DesistDeleteFileNextBoot(path)) stay.push_back(path);
+    if (!FileExists(path) && !DirectoryExists(path)) continue;  // not laid down
+    // A folder left pending goes only if it is empty by then; a file goes whatever it holds.
+    if (!DesistDeleteFileNextBoot(path) && FileExists(path)) stay.push_back(path);
   }
   return stay;
 }

@@ -119,8 +119,9 @@ void TForm1::ReportLeftovers(bool tellScheduled) {
     if (tell) gui::CurrentDialogs().ShowInformation(kTextAfterReboot);
     return;
   }
-  ShowList(tell ? kTextAfterReboot + (u"\r\n" + std::u16string(kTextStays)) : kTextStays, stays_,
-           u"");
+  std::u16string head = kTextStays;
+  if (tell) head = kTextAfterReboot + (u"\r\n" + head);
+  ShowList(head, stays_, u"");
 }
 
 void TForm1::ShowList(const std::u16string& head, const std::vector<std::u16string>& paths,

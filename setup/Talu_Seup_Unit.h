@@ -112,7 +112,7 @@ class TForm1 : public gui::Form {
   void StopInstall(const std::u16string& reason = u"");
   // Withdraws the pending deletions of what the run laid down in `target` (ending in "\"):
   // the folder, each folder on the way to an item, each item and the program, as far as they
-  // exist. Returns those whose deletion stays pending in the machine-wide list.
+  // exist. Returns the files whose deletion stays pending in the machine-wide list.
   std::vector<std::u16string> WithdrawLaidDown(const std::u16string& target);
   // How the chosen edition became TaluDemo.exe: at once, at the next restart (the old program
   // is running), or not at all (that replacement could not be scheduled).

@@ -73,10 +73,15 @@ bool IsInside(const std::u16string& path, const std::u16string& folder) {
   return path.size() > prefix.size() && SameTextIgnoringCase(path.substr(0, prefix.size()), prefix);
 }
 
+// Without the characters the command interpreter would expand or end a quoted path at.
+bool IsQuotable(const std::u16string& path) {
+  return path.find_first_of(u"%!\"") == std::u16string::npos;
+}
+
 bool CanBeWritten(const TLogonEntry& entry) {
   const std::u16string command = CommandOf(entry);
-  return entry.path.find_first_of(u"%!\"") == std::u16string::npos &&
-         command.size() <= kLongestLine && FitsCodePage(command, CP_OEMCP);
+  return IsQuotable(entry.path) && command.size() <= kLongestLine &&
+         FitsCodePage(command, CP_OEMCP);
 }
 
 // Withdrawals and scheduling both find an entry by its whole normal path.
@@ -102,7 +107,9 @@ bool ScheduleAtLogon(const std::u16string& path) {
   const std::u16string list = LogonListPath();
   const TLogonEntry added{NormalPath(path), DirectoryExists(path)};
   const std::u16string value = ValueFor(list);
-  if (list.empty() || !CanBeWritten(added) || value.size() > kLongestValue) return false;
+  if (list.empty() || !IsQuotable(list) || value.size() > kLongestValue || !CanBeWritten(added)) {
+    return false;
+  }
   std::vector<TLogonEntry> entries = LoadList(list);
   if (Find(entries, added.path) == entries.end()) {
     // Before the first folder that holds it, so that the folder goes after its contents.

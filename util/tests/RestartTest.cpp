@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "LogonDeletions.h"
 #include "MS_File.h"
 #include "PendingRenames.h"
 #include "Registry.h"
@@ -110,6 +111,7 @@ TEST(Restart, WithoutAdministratorRightsTheNextLogonDeletes) {
   test::PlayNextLogon();
   for (const auto& c : cases) EXPECT_EQ(test::Exists(c.path), !c.gone) << zip::Utf16ToUtf8(c.path);
   EXPECT_EQ(test::OurLogonValues(), std::vector<std::u16string>{});
+  EXPECT_FALSE(test::Exists(LogonListPath()));
 }
 
 // A copy of the helper program under a name Wine reports Windows 98 to.
