@@ -49,6 +49,8 @@ inline constexpr char16_t kTextSuccessful[] = u"Successful";
 inline constexpr char16_t kTextInstallStopped[] =
     u"Installation stopped. TaluDemo is not registered.";
 inline constexpr char16_t kTextOldVersionRemoved[] = u"The old version has been removed.";
+inline constexpr char16_t kTextOldVersionAfterReboot[] =
+    u"The old version will be removed after reboot.";
 inline constexpr char16_t kTextProgramInUse[] = u"TaluDemo.exe is in use and cannot be replaced.";
 // Follows the name of a product file that is missing after the extraction.
 inline constexpr char16_t kTextNotInstalled[] = u" could not be installed.";
@@ -57,6 +59,11 @@ inline constexpr char16_t kTextStays[] = u"These could not be deleted and remain
 // An install over a running program: the new program takes its place at the next restart.
 inline constexpr char16_t kTextCompletedAfterReboot[] =
     u"The installation will be completed after reboot.";
+// Heads the list of new files whose deletion, scheduled by an earlier uninstall, could not be
+// withdrawn, and says what to do.
+inline constexpr char16_t kTextStillDeleted[] =
+    u"These files of the new installation will still be deleted at the next restart:";
+inline constexpr char16_t kTextRestartAndRepeat[] = u"Restart Windows, then run setup again.";
 // The caption of the status line before a run.
 inline constexpr char16_t kTextInstallProgress[] = u"Installation progress";
 

@@ -2,6 +2,8 @@
 // component's two events.
 #include <windows.h>
 
+#include <algorithm>
+
 #include "FileSystem.h"
 #include "Get_Dir.h"
 #include "MS_File.h"
@@ -76,17 +78,11 @@ void TForm1::Install_CR(std::u16string TargetDir) {
   // Still there when another process holds it: the old program is running.
   const bool oldProgramStayed = FileExists(TargetDir + kProgramName);
   zip::platform::ForceDirectories(TargetDir);
-  // An earlier uninstall run may have scheduled these; the new ones must survive a restart.
-  for (const char16_t* name : {kUninstallerName, kIconName, kProgramName, kDataFolderName}) {
-    DesistDeleteFileNextBoot(TargetDir + name);
-  }
   std::u16string failure;
   if (!ExtractPayload(TargetDir, failure)) {
     StopInstall(failure);
     return;
   }
-  // An uninstall may have scheduled files of the data folder that it could not delete.
-  DesistDeleteTreeNextBoot(TargetDir + kDataFolderName);
   const TProgramPlacement placement = KeepChosenEdition(TargetDir, oldProgramStayed);
   if (placement == TProgramPlacement::Failed) {
     StopInstall(kTextProgramInUse);
@@ -99,12 +95,17 @@ void TForm1::Install_CR(std::u16string TargetDir) {
       return;
     }
   }
+  // Nothing stops the run any more: an earlier uninstall may have scheduled what it laid down.
+  const std::vector<std::u16string> doomed = WithdrawLaidDown(TargetDir);
   SetStatus(u"Create shortcut...");
   gui::ProcessMessages();
   CreateDesktopLink(TargetDir);
   SetStatus(u"Delete tmp files...");
-  RemovePayload();
-  ScheduleOrNote(context_.programPath);
+  // Files that the restart still deletes need another run of this setup after it.
+  if (doomed.empty()) {
+    RemovePayload();
+    ScheduleOrNote(context_.programPath);
+  }
   SetStatus(kTextSuccessful);
   SetProgress(100);
   SetRegUninstall();
@@ -115,10 +116,34 @@ void TForm1::Install_CR(std::u16string TargetDir) {
   if (placement == TProgramPlacement::AtRestart) {
     gui::CurrentDialogs().ShowInformation(kTextCompletedAfterReboot);
   }
+  if (!doomed.empty()) ShowList(kTextStillDeleted, doomed, kTextRestartAndRepeat);
+}
+
+std::vector<std::u16string> TForm1::WithdrawLaidDown(const std::u16string& target) {
+  std::vector<std::u16string> paths{target, target + kProgramName};
+  const auto add = [&paths](const std::u16string& path) {
+    const auto same = [&path](const std::u16string& p) { return SameTextIgnoringCase(p, path); };
+    if (std::none_of(paths.begin(), paths.end(), same)) paths.push_back(path);
+  };
+  for (const std::u16string& item : laidDown_) {
+    for (size_t cut = item.find(u'\\'); cut != std::u16string::npos;
+         cut = item.find(u'\\', cut + 1)) {
+      add(target + item.substr(0, cut));
+    }
+    add(target + ExcludeTrailingBackslash(item));
+  }
+  std::vector<std::u16string> stay;
+  for (const std::u16string& path : paths) {
+    if (!FileExists(path) && !DirectoryExists(path)) continue;  // not laid down
+    // A folder left pending goes only if it is empty by then; a file goes whatever it holds.
+    if (!DesistDeleteFileNextBoot(path) && FileExists(path)) stay.push_back(path);
+  }
+  return stay;
 }
 
 bool TForm1::ExtractPayload(const std::u16string& target, std::u16string& failure) {
   ZIP.ResetAborted();
+  laidDown_.clear();
   try {
     ZIP.SetFileName(PayloadPath());
     ZIP.OpenArchive();
@@ -136,11 +161,12 @@ bool TForm1::ExtractPayload(const std::u16string& target, std::u16string& failur
 // try (or Cancel). The setup program and the payload must outlive a restart for that try: the
 // removal of an old version has scheduled the running program for deletion. The user is told
 // why the run stopped (no reason: the user aborted it) and, when an old version was removed,
-// that it is gone and nothing took its place.
+// whether it is gone or what of it waits for the restart; nothing took its place.
 void TForm1::StopInstall(const std::u16string& reason) {
   for (const std::u16string& kept : {context_.programPath, PayloadPath()}) {
     DesistDeleteFileNextBoot(kept);
     std::erase(stays_, kept);
+    std::erase(scheduled_, kept);
   }
   for (gui::Window* control :
        std::initializer_list<gui::Window*>{&Button2, &BitBtn1, &Lang, &Edit1}) {
@@ -151,7 +177,15 @@ void TForm1::StopInstall(const std::u16string& reason) {
   if (reason.empty() && !oldVersionRemoved_) return;
   std::u16string message = reason.empty() ? u"" : reason + u"\r\n";
   message += kTextInstallStopped;
-  if (oldVersionRemoved_) message += std::u16string(u"\r\n") + kTextOldVersionRemoved;
+  // What could not even be scheduled is named in the box that follows.
+  const auto left = [](const std::vector<std::u16string>& paths) {
+    return std::any_of(paths.begin(), paths.end(),
+                       [](const auto& path) { return FileExists(path); });
+  };
+  if (oldVersionRemoved_ && !left(stays_)) {
+    message += u"\r\n";
+    message += left(scheduled_) ? kTextOldVersionAfterReboot : kTextOldVersionRemoved;
+  }
   gui::CurrentDialogs().ShowError(message);
 }
 
@@ -198,6 +232,7 @@ void TForm1::CreateStartMenuLinks(const std::u16string& target) {
 
 void TForm1::ZIPExtractFile(zip::TZipBaseArchiver& /*Sender*/, std::u16string& FileName,
                             std::uint32_t& /*FileAttr*/, const std::string& /*Comment*/) {
+  laidDown_.push_back(FileName);
   SetStatus(u"Extracting " + FileName);
 }
 

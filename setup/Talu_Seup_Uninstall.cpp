@@ -63,7 +63,7 @@ void TForm1::Uninstall_CR(const std::u16string& TargetDir) {
   UninstallStep(u"Delete TaluDemo.ico", 60);
   DeleteOrSchedule(target + kIconName);
   // The folder's uninstaller goes too; when it is the running program, the restart takes it.
-  if (!SameTextIgnoringCase(target + kUninstallerName, context_.programPath)) {
+  if (!SamePath(target + kUninstallerName, context_.programPath)) {
     DeleteOrSchedule(target + kUninstallerName);
   }
   if (registered) {
@@ -100,30 +100,35 @@ bool TForm1::DeleteOrSchedule(const std::u16string& file) {
 
 bool TForm1::IsRegisteredFolder(const std::u16string& target) {
   const std::u16string workDir = CheckForOldVersion();
-  return workDir.empty() || SameTextIgnoringCase(CorrectDir(workDir), target);
+  return workDir.empty() || SamePath(workDir, target);
 }
 
 void TForm1::ForgetLeftovers() {
-  scheduled_ = false;
+  scheduled_.clear();
   stays_.clear();
 }
 
 void TForm1::ScheduleOrNote(const std::u16string& path) {
-  if (DeleteFileNextBoot(path)) {
-    scheduled_ = true;
-  } else if (std::find(stays_.begin(), stays_.end(), path) == stays_.end()) {
-    stays_.push_back(path);
-  }
+  std::vector<std::u16string>& into = DeleteFileNextBoot(path) ? scheduled_ : stays_;
+  if (std::find(into.begin(), into.end(), path) == into.end()) into.push_back(path);
 }
 
 void TForm1::ReportLeftovers(bool tellScheduled) {
+  const bool tell = tellScheduled && !scheduled_.empty();
   if (stays_.empty()) {
-    if (tellScheduled && scheduled_) gui::CurrentDialogs().ShowInformation(kTextAfterReboot);
+    if (tell) gui::CurrentDialogs().ShowInformation(kTextAfterReboot);
     return;
   }
-  std::u16string message = kTextStays;
-  for (const std::u16string& path : stays_) message += u"\r\n" + path;
-  if (tellScheduled && scheduled_) message = kTextAfterReboot + (u"\r\n" + message);
+  std::u16string head = kTextStays;
+  if (tell) head = kTextAfterReboot + (u"\r\n" + head);
+  ShowList(head, stays_, u"");
+}
+
+void TForm1::ShowList(const std::u16string& head, const std::vector<std::u16string>& paths,
+                      const std::u16string& tail) {
+  std::u16string message = head;
+  for (const std::u16string& path : paths) message += u"\r\n" + path;
+  if (!tail.empty()) message += u"\r\n" + tail;
   gui::CurrentDialogs().Ask(gui::MessageKind::Warning, message, {gui::Answer::OK}, gui::Answer::OK);
 }
 

@@ -110,6 +110,10 @@ class TForm1 : public gui::Form {
   // answered with Abort (`failure` stays empty).
   bool ExtractPayload(const std::u16string& target, std::u16string& failure);
   void StopInstall(const std::u16string& reason = u"");
+  // Withdraws the pending deletions of what the run laid down in `target` (ending in "\"):
+  // the folder, each folder on the way to an item, each item and the program, as far as they
+  // exist. Returns the files whose deletion stays pending in the machine-wide list.
+  std::vector<std::u16string> WithdrawLaidDown(const std::u16string& target);
   // How the chosen edition became TaluDemo.exe: at once, at the next restart (the old program
   // is running), or not at all (that replacement could not be scheduled).
   enum class TProgramPlacement { Placed, AtRestart, Failed };
@@ -134,6 +138,9 @@ class TForm1 : public gui::Form {
   // One box: what stays, when anything does; otherwise, when `tellScheduled` and something
   // was scheduled, that it goes at the next restart.
   void ReportLeftovers(bool tellScheduled);
+  // One Warning box: `head`, each path on a line of its own, then `tail` when not empty.
+  static void ShowList(const std::u16string& head, const std::vector<std::u16string>& paths,
+                       const std::u16string& tail);
 
   void SetStatus(const std::u16string& text);
   void SetProgress(int percent);
@@ -141,8 +148,9 @@ class TForm1 : public gui::Form {
   TSetupContext context_;
   // Set by the install branch when it removed a previous installation before Install_CR.
   bool oldVersionRemoved_ = false;
-  bool scheduled_ = false;
-  std::vector<std::u16string> stays_;
+  std::vector<std::u16string> scheduled_, stays_;
+  // The names (relative to the destination) of the items the extraction reported.
+  std::vector<std::u16string> laidDown_;
 };
 
 }  // namespace talu::setup

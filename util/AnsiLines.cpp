@@ -22,28 +22,29 @@ std::string ReadAll(const std::u16string& path) {
   return bytes;
 }
 
-std::u16string FromAnsi(const std::string& bytes) {
+std::u16string FromAnsi(const std::string& bytes, UINT codePage) {
   if (bytes.empty()) return {};
   const int size = static_cast<int>(bytes.size());
-  const int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+  const int units = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
   std::wstring wide(static_cast<size_t>(units), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, wide.data(), units);
+  MultiByteToWideChar(codePage, 0, bytes.data(), size, wide.data(), units);
   return std::u16string(wide.begin(), wide.end());
 }
 
-std::string ToAnsi(const std::u16string& text) {
+std::string ToAnsi(const std::u16string& text, UINT codePage) {
   if (text.empty()) return {};
   const int size = static_cast<int>(text.size());
-  const int bytes = WideCharToMultiByte(CP_ACP, 0, Wide(text), size, nullptr, 0, nullptr, nullptr);
+  const int bytes =
+      WideCharToMultiByte(codePage, 0, Wide(text), size, nullptr, 0, nullptr, nullptr);
   std::string ansi(static_cast<size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_ACP, 0, Wide(text), size, ansi.data(), bytes, nullptr, nullptr);
+  WideCharToMultiByte(codePage, 0, Wide(text), size, ansi.data(), bytes, nullptr, nullptr);
   return ansi;
 }
 
 }  // namespace
 
-TextLines LoadAnsiLines(const std::u16string& path) {
-  const std::u16string text = FromAnsi(ReadAll(path));
+TextLines LoadAnsiLines(const std::u16string& path, UINT codePage) {
+  const std::u16string text = FromAnsi(ReadAll(path), codePage);
   TextLines lines;
   size_t start = 0;
   while (start < text.size()) {
@@ -59,16 +60,20 @@ TextLines LoadAnsiLines(const std::u16string& path) {
   return lines;
 }
 
-bool SaveAnsiLines(const std::u16string& path, const TextLines& lines) {
+bool SaveAnsiLines(const std::u16string& path, const TextLines& lines, UINT codePage) {
   std::u16string text;
   for (const auto& line : lines) text += line + u"\r\n";
-  const std::string bytes = ToAnsi(text);
+  const std::string bytes = ToAnsi(text, codePage);
   FileHandle file(CreateFileW(Wide(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;
   return file &&
          WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
          written == bytes.size();
+}
+
+bool FitsCodePage(const std::u16string& text, UINT codePage) {
+  return FromAnsi(ToAnsi(text, codePage), codePage) == text;
 }
 
 std::optional<size_t> IndexOfLine(const TextLines& lines, const std::u16string& line) {

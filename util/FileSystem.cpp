@@ -10,6 +10,23 @@ namespace {
 
 constexpr DWORD kNoAttributes = INVALID_FILE_ATTRIBUTES;
 
+// "C:\", "\\server\share" and shorter: no parent to look up.
+constexpr size_t kShortestWithParent = 4;
+
+// `full` with each part that exists in its long form; a missing file keeps its name.
+std::u16string LongPathOf(const std::u16string& full) {
+  std::vector<wchar_t> longer(MAX_PATH + 1);
+  DWORD length = GetLongPathNameW(Wide(full), longer.data(), static_cast<DWORD>(longer.size()));
+  if (length >= longer.size()) {
+    longer.resize(length + 1);
+    length = GetLongPathNameW(Wide(full), longer.data(), length + 1);
+  }
+  if (length != 0 && length < longer.size()) return FromWide(longer.data());
+  const size_t cut = full.rfind(u'\\');
+  if (full.size() < kShortestWithParent || cut == std::u16string::npos || cut < 3) return full;
+  return LongPathOf(full.substr(0, cut)) + full.substr(cut);
+}
+
 }  // namespace
 
 bool FileExists(const std::u16string& path) {
@@ -61,6 +78,16 @@ std::u16string ShortPathOf(const std::u16string& path) {
   const DWORD length =
       GetShortPathNameW(Wide(path), shorter.data(), static_cast<DWORD>(shorter.size()));
   return length == 0 || length >= shorter.size() ? u"" : FromWide(shorter.data());
+}
+
+std::u16string NormalPath(const std::u16string& path) {
+  std::u16string full = FullPathOf(path);
+  if (full.size() > 3) full = ExcludeTrailingBackslash(full);
+  return LongPathOf(full);
+}
+
+bool SamePath(const std::u16string& a, const std::u16string& b) {
+  return SameTextIgnoringCase(NormalPath(a), NormalPath(b));
 }
 
 }  // namespace talu

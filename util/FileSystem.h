@@ -32,6 +32,13 @@ std::u16string ExcludeTrailingBackslash(std::u16string_view path);
 std::u16string FullPathOf(const std::u16string& path);
 // The 8.3 form of an existing path; "" when there is none.
 std::u16string ShortPathOf(const std::u16string& path);
+// One text for every way of writing a path: full, each existing part in its long form, "\"
+// as the separator, without a trailing backslash unless it is a drive's root. "C:/a", "\a"
+// (current drive C:) and "C:\PROGRA~1\..\a\" all give "C:\a". Parts that no longer exist
+// keep the form they are given in.
+std::u16string NormalPath(const std::u16string& path);
+// The same file or folder: NormalPath of both equal, letter case ignored.
+bool SamePath(const std::u16string& a, const std::u16string& b);
 
 // Equal as Windows compares file names: the whole text, letter case ignored.
 bool SameTextIgnoringCase(const std::u16string& a, const std::u16string& b);

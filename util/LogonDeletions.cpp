@@ -1,98 +1,143 @@
 #include "LogonDeletions.h"
 
+#include <shlobj.h>
 #include <windows.h>
 
-#include <cstdio>
+#include <algorithm>
+#include <optional>
 #include <vector>
 
+#include "AnsiLines.h"
 #include "FileSystem.h"
 #include "Registry.h"
+#include "WideText.h"
 
 namespace talu {
 namespace {
 
+constexpr char16_t kListName[] = u"TaluDelete.cmd";
+constexpr char16_t kListHeader[] = u"@echo off";
+constexpr char16_t kFolderCommand[] = u"rd ";
 // A value's data fits the 260 units the shell takes, its terminator included.
-constexpr size_t kLongestCommand = MAX_PATH - 1;
+constexpr size_t kLongestValue = MAX_PATH - 1;
+// The longest line the command interpreter takes.
+constexpr size_t kLongestLine = 8191;
 
-bool IsOurs(const std::u16string& name) {
-  return name.starts_with(kLogonValuePrefix);
+struct TLogonEntry {
+  std::u16string path;  // NormalPath
+  bool folder;
+};
+
+std::u16string Quoted(const std::u16string& text) {
+  return u'"' + text + u'"';
 }
 
-// The path a command names: the text inside its last pair of quotation marks.
-std::u16string PathInCommand(const std::u16string& command) {
-  if (command.size() < 2 || command.back() != u'"') return {};
-  const size_t open = command.rfind(u'"', command.size() - 2);
-  return open == std::u16string::npos ? u"" : command.substr(open + 1, command.size() - open - 2);
-}
-
-std::u16string CommandFor(const std::u16string& path, bool folder) {
-  const std::u16string quoted = u'"' + path + u'"';
+std::u16string CommandOf(const TLogonEntry& entry) {
   // "if not exist" keeps "del" from emptying a folder that has taken the file's place.
-  return folder ? u"cmd.exe /d /c rd " + quoted
-                : u"cmd.exe /d /c if not exist \"" + path + u"\\*\" del /f /a " + quoted;
+  return entry.folder
+             ? kFolderCommand + Quoted(entry.path)
+             : u"if not exist " + Quoted(entry.path + u"\\*") + u" del /f /a " + Quoted(entry.path);
 }
 
-// The number of the next value: one more than the highest of ours.
-unsigned NextNumber(const RegKey& key) {
-  unsigned highest = 0;
-  for (const auto& name : key.ValueNames()) {
-    if (!IsOurs(name)) continue;
-    const std::u16string digits = name.substr(std::u16string_view(kLogonValuePrefix).size());
-    unsigned number = 0;
-    for (const char16_t c : digits) number = c >= u'0' && c <= u'9' ? number * 10 + (c - u'0') : 0;
-    if (number > highest) highest = number;
+// The entry a line of the list stands for: the path inside its last pair of quotation marks.
+std::optional<TLogonEntry> EntryOf(const std::u16string& line) {
+  if (line.size() < 2 || line.back() != u'"') return std::nullopt;
+  const size_t open = line.rfind(u'"', line.size() - 2);
+  if (open == std::u16string::npos) return std::nullopt;
+  return TLogonEntry{line.substr(open + 1, line.size() - open - 2),
+                     line.starts_with(kFolderCommand)};
+}
+
+std::vector<TLogonEntry> LoadList(const std::u16string& list) {
+  std::vector<TLogonEntry> entries;
+  for (const auto& line : LoadAnsiLines(list, CP_OEMCP)) {
+    if (auto entry = EntryOf(line)) entries.push_back(*entry);
   }
-  return highest + 1;
+  return entries;
 }
 
-std::u16string ValueName(unsigned number) {
-  char digits[16];
-  std::snprintf(digits, sizeof digits, "%04u", number);
-  return kLogonValuePrefix +
-         std::u16string(digits, digits + std::char_traits<char>::length(digits));
+bool SaveList(const std::u16string& list, const std::vector<TLogonEntry>& entries) {
+  TextLines lines{kListHeader};
+  for (const auto& entry : entries) lines.push_back(CommandOf(entry));
+  return SaveAnsiLines(list, lines, CP_OEMCP);
 }
 
-// The full path, without a trailing backslash unless it is a drive's root.
-std::u16string NormalPath(const std::u16string& path) {
-  const std::u16string full = FullPathOf(path);
-  return full.size() > 3 ? ExcludeTrailingBackslash(full) : full;
+// Runs the list, then deletes it; nothing where there is no list.
+std::u16string ValueFor(const std::u16string& list) {
+  return u"cmd.exe /d /c if exist " + Quoted(list) + u" (call " + Quoted(list) + u" & del /f /a " +
+         Quoted(list) + u")";
+}
+
+bool IsInside(const std::u16string& path, const std::u16string& folder) {
+  const std::u16string prefix = folder.ends_with(u'\\') ? folder : folder + u'\\';
+  return path.size() > prefix.size() && SameTextIgnoringCase(path.substr(0, prefix.size()), prefix);
+}
+
+// Without the characters the command interpreter would expand or end a quoted path at.
+bool IsQuotable(const std::u16string& path) {
+  return path.find_first_of(u"%!\"") == std::u16string::npos;
+}
+
+bool CanBeWritten(const TLogonEntry& entry) {
+  const std::u16string command = CommandOf(entry);
+  return IsQuotable(entry.path) && command.size() <= kLongestLine &&
+         FitsCodePage(command, CP_OEMCP);
+}
+
+// Withdrawals and scheduling both find an entry by its whole normal path.
+std::vector<TLogonEntry>::iterator Find(std::vector<TLogonEntry>& entries,
+                                        const std::u16string& normal) {
+  return std::find_if(entries.begin(), entries.end(), [&](const TLogonEntry& entry) {
+    return SameTextIgnoringCase(entry.path, normal);
+  });
 }
 
 }  // namespace
 
-std::u16string LogonDeleteCommand(const std::u16string& path, bool folder) {
-  if (path.find_first_of(u"%!\"") != std::u16string::npos) return {};
-  std::u16string command = CommandFor(path, folder);
-  if (command.size() <= kLongestCommand) return command;
-  const std::u16string shorter = ShortPathOf(path);
-  if (shorter.empty()) return {};
-  command = CommandFor(shorter, folder);
-  return command.size() <= kLongestCommand ? command : u"";
+std::u16string LogonListPath() {
+  wchar_t folder[MAX_PATH + 1] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)) ||
+      folder[0] == L'\0') {
+    return {};
+  }
+  return ExcludeTrailingBackslash(FromWide(folder)) + u'\\' + kListName;
 }
 
 bool ScheduleAtLogon(const std::u16string& path) {
-  const std::u16string command = LogonDeleteCommand(NormalPath(path), DirectoryExists(path));
-  RegKey key;
-  if (command.empty() || !key.Create(HKEY_CURRENT_USER, kRunOnceKey, KEY_ALL_ACCESS)) return false;
-  for (const auto& name : key.ValueNames()) {
-    if (IsOurs(name) && key.ReadString(name) == command) return true;
+  const std::u16string list = LogonListPath();
+  const TLogonEntry added{NormalPath(path), DirectoryExists(path)};
+  const std::u16string value = ValueFor(list);
+  if (list.empty() || !IsQuotable(list) || value.size() > kLongestValue || !CanBeWritten(added)) {
+    return false;
   }
-  return key.WriteString(ValueName(NextNumber(key)), command);
+  std::vector<TLogonEntry> entries = LoadList(list);
+  if (Find(entries, added.path) == entries.end()) {
+    // Before the first folder that holds it, so that the folder goes after its contents.
+    const auto holder = std::find_if(entries.begin(), entries.end(), [&](const TLogonEntry& entry) {
+      return entry.folder && IsInside(added.path, entry.path);
+    });
+    entries.insert(holder, added);
+    if (!SaveList(list, entries)) return false;
+  }
+  RegKey key;
+  return key.Create(HKEY_CURRENT_USER, kRunOnceKey, KEY_SET_VALUE) &&
+         key.WriteString(kLogonValueName, value);
 }
 
 void WithdrawFromLogon(const std::u16string& path) {
-  RegKey key;
-  if (!key.Open(HKEY_CURRENT_USER, kRunOnceKey, KEY_ALL_ACCESS)) return;
-  const std::u16string full = NormalPath(path), shorter = ShortPathOf(full);
-  for (const auto& name : key.ValueNames()) {
-    if (!IsOurs(name)) continue;
-    const std::u16string named = PathInCommand(key.ReadString(name).value_or(u""));
-    if (!named.empty() &&
-        (SameTextIgnoringCase(named, full) || SameTextIgnoringCase(named, shorter))) {
-      key.DeleteValue(name);
-      return;
-    }
+  const std::u16string list = LogonListPath();
+  if (list.empty()) return;
+  std::vector<TLogonEntry> entries = LoadList(list);
+  const auto found = Find(entries, NormalPath(path));
+  if (found == entries.end()) return;
+  entries.erase(found);
+  if (!entries.empty()) {
+    SaveList(list, entries);
+    return;
   }
+  DeleteFileW(Wide(list));
+  RegKey key;
+  if (key.Open(HKEY_CURRENT_USER, kRunOnceKey, KEY_SET_VALUE)) key.DeleteValue(kLogonValueName);
 }
 
 }  // namespace talu

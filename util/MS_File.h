@@ -88,12 +88,10 @@ bool DeleteFolderTree(const std::u16string& Name, bool NextBoot);
 // next logon instead (LogonDeletions.h). True when the request was recorded.
 bool DeleteFileNextBoot(const std::u16string& lpFileNameToDelete);
 
-// Withdraws the first pending deletion of exactly this path (letter case ignored), in the
-// machine-wide list and among the deletions waiting for the next logon. Pending renames and
-// deletions of other paths, such as files inside this folder, stay.
-void DesistDeleteFileNextBoot(const std::u16string& lpFileNameToDelete);
-// Withdraws a pending deletion of the folder (without a trailing backslash) and of each file and
-// folder now below it, so that what was just laid down there survives the restart.
-void DesistDeleteTreeNextBoot(const std::u16string& folder);
+// Withdraws the first pending deletion of exactly this path (compared in full, letter case
+// ignored), in the machine-wide list and among the deletions waiting for the next logon. Pending
+// renames and deletions of other paths, such as files inside this folder, stay. False when a
+// deletion of the path stays pending in the machine-wide list (the user may not change it).
+bool DesistDeleteFileNextBoot(const std::u16string& lpFileNameToDelete);
 
 }  // namespace talu

@@ -1,11 +1,8 @@
 #include "NextBoot.h"
 
-#include "FileSystem.h"
 #include "LogonDeletions.h"
 #include "MS_File.h"
 #include "PendingRenames.h"
-#include "WideText.h"
-#include "WinHandles.h"
 #include "Wininit.h"
 
 namespace talu {
@@ -31,17 +28,17 @@ bool DeleteFileNextBootFor(DWORD platformId, const std::u16string& path) {
   }
 }
 
-void DesistDeleteFileNextBootFor(DWORD platformId, const std::u16string& path) {
+bool DesistDeleteFileNextBootFor(DWORD platformId, const std::u16string& path) {
   switch (platformId) {
     case VER_PLATFORM_WIN32s:
       SetLastError(ERROR_NOT_SUPPORTED);
-      return;
+      return true;
     case VER_PLATFORM_WIN32_NT:
-      WithdrawFromRegistry(path);
       WithdrawFromLogon(path);
-      return;
+      return WithdrawFromRegistry(path);
     default:
       WithdrawFromWininit(WininitPath(), path);
+      return true;
   }
 }
 
@@ -49,26 +46,8 @@ bool DeleteFileNextBoot(const std::u16string& lpFileNameToDelete) {
   return DeleteFileNextBootFor(PlatformId(), lpFileNameToDelete);
 }
 
-void DesistDeleteFileNextBoot(const std::u16string& lpFileNameToDelete) {
-  DesistDeleteFileNextBootFor(PlatformId(), lpFileNameToDelete);
-}
-
-void DesistDeleteTreeNextBoot(const std::u16string& folder) {
-  const DWORD platformId = PlatformId();
-  DesistDeleteFileNextBootFor(platformId, folder);
-  WIN32_FIND_DATAW entry;
-  FindHandle listing(FindFirstFileW(Wide(folder + u"\\*"), &entry));
-  if (!listing) return;
-  do {
-    if (IsDotEntry(entry.cFileName)) continue;
-    const std::u16string path = folder + u'\\' + FromWide(entry.cFileName);
-    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-        !IsFolderLink(entry.dwFileAttributes)) {
-      DesistDeleteTreeNextBoot(path);
-    } else {
-      DesistDeleteFileNextBootFor(platformId, path);
-    }
-  } while (FindNextFileW(listing.get(), &entry));
+bool DesistDeleteFileNextBoot(const std::u16string& lpFileNameToDelete) {
+  return DesistDeleteFileNextBootFor(PlatformId(), lpFileNameToDelete);
 }
 
 }  // namespace talu

@@ -15,6 +15,8 @@ DWORD PlatformId();
 // Win32s: last error ERROR_NOT_SUPPORTED and false. NT: the registry list, or where it refuses
 // the user, the user's next logon (LogonDeletions.h). Anything else: "wininit.ini".
 bool DeleteFileNextBootFor(DWORD platformId, const std::u16string& path);
-void DesistDeleteFileNextBootFor(DWORD platformId, const std::u16string& path);
+// False when a deletion of `path` stays pending in the machine-wide list (NT: the user may not
+// change it).
+bool DesistDeleteFileNextBootFor(DWORD platformId, const std::u16string& path);
 
 }  // namespace talu

@@ -21,7 +21,7 @@ bool IsRefusedType(DWORD type) {
 // closing zero; nothing when there is no usable value.
 std::optional<std::u16string> ReadPendingValue() {
   RegKey key;
-  if (!key.Open(HKEY_LOCAL_MACHINE, kSessionManagerKey, KEY_ALL_ACCESS)) return std::nullopt;
+  if (!key.Open(HKEY_LOCAL_MACHINE, kSessionManagerKey, KEY_QUERY_VALUE)) return std::nullopt;
   DWORD size = 0, type = REG_NONE;
   // The value may grow between the two reads: another program schedules something.
   for (int attempt = 0; attempt < 3; ++attempt) {
@@ -37,22 +37,19 @@ std::optional<std::u16string> ReadPendingValue() {
   return std::nullopt;
 }
 
-void WritePendingValue(const std::u16string& text) {
+bool WritePendingValue(const std::u16string& text) {
   RegKey key;
-  if (!key.Create(HKEY_LOCAL_MACHINE, kSessionManagerKey, KEY_ALL_ACCESS)) return;
-  if (text.empty()) {
-    key.DeleteValue(kPendingRenamesValue);
-    return;
-  }
+  if (!key.Create(HKEY_LOCAL_MACHINE, kSessionManagerKey, KEY_SET_VALUE)) return false;
+  if (text.empty()) return key.DeleteValue(kPendingRenamesValue);
   // The text's own zero after its last entry closes the list.
   const DWORD bytes = static_cast<DWORD>((text.size() + 1) * sizeof(char16_t));
-  key.WriteRaw(kPendingRenamesValue, REG_MULTI_SZ, text.c_str(), bytes);
+  return key.WriteRaw(kPendingRenamesValue, REG_MULTI_SZ, text.c_str(), bytes);
 }
 
 }  // namespace
 
 bool ScheduleInRegistry(const std::u16string& path) {
-  return MoveFileExW(Wide(path), nullptr,
+  return MoveFileExW(Wide(NormalPath(path)), nullptr,
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
 }
 
@@ -64,15 +61,14 @@ bool MayWritePendingList() {
   return status != ERROR_ACCESS_DENIED;
 }
 
-void WithdrawFromRegistry(const std::u16string& path) {
+bool WithdrawFromRegistry(const std::u16string& path) {
   const auto value = ReadPendingValue();
-  if (!value) return;
   std::vector<std::u16string> entries;
-  if (ExtractREG_MULTI_SZ(*value, entries) == 0) return;
-  const auto found = FindPendingDeletion(entries, FullPathOf(path));
-  if (!found) return;
+  if (!value || ExtractREG_MULTI_SZ(*value, entries) == 0) return true;
+  const auto found = FindPendingDeletion(entries, NormalPath(path));
+  if (!found) return true;
   entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(*found));
-  WritePendingValue(JoinEntries(entries));
+  return WritePendingValue(JoinEntries(entries));
 }
 
 }  // namespace talu

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "MS_File.h"
 #include "PendingRenames.h"
 #include "Registry.h"
 #include "SetupConst.h"
@@ -187,6 +188,55 @@ TEST_F(InstallHazards, ARunningOldProgramThatCannotBeReplacedStopsTheRun) {
   form->Button1.Click();
   ExpectSuccessful(*form);
   EXPECT_EQ(ReadText(target_ + u"\\TaluDemo.exe"), "TaluDemo G\n");
+}
+
+// The same over a registered old version: the box says that the old program goes at the next
+// logon, and it does.
+TEST_F(InstallHazards, AStoppedUpgradeSaysTheOldProgramGoesAfterReboot) {
+  const talu::test::StandardUserRights denied;
+  ASSERT_TRUE(denied.applied());
+  Install(*MakeForm(), target_);
+  {
+    talu::test::FileLocker running(target_ + u"\\TaluDemo.exe");
+    ASSERT_TRUE(running.locked());
+    PlacePayload(u"TDfls.zdt");
+    dialogs_.QueueAnswer(Answer::Yes);
+    Install(*MakeForm(), target_, 1);
+  }
+  ASSERT_FALSE(dialogs_.Questions().empty());
+  EXPECT_EQ(dialogs_.Questions().back().text,
+            u"TaluDemo.exe is in use and cannot be replaced.\r\n"
+            u"Installation stopped. TaluDemo is not registered.\r\n"
+            u"The old version will be removed after reboot.");
+  talu::test::RestartWine();
+  talu::test::PlayNextLogon();
+  EXPECT_FALSE(Exists(target_ + u"\\TaluDemo.exe"));
+}
+
+// Deletions of the product's files that an administrator's uninstall left in the machine-wide
+// list: an install without the right to withdraw them names them in a warning, and keeps the
+// setup program and the payload for the run after the restart.
+TEST_F(InstallHazards, PendingDeletionsItMayNotWithdrawAreNamed) {
+  talu::test::MakeDirs(target_);
+  for (const char16_t* name : {kProgramName, kUninstallerName}) {
+    WriteText(target_ + u"\\" + name, "old");
+    ASSERT_TRUE(DeleteFileNextBoot(target_ + u"\\" + name));
+  }
+  auto form = MakeForm();
+  {
+    const talu::test::StandardUserRights denied;
+    ASSERT_TRUE(denied.applied());
+    Install(*form, target_);
+  }
+  ExpectSuccessful(*form);
+  ASSERT_FALSE(dialogs_.Questions().empty());
+  EXPECT_EQ(dialogs_.Questions().back().kind, gui::MessageKind::Warning);
+  EXPECT_EQ(dialogs_.Questions().back().text,
+            u"These files of the new installation will still be deleted at the next restart:\r\n" +
+                target_ + u"\\TaluDemo.exe\r\n" + target_ +
+                u"\\Uninstall.exe\r\nRestart Windows, then run setup again.");
+  EXPECT_TRUE(Exists(setupDir_ + u"\\TDfls.zdt"));
+  EXPECT_TRUE(talu::test::OurLogonValues().empty());
 }
 
 // An item that failed and was ignored leaves no "Successful", registration or link to a product

@@ -2,8 +2,11 @@
 // what a restart then removes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 
+#include "FileSystem.h"
 #include "SetupConst.h"
 #include "SetupTestSupport.h"
 #include "gui/text.h"
@@ -81,6 +84,57 @@ TEST_F(UninstallRun, SchedulesWhatIsLockedAndTheRestartRemovesIt) {
     EXPECT_TRUE(talu::test::OurLogonValues().empty());
     DeleteFileW(gui::Wide(mine));
     RemoveDirectoryW(gui::Wide(target));
+  }
+}
+
+// A reinstall between an uninstall and the restart (or the next logon), into a folder too long
+// for short commands: the new installation survives the restart whole, and a second uninstall
+// before it leaves nothing, not even the folder.
+TEST_F(UninstallRun, AReinstallSurvivesTheRestartAndASecondUninstallLeavesNothing) {
+  const std::u16string target = root_ / (u"Talu Demo " + std::u16string(100, u'x'));
+  for (const bool standardUser : {false, true}) {
+    SCOPED_TRACE(standardUser);
+    const auto asUser = [standardUser](const std::function<void()>& run) {
+      std::unique_ptr<talu::test::StandardUserRights> rights;
+      if (standardUser) rights = std::make_unique<talu::test::StandardUserRights>();
+      run();
+    };
+    const auto uninstallWhileRunning = [&] {
+      talu::test::FileLocker running(target + u"\\TaluDemo.exe");
+      ASSERT_TRUE(running.locked());
+      asUser([&] { Uninstall(target); });
+    };
+    const auto reinstall = [&] { asUser([&] { InstallInto(target); }); };
+    reinstall();
+    uninstallWhileRunning();
+    reinstall();
+    talu::test::RestartWine();
+    talu::test::PlayNextLogon();
+    for (const auto* kept : {u"\\TaluDemo.exe", u"\\Uninstall.exe", u"\\CSTALU\\aes.dat"}) {
+      EXPECT_TRUE(Exists(target + kept)) << Utf16ToUtf8(kept);
+    }
+    uninstallWhileRunning();
+    reinstall();
+    uninstallWhileRunning();
+    talu::test::RestartWine();
+    talu::test::PlayNextLogon();
+    EXPECT_FALSE(Exists(target));
+  }
+}
+
+// However the destination was typed, its installed uninstaller knows it as the registered one
+// and takes the links and the registration with the files.
+TEST_F(UninstallRun, RemovesTheRegistrationWhateverFormTheFolderWasTypedIn) {
+  const std::u16string target = root_ / u"Typed Folder";
+  talu::test::MakeDirs(target);
+  std::u16string slashed = target;
+  std::replace(slashed.begin(), slashed.end(), u'\\', u'/');
+  for (const std::u16string& typed : {slashed, target.substr(2), ShortPathOf(target)}) {
+    SCOPED_TRACE(Utf16ToUtf8(typed));
+    InstallInto(typed);
+    Uninstall(target);
+    EXPECT_FALSE(RegistryKeyExists(kUninstallKey) || RegistryKeyExists(kProductKey));
+    EXPECT_FALSE(Exists(DesktopLink()) || Exists(ProgramsFolder() + u"Marlo"));
   }
 }
 

@@ -14,8 +14,9 @@
 #  5. a restart (wineboot -r), which removes what the uninstaller had to leave;
 #  6. the same as a user without administrator rights (the machine-wide list of pending
 #     operations and the machine's RunOnce key refuse writes): install, a file of the user's in
-#     the folder, TaluDemo.exe held, uninstall, restart, and the next logon, played as the shell
-#     plays it (Wine's restart does not).
+#     the folder, TaluDemo.exe held, uninstall; a reinstall before the restart and the next logon
+#     (played as the shell plays it: Wine's restart does not), which keep it whole; an upgrade
+#     stopped by the running program, then completed; the uninstall again, restart and logon.
 set -euo pipefail
 setup_exe=$1 driver_exe=$2 locker_exe=$3 payloads=$4 product=$5 shots=$6
 export TALU_WINE_ROOT=${TALU_WINE_ROOT:-$PWD/wine}
@@ -130,13 +131,15 @@ driver click Confirmation Yes wait-closed Confirmation wait Confirmation >/dev/n
 shot Confirmation locked_file
 driver list Confirmation | grep -q "Cannot create file .*possibly disk is full" ||
   fail "the question for the held file: $(driver list Confirmation)"
-# Abort: the old version is gone and nothing took its place, which the user is told; the setup
-# program and the payload stay for another try, which meets the held file again.
+# Abort: the old version is gone but for the held file, which waits for the restart, and nothing
+# took its place, which the user is told; the setup program and the payload stay for another
+# try, which meets the held file again.
 driver click Confirmation Abort wait Error >/dev/null
 shot Error install_stopped
 stopped=$(driver list Error)
 grep -qF 'Installation stopped. TaluDemo is not registered.' <<<"$stopped" &&
-  grep -qF 'The old version has been removed.' <<<"$stopped" || fail "the stop message: $stopped"
+  grep -qF 'The old version will be removed after reboot.' <<<"$stopped" ||
+  fail "the stop message: $stopped"
 driver click Error OK wait-closed Error
 ! pending | grep -qF "setupdir2\\setup.exe" || fail "the setup program would go at restart"
 [ -f "$work/setupdir2/TDfls.zdt" ] || fail "the payload of the stopped run is gone"
@@ -153,9 +156,10 @@ diff -r "$target/CSTALU" "$product/items/CSTALU" >/dev/null || fail "CSTALU is n
 expect_registry
 expect_links
 pending=$(pending)
-# The removal of the old installation scheduled the running program and the folder.
+# The removal of the old installation scheduled the running program; the folder, live again,
+# stays.
 grep -qF "setupdir2\\setup.exe" <<<"$pending" || fail "the setup program is not scheduled"
-grep -qF "Talu Demo\\\\0" <<<"$pending" || fail "the old folder is not scheduled"
+! grep -qF "Talu Demo\\0" <<<"$pending" || fail "the live folder would go at restart"
 ! grep -qF "Talu Demo\\TaluDemo.exe" <<<"$pending" || fail "the new program would go at restart"
 ! grep -qF "Talu Demo\\CSTALU" <<<"$pending" || fail "the new data would go at restart"
 
@@ -188,19 +192,55 @@ driver set "$title" Edit:1 "$win_target" click "$title" Install get "$title" Exi
 driver click "$title" Exit
 finish_setup
 echo "mine" >"$target/notes.txt"
-lock_file "$win_target\\TaluDemo.exe"
-run_uninstall_string "$work" || fail "no uninstall entry"
-driver click "$title" Uninstall wait Information >/dev/null || fail "no box: $(driver list Warning)"
-driver list Information | grep -qF 'Some files will be deleted after reboot.' || fail "the box"
-driver click Information OK
+# uninstall_while_running: the installed uninstaller while TaluDemo.exe is held.
+uninstall_while_running() {
+  lock_file "$win_target\\TaluDemo.exe"
+  run_uninstall_string "$work" || fail "no uninstall entry"
+  driver click "$title" Uninstall wait Information >/dev/null || fail "no box: $(driver list Warning)"
+  driver list Information | grep -qF 'Some files will be deleted after reboot.' || fail "the box"
+  driver click Information OK
+  finish_setup
+  [ "$(pending)" = "(none)" ] || fail "the machine-wide list holds: $(pending)"
+  unlock_file
+}
+uninstall_while_running
+# A reinstall into the same folder before the logon keeps everything it lays down.
+setup_folder setupdir4 "$payloads/TDfls.zdt"
+start_setup "$work/setupdir4" setup.exe
+driver set "$title" Edit:1 "$win_target" click "$title" Install get "$title" Exit >/dev/null
+! driver_timeout=2 driver wait Warning >/dev/null 2>&1 || fail "$(driver list Warning)"
+driver click "$title" Exit
 finish_setup
-[ "$(pending)" = "(none)" ] || fail "the machine-wide list holds: $(pending)"
+"$run" wineboot -r
+"$run" "$locker_exe" logon
+[ -f "$target/TaluDemo.exe" ] && [ -f "$target/Uninstall.exe" ] && [ -f "$target/CSTALU/aes.dat" ] ||
+  fail "the reinstall lost files at the logon: $(ls -A "$target")"
+expect_registry
+# An upgrade over the running program stops: the box says that the old version waits for the
+# restart; once the program has ended, Install in the same window works.
+lock_file "$win_target\\TaluDemo.exe"
+setup_folder setupdir5 "$payloads/TDfls.zdt"
+start_setup "$work/setupdir5" setup.exe
+driver set "$title" Edit:1 "$win_target" click "$title" Install wait Confirmation >/dev/null
+driver click Confirmation Yes wait-closed Confirmation wait Error >/dev/null
+stopped=$(driver list Error)
+grep -qF 'TaluDemo.exe is in use and cannot be replaced.' <<<"$stopped" &&
+  grep -qF 'The old version will be removed after reboot.' <<<"$stopped" ||
+  fail "the stop message: $stopped"
+driver click Error OK wait-closed Error
 unlock_file
+driver click "$title" Install get "$title" Exit >/dev/null
+driver click "$title" Exit
+finish_setup
+expect_registry
+uninstall_while_running
 "$run" wineboot -r
 "$run" "$locker_exe" logon
 [ "$(ls -A "$target")" = notes.txt ] && [ "$(cat "$target/notes.txt")" = mine ] ||
   fail "the folder holds: $(ls -A "$target")"
-[ ! -e "$work/setupdir3/setup.exe" ] || fail "the setup program is still there"
+for d in setupdir3 setupdir4 setupdir5; do
+  [ ! -e "$work/$d/setup.exe" ] || fail "the setup program of $d is still there"
+done
 [ ! -e "$desktop/TaluDemo.lnk" ] && [ ! -e "$(dirname "$group")" ] || fail "shortcuts left"
 ! reg_key_exists "$uninstall_key" && ! reg_key_exists "$product_key" || fail "registry keys left"
 [ -z "$(logon_entries)" ] || fail "values left in RunOnce: $(logon_entries)"

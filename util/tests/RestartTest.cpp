@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "LogonDeletions.h"
 #include "MS_File.h"
 #include "PendingRenames.h"
 #include "Registry.h"
@@ -57,26 +58,34 @@ TEST(Restart, ProcessesScheduledDeletionsAndNotWithdrawnOnes) {
 }
 
 // A user without administrator rights: the deletions wait for the user's next logon, where
-// each command takes exactly its file, or its folder only when empty, and leaves no value.
+// each command takes exactly its file, or its folder only when empty, each folder after what
+// it holds, and leaves no value. A withdrawal finds its path in full, even once the file is
+// gone (here before a new one takes its place).
 TEST(Restart, WithoutAdministratorRightsTheNextLogonDeletes) {
   test::TempDir dir;
   const std::u16string app = dir / u"Talu Demo";
+  const std::u16string deep = app + u"\\" + std::u16string(150, u'w'),
+                       renewed = deep + u"\\new.exe";
   struct Case {
     std::u16string path;
     bool scheduled, gone;
   };
   const Case cases[] = {
       {app + u"\\hidden read-only.exe", true, true},
-      {app + u"\\" + std::u16string(120, u'n') + u".dat", true, true},  // only its short form fits
+      {app + u"\\" + std::u16string(120, u'n') + u".dat", true, true},
       {app + u"\\withdrawn.txt", true, false},
       {app + u"\\now a folder", true, false},  // a file when scheduled
       {app + u"\\now a folder\\users.txt", false, false},
-      {app + u"\\empty\\", true, true},     // a folder as the uninstall names it
+      {app + u"\\empty\\", true, true},  // a folder as the uninstall names it
+      {app + u"\\later", true, true},    // scheduled before the file inside
+      {app + u"\\later\\inside.txt", true, true},
+      {renewed, true, false},
+      {deep, true, false},
       {app + u"\\100%.txt", false, false},  // the command interpreter would expand it
       {app, true, false},                   // the user's file below keeps it
       {app + u"\\notes.txt", false, false},
   };
-  test::MakeDirs(app + u"\\empty");
+  for (const auto& folder : {app + u"\\empty", app + u"\\later", deep}) test::MakeDirs(folder);
   for (const auto& c : cases) {
     if (!test::Exists(c.path)) test::WriteText(c.path, "x");
   }
@@ -89,7 +98,10 @@ TEST(Restart, WithoutAdministratorRightsTheNextLogonDeletes) {
       EXPECT_EQ(DeleteFileNextBoot(c.path), c.scheduled) << zip::Utf16ToUtf8(c.path);
     }
     DesistDeleteFileNextBoot(cases[2].path);
+    DeleteFileW(Wide(renewed));
+    DesistDeleteFileNextBoot(renewed);
   }
+  test::WriteText(renewed, "the new one");
   EXPECT_FALSE(PendingValueExists());
   DeleteFileW(Wide(cases[3].path));
   test::MakeDirs(cases[3].path);
@@ -99,6 +111,7 @@ TEST(Restart, WithoutAdministratorRightsTheNextLogonDeletes) {
   test::PlayNextLogon();
   for (const auto& c : cases) EXPECT_EQ(test::Exists(c.path), !c.gone) << zip::Utf16ToUtf8(c.path);
   EXPECT_EQ(test::OurLogonValues(), std::vector<std::u16string>{});
+  EXPECT_FALSE(test::Exists(LogonListPath()));
 }
 
 // A copy of the helper program under a name Wine reports Windows 98 to.

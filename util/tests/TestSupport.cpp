@@ -159,7 +159,7 @@ std::vector<std::u16string> OurLogonValues() {
   std::vector<std::u16string> ours;
   if (!key.Open(HKEY_CURRENT_USER, kRunOnceKey, KEY_READ)) return ours;
   for (const auto& name : key.ValueNames()) {
-    if (name.starts_with(kLogonValuePrefix)) ours.push_back(name);
+    if (name == kLogonValueName) ours.push_back(name);
   }
   return ours;
 }

@@ -53,7 +53,8 @@ void RestartWine();
 // Plays the user's next logon as the shell does, which Wine's restart does not: for each value
 // of the user's RunOnce key, deletes the value, then runs its command to its end.
 void PlayNextLogon();
-// The names of the values this program's deletions left in the user's RunOnce key.
+// The names of the values this program's deletions left in the user's RunOnce key (none or
+// the one that runs the list).
 std::vector<std::u16string> OurLogonValues();
 
 // While this lives, the machine-wide list of pending operations and the machine's RunOnce key
