@@ -1,9 +1,12 @@
 // The one seam to a raw deflate decoder: an item's data inflated call by call into the caller's
 // output blocks. Two decoders sit behind it, zlib's and, where the build finds it (x86-64
 // Linux), ISA-L's faster one; the choice is made when the project is configured. Both give the
-// same bytes and the same outcome on every input: a call ends when its output block is full or
-// its input is used up, damaged data ends the item as corrupt, and the bytes after the end of
-// the deflate stream are left alone.
+// same bytes and the same outcome on intact data and on the damage the parity tests cover: a
+// call ends when its output block is full or its input is used up, damaged data ends the item
+// as corrupt, and the bytes after the end of the deflate stream are left alone. They still
+// differ on some damaged data: ISA-L decodes blocks whose Huffman codes are incomplete, which
+// zlib refuses at the block's header, and at the end of a cut stream it may leave the last
+// symbol undecoded.
 //
 // Usage: auto inflate = ZipMakeRawInflate(ZipInflaterInUse());
 //        inflate->SetInput(data, size);  call = inflate->Inflate(block, blockSize);

@@ -83,19 +83,19 @@ bool TZipDirManager::FindCentralDirEnd(TZipCentralDirEnd& dirEnd, std::int64_t& 
 }
 
 void TZipDirManager::ReadZip64Records(std::int64_t& dirEndPos) {
-  TStream* stream = stream_;
   // A writer that fills a volume moves the records that do not fit into the next one: the
   // locator may end the volume before the end record's.
   const std::uint16_t endDisk = CentralDirEnd.diskNumber;
-  if (dirEndPos < kZip64LocatorSize && Spanned() && endDisk > 0 && endDisk != kSentinel16) {
+  const bool moved =
+      dirEndPos < kZip64LocatorSize && Spanned() && endDisk > 0 && endDisk != kSentinel16;
+  if (moved) {
     OpenVolumeNumber(endDisk - 1);
-    stream = stream_;
-    dirEndPos = stream->Size();
+    dirEndPos = stream_->Size();
   }
   if (dirEndPos >= kZip64LocatorSize) {
     unsigned char bytes[kZip64LocatorSize];
-    stream->SetPosition(dirEndPos - kZip64LocatorSize);
-    stream->ReadBuffer(bytes, kZip64LocatorSize);
+    stream_->SetPosition(dirEndPos - kZip64LocatorSize);
+    stream_->ReadBuffer(bytes, kZip64LocatorSize);
     TByteCursor in(bytes, sizeof bytes);
     Zip64CentralDirEndLocator = ReadZip64Locator(in);
     if (Zip64CentralDirEndLocator.signature == kZip64LocatorSig) {
@@ -105,21 +105,23 @@ void TZipDirManager::ReadZip64Records(std::int64_t& dirEndPos) {
   }
   if (!FZip64) return;
   const std::uint64_t at = Zip64CentralDirEndLocator.offsetStartDirEnd;
-  if (Spanned()) {
-    // The locator names the volume that holds the Zip64 end record, its own or an earlier one.
-    const std::uint32_t disk = Zip64CentralDirEndLocator.startDiskNumber;
-    if (disk <= static_cast<std::uint32_t>(std::max(LastVolumeNumber(), 0))) {
+  // In a multi-volume archive the locator names the volume that holds the Zip64 end record,
+  // which may be an earlier one than its own.
+  const auto disk = static_cast<std::int64_t>(Zip64CentralDirEndLocator.startDiskNumber);
+  const std::int64_t locatorDisk = moved ? endDisk - 1 : LastVolumeNumber();
+  if (Spanned() && disk != locatorDisk) {
+    if (disk < locatorDisk) {
       OpenVolumeNumber(static_cast<std::int32_t>(disk));
       if (ReadZip64End(at)) return;
     }
-  } else {
-    // Where the locator points, or else right before the locator: data put in front of the
-    // archive without adjusting the locator (a stub) moves the record by the stub's size.
-    const std::int64_t before = dirEndPos - kZip64EndSize;
-    if (before >= 0 && (ReadZip64End(at) || ReadZip64End(static_cast<std::uint64_t>(before)))) {
-      dirEndPos = before;
-      return;
-    }
+    throw EZipException(kNeZip64EndMissing, owner_);
+  }
+  // Where the locator points, or else right before the locator: data put in front of the
+  // archive without adjusting the locator (a stub) moves the record by the stub's size.
+  const std::int64_t before = dirEndPos - kZip64EndSize;
+  if (before >= 0 && (ReadZip64End(at) || ReadZip64End(static_cast<std::uint64_t>(before)))) {
+    dirEndPos = before;
+    return;
   }
   throw EZipException(kNeZip64EndMissing, owner_);
 }

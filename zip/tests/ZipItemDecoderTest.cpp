@@ -8,6 +8,7 @@
 
 #include "decode/ZipCrc32.h"
 #include "decode/ZipItemDecoder.h"
+#include "decode/ZipRawInflate.h"
 #include "stream/ZipMemoryStreams.h"
 
 namespace talu::zip {
@@ -96,6 +97,25 @@ TEST(ItemDecoder, DeflateAcrossChunksEqualsThePlainData) {
   EXPECT_EQ(d.result.totalOut, static_cast<std::int64_t>(plain.size()));
   EXPECT_EQ(d.out, std::string(plain.begin(), plain.end()));
   EXPECT_EQ(d.result.crc, Crc(plain));
+}
+
+// Bytes after the end of the deflate stream, inside the stated compressed size, are read and
+// left alone by both inflaters: a few in the stream's last chunk, or whole chunks after it.
+TEST(ItemDecoder, BytesAfterTheStreamEndAreAccepted) {
+  const Bytes plain = RandomBytes(5000, 9);
+  for (const std::size_t after : {std::size_t{7}, std::size_t(2 * kZipChunkSize)}) {
+    Bytes packed = RawDeflate(plain, 6);
+    packed.resize(packed.size() + after, 0xAB);
+    for (const TZipInflaterKind kind : {TZipInflaterKind::kZlib, TZipInflaterKind::kIsal}) {
+      if (!ZipInflaterBuiltIn(kind)) continue;
+      ZipUseInflater(kind);
+      RecordingSink sink;
+      const Decoded d = Decode(packed, 8, plain.size(), sink);
+      EXPECT_TRUE(d.result.ok) << ZipInflaterName(kind) << " " << after;
+      EXPECT_EQ(d.out, std::string(plain.begin(), plain.end())) << ZipInflaterName(kind);
+    }
+    ZipUseInflater(ZipConfiguredInflater());
+  }
 }
 
 TEST(ItemDecoder, WindowsReturnTheirBytesWithoutReadingPastThem) {

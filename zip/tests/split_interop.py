@@ -3,9 +3,10 @@
 volume: archives that `zip -s` writes at test time (64 KiB volumes, items larger than a volume,
 stored and deflated, with a traditional password, and 400 small items whose directory starts in
 an earlier volume than the last), a Zip64 one with its end records moved as a writer moves
-records that do not fit (all three alone in the last volume, or only the end record there and
-the other two ending the volume before), and the corpus's split archive, read where it lies. 7z reads the same archives: its list and its extracted files must agree item for
-item. A missing middle volume fails its items, and the tool names the file it looked for.
+records that do not fit (all three alone in the last volume, or the end record alone there and
+the other two ending the volume before), and the corpus's split archive, read where it lies. 7z
+reads the same archives: its list and its extracted files must agree item for item. A missing
+middle volume fails its items, and the tool names the file it looked for.
 
 usage: split_interop.py ZIPREAD [--runner PROGRAM] [--corpus DIR]
 """
@@ -97,42 +98,40 @@ def make_split_archives(work):
     return archives
 
 
-def move_end_records(path, alone):
-    """Moves the Zip64 end record, its locator and the end record of the split archive `path`
-    (written by zip -fz, all three at the end of its last volume) into a new last volume, or only
-    the end record there (`alone` "end") with the other two ending the volume before."""
+def move_end_records(path, moved):
+    """Moves the last `moved` of the three end records of the split archive `path` (written by
+    zip -fz, the Zip64 end record, its locator and the end record at the end of its last volume)
+    into a new last volume; the others end the volume before it."""
     with open(path, "rb") as f:
         data = f.read()
-    end, locator = data[-22:], data[-42:-22]
-    start = struct.unpack_from("<Q", locator, 8)[0]
-    zip64, body = bytearray(data[start:-42]), data[:start]
+    start = struct.unpack_from("<Q", data, len(data) - 42 + 8)[0]
+    body, zip64, end = data[:start], bytearray(data[start:-42]), bytearray(data[-22:])
     old_disk = struct.unpack_from("<H", end, 4)[0]
     new_disk = old_disk + 1
-    volume = os.path.join(os.path.dirname(path), "split.z%02d" % new_disk)
-    records_disk = new_disk if alone == "all" else old_disk
-    records_at = 0 if alone == "all" else len(body)
-    struct.pack_into("<I", zip64, 16, records_disk)
+    zip64_disk = new_disk if moved == 3 else old_disk
+    struct.pack_into("<I", zip64, 16, zip64_disk)
     struct.pack_into("<Q", zip64, 24, 0)  # no directory entries on the records' volume
-    locator = struct.pack("<IIQI", 0x07064B50, records_disk, records_at, new_disk + 1)
-    end = bytearray(end)
+    locator = struct.pack("<IIQI", 0x07064B50, zip64_disk, 0 if moved == 3 else len(body),
+                          new_disk + 1)
     struct.pack_into("<HHH", end, 4, new_disk, struct.unpack_from("<H", end, 6)[0], 0)
-    os.rename(path, volume)
-    with open(volume, "wb") as f:
-        f.write(body if alone == "all" else body + zip64 + locator)
+    records = [bytes(zip64), locator, bytes(end)]
+    os.rename(path, os.path.join(os.path.dirname(path), "split.z%02d" % new_disk))
+    with open(os.path.join(os.path.dirname(path), "split.z%02d" % new_disk), "wb") as f:
+        f.write(body + b"".join(records[:3 - moved]))
     with open(path, "wb") as f:
-        f.write(bytes(zip64) + locator + end if alone == "all" else end)
+        f.write(b"".join(records[3 - moved:]))
 
 
 def make_moved_records_archives(work):
     src = os.path.join(work, "src")
     archives = {}
-    for alone in ("all", "end"):
-        title = "zip64-records-" + alone
+    for moved in (3, 1):
+        title = f"zip64-{moved}-records-moved"
         folder = os.path.join(work, title)
         os.makedirs(folder)
         archives[title] = os.path.join(folder, "split.zip")
         run(["zip", "-q", "-fz", "-s", "64k", archives[title], "noise.bin", "small.txt"], cwd=src)
-        move_end_records(archives[title], alone)
+        move_end_records(archives[title], moved)
     return archives
 
 
