@@ -37,6 +37,8 @@ class TZipBaseArchiver : public TComponent {
   // Published properties.
   bool ExtractCorruptedFiles() const { return FExtractCorruptedFiles; }
   void SetExtractCorruptedFiles(bool value) { FExtractCorruptedFiles = value; }
+  // Whether the last item read failed its check and was kept (ExtractCorruptedFiles).
+  bool LastItemKeptDamaged() const { return FLastItemKeptDamaged; }
   TZipCompressionLevel CompressionLevel() const { return FCompressionLevel; }
   void SetCompressionLevel(TZipCompressionLevel value);
   int CompressionMode() const { return FCompressionMode; }
@@ -62,6 +64,11 @@ class TZipBaseArchiver : public TComponent {
   const TZipOptions& Options() const { return FOptions; }
   TStringList& FileMasks() { return FFileMasks; }
   TStringList& ExclusionMasks() { return FExclusionMasks; }
+  // How those masks match: letters in their case only; "[...]" as a class of characters.
+  void SetMaskRules(bool caseSensitive, bool classes) {
+    FCaseSensitiveMasks = caseSensitive;
+    FMaskClasses = classes;
+  }
   TStringList& NoCompressionMasks() { return FNoCompressionMasks; }
   // Archives are files or a caller's stream, never of the archiver's own memory.
   bool InMemory() const { return false; }
@@ -300,6 +307,8 @@ class TZipBaseArchiver : public TComponent {
   TZipSpanningMode FSpanningMode = smNone;
   TZipSpanningOptions FSpanningOptions;
   bool FExtractCorruptedFiles = false;
+  bool FLastItemKeptDamaged = false;
+  bool FCaseSensitiveMasks = false, FMaskClasses = false;
   bool FOpenCorruptedArchives = true;
   std::unique_ptr<TZipDirManager> FDirManager;
   std::uint8_t FCompressionMode = 1;

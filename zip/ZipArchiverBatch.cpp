@@ -143,6 +143,7 @@ TZipAction TZipBaseArchiver::ProcessOneItem(int i, TZipProcessOperation operatio
   TZipAction action;
   do {
     action = fxaIgnore;
+    FLastItemKeptDamaged = false;
     const std::u16string name = Slashed(item.Name, u'/', u'\\');
     try {
       bool confirm = true;

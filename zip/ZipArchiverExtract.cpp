@@ -121,8 +121,9 @@ void TZipBaseArchiver::ExtractItem(int index, TStream& dest, std::int32_t count,
     TStream& source = FSpanningMode == smNone ? *FCompressedStream : volumes;
     fits = InternalDecompressFile(source, dest, item, count, offset);
   }
-  if (!fits && !FProgressCancel && !FExtractCorruptedFiles && !FSkipFile)
-    throw EZipException(kNeItemFailed, this);
+  const bool damaged = !fits && !FProgressCancel && !FSkipFile;
+  FLastItemKeptDamaged = damaged && FExtractCorruptedFiles;
+  if (damaged && !FExtractCorruptedFiles) throw EZipException(kNeItemFailed, this);
 }
 
 TZipLocalHeader ReadLocalHeaderAt(TStream& source) {
