@@ -48,6 +48,13 @@ class TZipBaseArchiver : public TComponent {
   std::u16string CurrentVersion() const;
   const std::string& Password() const { return FPassword; }
   virtual void SetPassword(const std::string& value);
+  // Passwords from OnPassword that may fail on one item before it fails with kNeInvalidPassword
+  // (in a batch: the failure event), so that a handler that never skips cannot loop for ever.
+  int PasswordAttempts() const { return FPasswordAttempts; }
+  void SetPasswordAttempts(int value) { FPasswordAttempts = value; }
+  // Items of the last batch or single-item call skipped for their password, by OnPassword's
+  // skipFile or by running out of attempts.
+  int PasswordSkips() const { return FPasswordSkips; }
   const std::u16string& FileName() const { return FFileName; }
   void SetFileName(std::u16string value) { FFileName = std::move(value); }
   const std::u16string& BaseDir() const { return FBaseDir; }
@@ -331,6 +338,8 @@ class TZipBaseArchiver : public TComponent {
   bool FProgressEnabled = false;
   bool FSkipFile = false;
   bool FSuppressPasswordEvent = false;
+  int FPasswordAttempts = 3;
+  int FPasswordSkips = 0;
   bool FInCall = false;         // see TCallGuard
   bool FCloseDeferred = false;  // CloseArchive was called during the running call
 };

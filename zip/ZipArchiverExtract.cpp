@@ -204,13 +204,15 @@ void TZipBaseArchiver::StartItemProgress(std::int64_t progressMax) {
   FSkipFile = false;
 }
 
-// Checks the password against the item's encryption header until it fits or the password
-// event skips the item; leaves `source` at the encrypted content. False when skipped.
+// Checks the password against the item's encryption header until it fits, the password event
+// skips the item, or PasswordAttempts answers have failed (kNeInvalidPassword); leaves `source`
+// at the encrypted content. False when skipped.
 bool TZipBaseArchiver::PasswordStage(TStream& source, const TDirItem& item,
                                      const TZipLocalHeader& local, TAESCryptoTransform* aes,
                                      TZipKeys& keys) {
   const std::int64_t start = source.Position();
   bool fits = false;
+  int failedAnswers = -1;  // the password in use before the first answer is not one
   do {
     source.SetPosition(start);
     if (aes) {
@@ -225,11 +227,14 @@ bool TZipBaseArchiver::PasswordStage(TStream& source, const TDirItem& item,
       fits = ZipPasswordFits(FPassword, keys, header, local.genPurposeFlag, local.lastModTime,
                              local.crc32);
     }
-    if (FSuppressPasswordEvent) break;
-    if (!fits) {
-      DoOnPassword(std::u16string(item.Name), FPassword, FSkipFile);
+    if (FSuppressPasswordEvent || fits) break;
+    if (++failedAnswers >= FPasswordAttempts) {
+      ++FPasswordSkips;
+      throw EZipException(kNeInvalidPassword, this);
     }
-  } while (!fits && !FSkipFile);
+    DoOnPassword(std::u16string(item.Name), FPassword, FSkipFile);
+  } while (!FSkipFile);
+  FPasswordSkips += FSkipFile ? 1 : 0;
   return !FSkipFile && fits;
 }
 
@@ -261,6 +266,7 @@ void TZipBaseArchiver::StartSingleItem(bool progress) {
   CheckInUpdate();
   FProgressEnabled = progress;
   FProgressCancel = false;
+  FPasswordSkips = 0;
 }
 
 void TZipBaseArchiver::ExtractToStream(const std::u16string& fileName, TStream& stream) {

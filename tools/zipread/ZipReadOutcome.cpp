@@ -16,9 +16,6 @@
 namespace talu::zipread {
 namespace {
 
-// Wrong passwords typed for one item before it is skipped.
-constexpr int kPasswordTries = 3;
-
 // Runs `added` after what `event` already did.
 template <class Event, class Added>
 void Chain(Event& event, Added added) {
@@ -113,8 +110,10 @@ void TOutcome::Failed(const std::u16string& name, int native, const std::u16stri
     code = kExitUnsupported;
     text = "compression method " + std::to_string(item->CompressionMethod) + " is not supported";
   }
+  if (native == zip::kNeInvalidPassword && passwordTries_ > 0)
+    text = "skipped: incorrect password, " + std::to_string(passwordTries_) + " tries";
   if (code == kExitWarning && errno != 0) text += ": " + std::string(std::strerror(errno));
-  ++(code == kExitWarning ? skipped_ : failed_);
+  ++(code == kExitWarning || code == kExitPassword ? skipped_ : failed_);
   itemSkipped_ = true;
   Report(name, text, code);
 }
@@ -122,7 +121,8 @@ void TOutcome::Failed(const std::u16string& name, int native, const std::u16stri
 // A password asked again for the same item means the last one was wrong: that is said first.
 void TOutcome::AskPassword(const std::u16string& name, std::string& password, bool& skip) {
   const bool wrong = passwordTries_ > 0 || !password.empty();
-  const bool asking = HasTerminal() && ++passwordTries_ <= kPasswordTries;
+  const bool asking = HasTerminal();
+  ++passwordTries_;
   if (wrong && asking) Report(name, "incorrect password", kExitOk);
   if (bar_) bar_->EndLine();
   std::u16string typed;
@@ -136,6 +136,7 @@ void TOutcome::AskPassword(const std::u16string& name, std::string& password, bo
   }
   itemSkipped_ = true;
   ++skipped_;
+  if (Interrupted()) return;  // the run ends; that is said once
   Report(name, wrong ? "skipped: incorrect password" : "skipped: no password given", kExitPassword);
 }
 

@@ -1,17 +1,19 @@
 #!/usr/bin/env python3
 """Checks zipread's command line on real runs over archives that Info-ZIP zip and Python's
 zipfile write at test time: where options may stand, what each outcome prints and its exit
-code (one table), and that Ctrl-C or SIGTERM in the middle of a large item leaves no partial file
-and ends with exit 80.
+code (one table), that Ctrl-C or SIGTERM in the middle of a large item leaves no partial file
+and ends with exit 80, and that Ctrl-C at a password prompt gives the terminal its echo back.
 
 usage: cli_check.py ZIPREAD
 """
 import os
+import select
 import signal
 import struct
 import subprocess
 import sys
 import tempfile
+import termios
 import time
 import zipfile
 import zlib
@@ -144,10 +146,28 @@ def check_interrupt(tool, work):
             fail(f"signal {sig}: exit {p.returncode}, partial file left: {os.path.exists(target)}, {err!r}")
 
 
+def check_prompt_interrupt(tool, archive):
+    """Ctrl-C at a password prompt gives the terminal its echo back."""
+    master, slave = os.openpty()
+    p = subprocess.Popen([tool, "test", archive], stdin=slave, stdout=subprocess.DEVNULL, stderr=slave)
+    seen, deadline = b"", time.time() + 30
+    while b"Enter password" not in seen and time.time() < deadline:
+        if select.select([master], [], [], 0.2)[0]:
+            seen += os.read(master, 4096)
+    p.send_signal(signal.SIGINT)
+    p.wait(timeout=30)
+    if p.returncode != 80 or not termios.tcgetattr(slave)[3] & termios.ECHO:
+        fail(f"Ctrl-C at the password prompt: exit {p.returncode}, echo {termios.tcgetattr(slave)[3] & termios.ECHO}")
+    os.close(master)
+    os.close(slave)
+
+
 def main():
     tool = os.path.abspath(sys.argv[1])
     with tempfile.TemporaryDirectory(prefix="talu-cli-") as work:
-        check_table(tool, work, make_archives(work))
+        archives = make_archives(work)
+        check_table(tool, work, archives)
+        check_prompt_interrupt(tool, archives["secret"])
         check_interrupt(tool, work)
     print("cli:", "FAILED" if failures else "passed", f"({len(failures)} failures)")
     return 1 if failures else 0
