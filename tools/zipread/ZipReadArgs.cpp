@@ -229,7 +229,8 @@ const char* const kHelp =
     "\n"
     "Exit codes (of several outcomes the gravest, from the mildest: 0 1 11 82 81 2 9 3 50 80 10):\n"
     "  0   every item was fine\n"
-    "  1   warning: an item was skipped (kept file, unsafe name) or kept damaged\n"
+    "  1   warning: an item was skipped (existing file kept, unsafe name, file not made)\n"
+    "      or kept damaged\n"
     "  2   an item failed its check or could not be read or written; output failed\n"
     "  3   the archive cannot be read as a ZIP archive\n"
     "  9   the archive is missing or is not a file\n"
@@ -237,7 +238,7 @@ const char* const kHelp =
     "  11  a mask or NAME matches no item\n"
     "  50  the disk is full\n"
     "  80  interrupted by Ctrl-C or SIGTERM\n"
-    "  81  an item uses a compression method or encryption zipread cannot read\n"
+    "  81  an item uses a compression method zipread cannot read\n"
     "  82  an item was skipped: no password, or no correct one\n";
 
 std::optional<TCommand> ParseCommand(const std::vector<std::string>& args, std::string& error) {

@@ -34,9 +34,7 @@ TExit ExitForNativeError(int nativeError) {
     case zip::kNeDeflate64:
     case zip::kNeCompressionMode:
       return kExitUnsupported;
-    case zip::kNeCreateOutputFile:  // an unsafe name, or a file that cannot be made
-    case zip::kNeCreateOutputFolder:
-    case zip::kNeUnableToCreateDirectory:
+    case zip::kNeCreateOutputFile:  // an unsafe name refused, or a file that cannot be made
       return kExitWarning;
     case zip::kNeItemNotFound:
     case zip::kNePasswordItemNotFound:

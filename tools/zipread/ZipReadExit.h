@@ -13,7 +13,7 @@ enum TExit : int {
   kExitNoMatch = 11,      // a mask matches no item
   kExitDiskFull = 50,     // the destination is full
   kExitInterrupted = 80,  // Ctrl-C or SIGTERM
-  kExitUnsupported = 81,  // a compression method or encryption the engine does not read
+  kExitUnsupported = 81,  // a compression method the engine does not read
   kExitPassword = 82,     // an item was skipped for want of its password
 };
 

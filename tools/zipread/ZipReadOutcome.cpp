@@ -112,7 +112,9 @@ void TOutcome::Failed(const std::u16string& name, int native, const std::u16stri
   }
   if (native == zip::kNeInvalidPassword && passwordTries_ > 0)
     text = "skipped: incorrect password, " + std::to_string(passwordTries_) + " tries";
-  if (code == kExitWarning && errno != 0) text += ": " + std::string(std::strerror(errno));
+  const bool lands = native == zip::kNeCreateOutputFile || native == zip::kNeCreateOutputFolder ||
+                     native == zip::kNeUnableToCreateDirectory;
+  if (lands && errno != 0) text += ": " + std::string(std::strerror(errno));
   ++(code == kExitWarning || code == kExitPassword ? skipped_ : failed_);
   itemSkipped_ = true;
   Report(name, text, code);

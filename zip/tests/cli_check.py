@@ -87,7 +87,7 @@ def check_table(tool, work, a):
         (["test", a["secret"]], 82, "a.txt: skipped: no password given", None),
         (["test", a["secret"], "-p", "right"], 0, "", None),
         (["test", a["lzma"]], 81, "compression method 14 is not supported", None),
-        (["extract", a["plain"], "-q", "-d", a["plain"]], 1, "Not a directory", None),
+        (["extract", a["plain"], "-q", "-d", a["plain"]], 2, "Not a directory", None),
         (["cat", a["plain"], "missing.txt"], 11, "not found", None),
     ]
     for args, code, text, files in cases:
