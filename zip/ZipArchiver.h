@@ -37,6 +37,8 @@ class TZipBaseArchiver : public TComponent {
   // Published properties.
   bool ExtractCorruptedFiles() const { return FExtractCorruptedFiles; }
   void SetExtractCorruptedFiles(bool value) { FExtractCorruptedFiles = value; }
+  // Whether the last item read failed its check and was kept (ExtractCorruptedFiles).
+  bool LastItemKeptDamaged() const { return FLastItemKeptDamaged; }
   TZipCompressionLevel CompressionLevel() const { return FCompressionLevel; }
   void SetCompressionLevel(TZipCompressionLevel value);
   int CompressionMode() const { return FCompressionMode; }
@@ -46,6 +48,13 @@ class TZipBaseArchiver : public TComponent {
   std::u16string CurrentVersion() const;
   const std::string& Password() const { return FPassword; }
   virtual void SetPassword(const std::string& value);
+  // Passwords from OnPassword that may fail on one item before it fails with kNeInvalidPassword
+  // (in a batch: the failure event), so that a handler that never skips cannot loop for ever.
+  int PasswordAttempts() const { return FPasswordAttempts; }
+  void SetPasswordAttempts(int value) { FPasswordAttempts = value; }
+  // Items of the last batch or single-item call skipped for their password, by OnPassword's
+  // skipFile or by running out of attempts.
+  int PasswordSkips() const { return FPasswordSkips; }
   const std::u16string& FileName() const { return FFileName; }
   void SetFileName(std::u16string value) { FFileName = std::move(value); }
   const std::u16string& BaseDir() const { return FBaseDir; }
@@ -62,6 +71,11 @@ class TZipBaseArchiver : public TComponent {
   const TZipOptions& Options() const { return FOptions; }
   TStringList& FileMasks() { return FFileMasks; }
   TStringList& ExclusionMasks() { return FExclusionMasks; }
+  // How those masks match: letters in their case only; "[...]" as a class of characters.
+  void SetMaskRules(bool caseSensitive, bool classes) {
+    FCaseSensitiveMasks = caseSensitive;
+    FMaskClasses = classes;
+  }
   TStringList& NoCompressionMasks() { return FNoCompressionMasks; }
   // Archives are files or a caller's stream, never of the archiver's own memory.
   bool InMemory() const { return false; }
@@ -308,6 +322,8 @@ class TZipBaseArchiver : public TComponent {
   bool FOneFile = false;
   TZipSpanningOptions FSpanningOptions;
   bool FExtractCorruptedFiles = false;
+  bool FLastItemKeptDamaged = false;
+  bool FCaseSensitiveMasks = false, FMaskClasses = false;
   bool FOpenCorruptedArchives = true;
   std::unique_ptr<TZipDirManager> FDirManager;
   std::uint8_t FCompressionMode = 1;
@@ -330,6 +346,8 @@ class TZipBaseArchiver : public TComponent {
   bool FProgressEnabled = false;
   bool FSkipFile = false;
   bool FSuppressPasswordEvent = false;
+  int FPasswordAttempts = 3;
+  int FPasswordSkips = 0;
   bool FInCall = false;         // see TCallGuard
   bool FCloseDeferred = false;  // CloseArchive was called during the running call
 };

@@ -78,6 +78,7 @@ void TZipBaseArchiver::ProcessTaggedFiles(TZipProcessOperation operation, int in
   TBatchLock lock;
   const bool reports = operation == poExtract || operation == poTest;
   FProcessedFileNo = 0;
+  FPasswordSkips = 0;
   FProcessedFileCount = 1;
   if (index == -1) {
     FProcessedFileCount = 0;
@@ -143,6 +144,7 @@ TZipAction TZipBaseArchiver::ProcessOneItem(int i, TZipProcessOperation operatio
   TZipAction action;
   do {
     action = fxaIgnore;
+    FLastItemKeptDamaged = false;
     const std::u16string name = Slashed(item.Name, u'/', u'\\');
     try {
       bool confirm = true;

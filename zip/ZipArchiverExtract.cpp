@@ -121,8 +121,9 @@ void TZipBaseArchiver::ExtractItem(int index, TStream& dest, std::int32_t count,
     TStream& source = FSpanningMode == smNone ? *FCompressedStream : volumes;
     fits = InternalDecompressFile(source, dest, item, count, offset);
   }
-  if (!fits && !FProgressCancel && !FExtractCorruptedFiles && !FSkipFile)
-    throw EZipException(kNeItemFailed, this);
+  const bool damaged = !fits && !FProgressCancel && !FSkipFile;
+  FLastItemKeptDamaged = damaged && FExtractCorruptedFiles;
+  if (damaged && !FExtractCorruptedFiles) throw EZipException(kNeItemFailed, this);
 }
 
 TZipLocalHeader ReadLocalHeaderAt(TStream& source) {
@@ -204,13 +205,15 @@ void TZipBaseArchiver::StartItemProgress(std::int64_t progressMax) {
   FSkipFile = false;
 }
 
-// Checks the password against the item's encryption header until it fits or the password
-// event skips the item; leaves `source` at the encrypted content. False when skipped.
+// Checks the password against the item's encryption header until it fits, the password event
+// skips the item, or PasswordAttempts answers have failed (kNeInvalidPassword); leaves `source`
+// at the encrypted content. False when skipped.
 bool TZipBaseArchiver::PasswordStage(TStream& source, const TDirItem& item,
                                      const TZipLocalHeader& local, TAESCryptoTransform* aes,
                                      TZipKeys& keys) {
   const std::int64_t start = source.Position();
   bool fits = false;
+  int failedAnswers = -1;  // the password in use before the first answer is not one
   do {
     source.SetPosition(start);
     if (aes) {
@@ -225,11 +228,14 @@ bool TZipBaseArchiver::PasswordStage(TStream& source, const TDirItem& item,
       fits = ZipPasswordFits(FPassword, keys, header, local.genPurposeFlag, local.lastModTime,
                              local.crc32);
     }
-    if (FSuppressPasswordEvent) break;
-    if (!fits) {
-      DoOnPassword(std::u16string(item.Name), FPassword, FSkipFile);
+    if (FSuppressPasswordEvent || fits) break;
+    if (++failedAnswers >= FPasswordAttempts) {
+      ++FPasswordSkips;
+      throw EZipException(kNeInvalidPassword, this);
     }
-  } while (!fits && !FSkipFile);
+    DoOnPassword(std::u16string(item.Name), FPassword, FSkipFile);
+  } while (!FSkipFile);
+  FPasswordSkips += FSkipFile ? 1 : 0;
   return !FSkipFile && fits;
 }
 
@@ -261,6 +267,7 @@ void TZipBaseArchiver::StartSingleItem(bool progress) {
   CheckInUpdate();
   FProgressEnabled = progress;
   FProgressCancel = false;
+  FPasswordSkips = 0;
 }
 
 void TZipBaseArchiver::ExtractToStream(const std::u16string& fileName, TStream& stream) {

@@ -19,9 +19,9 @@ std::u16string FolderKey(std::u16string_view name) {
                           : std::u16string_view(backslashed).substr(0, cut + 1));
 }
 
-bool MatchesAny(std::u16string_view name, const TStringList& masks) {
+bool MatchesAny(std::u16string_view name, const TStringList& masks, TZipMaskRules rules) {
   for (int i = 0; i < masks.Count(); ++i)
-    if (IsInternalFileMatchMask(name, masks.Strings(i))) return true;
+    if (IsInternalFileMatchMask(name, masks.Strings(i), rules)) return true;
   return false;
 }
 
@@ -63,7 +63,8 @@ bool TZipBaseArchiver::IsItemMatches(int index, const TInternalSearchRec& rec) c
   const std::u16string_view stored = DMHandle()->CDir[index].Name;
   if (rec.UseProperties) {
     const std::u16string name = Slashed(stored, u'/', u'\\');
-    return MatchesAny(name, FFileMasks) && !MatchesAny(name, FExclusionMasks);
+    const TZipMaskRules rules{FCaseSensitiveMasks, FMaskClasses};
+    return MatchesAny(name, FFileMasks, rules) && !MatchesAny(name, FExclusionMasks, rules);
   }
   std::u16string_view name = stored;
   if (!name.empty() && (name.back() == u'/' || name.back() == u'\\')) name.remove_suffix(1);

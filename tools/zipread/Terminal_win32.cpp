@@ -4,9 +4,28 @@
 #include <string>
 
 #include "Terminal.h"
+#include "ZipReadExit.h"
 #include "text/ZipUtf.h"
 
 namespace talu::zipread {
+namespace {
+
+volatile LONG gInterrupted = 0;
+
+BOOL WINAPI OnInterrupt(DWORD) {
+  if (InterlockedExchange(&gInterrupted, 1)) ExitProcess(kExitInterrupted);
+  return TRUE;
+}
+
+}  // namespace
+
+void CatchInterrupts() {
+  SetConsoleCtrlHandler(OnInterrupt, TRUE);
+}
+
+bool Interrupted() {
+  return gInterrupted != 0;
+}
 
 bool HasTerminal() {
   return _isatty(_fileno(stdin)) && _isatty(_fileno(stderr));

@@ -1,17 +1,21 @@
 #include "ZipRead.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <optional>
 #include <stdexcept>
 
+#include "Terminal.h"
 #include "ZipArchiver.h"
 #include "ZipConst.h"
 #include "ZipExcept.h"
 #include "ZipHost.h"
 #include "ZipReadArgs.h"
+#include "ZipReadExit.h"
 #include "ZipReadExtract.h"
+#include "ZipReadOutcome.h"
 #include "ZipReadOutput.h"
 #include "ZipReadVolumes.h"
 #include "text/ZipUtf.h"
@@ -27,7 +31,9 @@ void ExecuteListing(const TCommand& command, std::FILE* out, std::FILE* err) {
   archiver.SetFileName(zip::Utf8ToUtf16(command.archive));
   // Read-only: listing never creates or locks the archive.
   archiver.OpenArchive(zip::kOpenReadOnly);
-  if (command.verb == "list") {
+  if (command.verb == "list" && command.longList) {
+    PrintTable(*archiver.DMHandle(), out);
+  } else if (command.verb == "list") {
     PrintList(*archiver.DMHandle(), out);
   } else {
     PrintInfo(archiver, out);
@@ -46,6 +52,22 @@ std::string ReadPasswordFile(const std::string& path) {
   std::getline(path == "-" ? std::cin : file, line);
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
+}
+
+// Why the archive cannot be opened before the engine tries: missing, unreadable or a folder.
+std::optional<std::string> ArchiveProblem(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::file_status status =
+      std::filesystem::status(std::filesystem::u8path(path), error);
+  if (error) return error.message();
+  if (std::filesystem::is_directory(status)) return "is a folder, not an archive";
+  return std::nullopt;
+}
+
+int UsageError(const std::string& why, std::FILE* err) {
+  if (!why.empty()) std::fprintf(err, "zipread: %s\n", why.c_str());
+  std::fputs(kUsage, err);
+  return kExitUsage;
 }
 
 // The password from -p, else from --password-file, else from the environment.
@@ -71,29 +93,32 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     std::fprintf(out, "zipread " ZIPREAD_VERSION " (inflate: %s)\n", zip::InflaterName());
     return kExitOk;
   }
-  std::optional<TCommand> command = ParseCommand(args);
-  if (!command) {
-    std::fputs(kUsage, err);
-    return kExitUsage;
-  }
+  std::string why;
+  std::optional<TCommand> command = ParseCommand(args, why);
+  if (!command) return UsageError(why, err);
+  const bool verbose = command->verbose;
   try {
     ResolvePassword(*command);
-    if (command->verb == "check-password" && !command->password) {
-      std::fputs(kUsage, err);
-      return kExitUsage;
+    if (command->verb == "check-password" && !command->password)
+      return UsageError("check-password needs a password", err);
+    if (const std::optional<std::string> problem = ArchiveProblem(command->archive)) {
+      std::fprintf(err, "zipread: %s: %s\n", command->archive.c_str(), problem->c_str());
+      return kExitNotFound;
     }
+    CatchInterrupts();
     int code = kExitOk;
     if (command->verb == "list" || command->verb == "info")
       ExecuteListing(*command, out, err);
     else
       code = ExecuteDataCommand(*command, out, err);
-    return std::fflush(out) == 0 ? code : kExitOtherError;
+    return std::fflush(out) == 0 ? code : kExitError;
   } catch (const zip::EZipException& e) {
-    std::fprintf(err, "%s\n", e.what());
-    return kExitArchiveError;
+    std::fprintf(err, "zipread: %s: %s\n", command->archive.c_str(),
+                 MessageText(e.Message(), verbose).c_str());
+    return Interrupted() ? kExitInterrupted : ExitForNativeError(e.NativeError());
   } catch (const std::exception& e) {
     std::fprintf(err, "zipread: %s\n", e.what());
-    return kExitOtherError;
+    return Interrupted() ? kExitInterrupted : kExitError;
   }
 }
 

@@ -7,14 +7,8 @@
 
 namespace talu::zipread {
 
-// Exit codes.
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitArchiveError = 1;
-inline constexpr int kExitUsage = 2;
-inline constexpr int kExitOtherError = 3;
-
 // Runs the tool with its arguments (UTF-8, without the program name); output goes to `out`,
-// messages to `err`. Returns the exit code.
+// messages to `err`. Returns the exit code (ZipReadExit.h).
 int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
 
 }  // namespace talu::zipread

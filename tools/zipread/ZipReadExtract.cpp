@@ -9,9 +9,11 @@
 #include "ZipConst.h"
 #include "ZipHost.h"
 #include "ZipPrompts.h"
+#include "ZipReadOutcome.h"
 #include "ZipReadProgress.h"
 #include "ZipReadVolumes.h"
 #include "stream/ZipStream.h"
+#include "text/ZipMatch.h"
 #include "text/ZipUtf.h"
 
 namespace talu::zipread {
@@ -32,54 +34,43 @@ class TFileOutStream final : public zip::TStream {
   std::FILE* out_;
 };
 
-// Reports failed and skipped items instead of asking about them, and counts them. A message
-// starts on a line of its own, below the progress line when there is one.
-class TOutcome {
- public:
-  TOutcome(zip::TZipArchiver& archiver, std::FILE* err, TProgressBar* bar = nullptr)
-      : err_(err), bar_(bar) {
-    archiver.OnProcessFileFailure = [this](zip::TZipBaseArchiver&, const std::u16string& name,
-                                           zip::TZipProcessOperation, std::int32_t, std::int32_t,
-                                           const std::u16string& message, zip::TZipAction& action) {
-      Report(name, zip::Utf16ToUtf8(message));
-      action = zip::fxaIgnore;
-    };
-    // The default password box, with a skipped item remembered.
-    archiver.OnPassword = [this](zip::TZipBaseArchiver&, const std::u16string& name,
-                                 std::string& password, bool& skip) {
-      std::u16string typed;
-      skip = !zip::ZipPrompts().PasswordInputQuery(zip::Format(zip::kTextPasswordCaption, {name}),
-                                                   std::u16string(zip::kTextPasswordPrompt), typed);
-      if (skip)
-        Report(name, "skipped: no password");
-      else
-        password = zip::PasswordBytes(typed);
-    };
-  }
-  int ExitCode(const TerminalPrompts& prompts) const {
-    return failures_ > 0 || prompts.Unanswered() ? 1 : 0;
-  }
-
- private:
-  void Report(const std::u16string& name, const std::string& text) {
-    if (bar_) bar_->EndLine();
-    std::fprintf(err_, "%s: %s\n", ShownName(name).c_str(), text.c_str());
-    ++failures_;
-  }
-  std::FILE* err_;
-  TProgressBar* bar_;
-  int failures_ = 0;
-};
+std::u16string Mask(const std::string& operand) {
+  std::u16string mask = zip::Utf8ToUtf16(operand);
+  std::replace(mask.begin(), mask.end(), u'/', u'\\');
+  return mask;
+}
 
 zip::TStringList Masks(const std::vector<std::string>& operands) {
   zip::TStringList masks;
-  for (const std::string& m : operands) {
-    std::u16string mask = zip::Utf8ToUtf16(m);
-    std::replace(mask.begin(), mask.end(), u'/', u'\\');
-    masks.Add(mask);
-  }
-  if (masks.Count() == 0) masks.Add(u"*.*");
+  for (const std::string& m : operands) masks.Add(Mask(m));
   return masks;
+}
+
+// Says which masks select no item at all; true when one does not.
+bool ReportUnmatched(zip::TZipArchiver& archiver, const TCommand& c, std::FILE* err) {
+  const zip::TZipDirArray& dir = archiver.DMHandle()->CDir;
+  bool unmatched = false;
+  for (const std::string& operand : c.operands) {
+    const std::u16string mask = Mask(operand);
+    bool hit = false;
+    for (int i = 0; i < dir.Count() && !hit; ++i) {
+      std::u16string name(dir[i].Name);
+      std::replace(name.begin(), name.end(), u'/', u'\\');
+      hit = zip::IsInternalFileMatchMask(name, mask, {c.caseSensitive, true});
+    }
+    if (!hit) std::fprintf(err, "zipread: no item matches %s\n", operand.c_str());
+    unmatched = unmatched || !hit;
+  }
+  return unmatched;
+}
+
+// -j: every file lands in the destination itself, and no folder is made.
+void JunkPaths(zip::TZipArchiver& archiver) {
+  archiver.OnExtractFile = [](zip::TZipBaseArchiver&, std::u16string& name, std::uint32_t&,
+                              const std::string&) {
+    const std::size_t cut = name.find_last_of(u"\\/");
+    if (cut != std::u16string::npos) name.erase(0, cut + 1);  // a folder's name becomes empty
+  };
 }
 
 void RunCat(zip::TZipArchiver& archiver, const TCommand& c, std::FILE* out) {
@@ -107,32 +98,38 @@ int ExecuteDataCommand(const TCommand& c, std::FILE* out, std::FILE* err) {
   archiver.SetExtractCorruptedFiles(c.extractCorrupted);
   archiver.OpenArchive(zip::kOpenReadOnly);
 
-  int code = 0;
+  TExit code = kExitOk;
   if (c.verb == "check-password") {
     const bool valid =
         archiver.IsFilePasswordValid(zip::Utf8ToUtf16(c.operands.front()), *c.password);
     std::fputs(valid ? "valid\n" : "invalid\n", out);
   } else if (c.verb == "cat") {
-    TOutcome outcome(archiver, err);
+    TOutcome outcome(archiver, c, out, err);
     RunCat(archiver, c, out);
-    code = outcome.ExitCode(prompts);
+    code = outcome.Finish();
   } else {
-    TProgressBar bar(archiver, err, !c.quiet && StderrIsTerminal());
-    TOutcome outcome(archiver, err, &bar);
-    archiver.FileMasks().Assign(Masks(c.operands));
+    TProgressBar bar(archiver, err, c.quiet == 0 && StderrIsTerminal());
+    TOutcome outcome(archiver, c, out, err, &bar);
+    archiver.FileMasks().Assign(c.operands.empty() ? Masks({"*.*"}) : Masks(c.operands));
+    archiver.ExclusionMasks().Assign(Masks(c.exclusions));
+    archiver.SetMaskRules(c.caseSensitive, true);
+    if (ReportUnmatched(archiver, c, err)) outcome.Add(kExitNoMatch);
     if (c.verb == "test") {
       archiver.TestFiles();
     } else {
-      archiver.Options().OverwriteMode = c.overwrite == 'o'   ? zip::omAlways
-                                         : c.overwrite == 'n' ? zip::omNever
-                                                              : zip::omPrompt;
+      if (c.junkPaths) JunkPaths(archiver);
       archiver.SetBaseDir(zip::Utf8ToUtf16(c.destination));
       archiver.ExtractFiles();
     }
-    code = outcome.ExitCode(prompts);
+    code = outcome.Finish();
   }
   archiver.CloseArchive();
   zip::SetZipPrompts(nullptr);
+  if (prompts.Unanswered()) code = Graver(code, kExitWarning);
+  if (Interrupted()) {
+    std::fputs("zipread: interrupted\n", err);
+    code = kExitInterrupted;
+  }
   return code;
 }
 

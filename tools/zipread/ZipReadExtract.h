@@ -7,7 +7,7 @@
 
 namespace talu::zipread {
 
-// Runs one of them; returns the exit code (0 all items fine, 1 any item failed or skipped).
+// Runs one of them; returns the exit code (ZipReadExit.h).
 // Archive exceptions that end the run pass on to the caller.
 int ExecuteDataCommand(const TCommand& command, std::FILE* out, std::FILE* err);
 

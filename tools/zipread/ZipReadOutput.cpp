@@ -105,6 +105,31 @@ void DosDateTime(TOutputBuffer& out, std::uint16_t date, std::uint16_t time) {
   out.Padded((time & 0x1F) * 2u, 2);
 }
 
+std::string MethodName(int method) {
+  switch (method) {
+    case 0:
+      return "Stored";
+    case 8:
+      return "Deflate";
+    case 9:
+      return "Defl64";
+    case 12:
+      return "BZip2";
+    case 14:
+      return "LZMA";
+    default:
+      return "M" + std::to_string(method);
+  }
+}
+
+// The share saved by compression, as "-" for an empty item.
+std::string Ratio(std::uint64_t size, std::uint64_t packed) {
+  if (size == 0) return "-";
+  return std::to_string(static_cast<int>(100.0 - 100.0 * static_cast<double>(packed) /
+                                                     static_cast<double>(size))) +
+         "%";
+}
+
 std::string_view YesNo(bool value) {
   return value ? "yes" : "no";
 }
@@ -126,6 +151,35 @@ void PrintList(const zip::TZipDirManager& dir, std::FILE* out) {
     line << '\t' << item.LocalHeaderOffset();
     line.EndLine();
   }
+}
+
+void PrintTable(const zip::TZipDirManager& dir, std::FILE* out) {
+  static constexpr char kRule[] =
+      "------------  ------------  -----  -------  -------------------  ----\n";
+  std::fputs("        Size        Packed  Saved  Method   Modified             Name\n", out);
+  std::fputs(kRule, out);
+  std::uint64_t size = 0, packed = 0;
+  int files = 0;
+  for (int i = 0; i < dir.CDir.Count(); ++i) {
+    const TDirItem& item = dir.CDir[i];
+    const std::uint16_t date = item.CentralDir.lastModDate, time = item.CentralDir.lastModTime;
+    std::fprintf(out, "%12llu  %12llu  %5s  %-7s  %04u-%02u-%02u %02u:%02u:%02u  %s%s\n",
+                 static_cast<unsigned long long>(item.UncompressedSize()),
+                 static_cast<unsigned long long>(item.CompressedSize()),
+                 Ratio(item.UncompressedSize(), item.CompressedSize()).c_str(),
+                 MethodName(item.CompressionMethod).c_str(), 1980u + (date >> 9),
+                 (date >> 5) & 0x0Fu, date & 0x1Fu, time >> 11u, (time >> 5) & 0x3Fu,
+                 (time & 0x1Fu) * 2u, item.IsEncrypted() ? "*" : "",
+                 zip::Utf16ToUtf8(item.Name).c_str());
+    size += item.UncompressedSize();
+    packed += item.CompressedSize();
+    files += item.IsDirectory() ? 0 : 1;
+  }
+  std::fputs(kRule, out);
+  std::fprintf(out, "%12llu  %12llu  %5s  %d file%s, %d item%s\n",
+               static_cast<unsigned long long>(size), static_cast<unsigned long long>(packed),
+               Ratio(size, packed).c_str(), files, files == 1 ? "" : "s", dir.CDir.Count(),
+               dir.CDir.Count() == 1 ? "" : "s");
 }
 
 void PrintInfo(zip::TZipArchiver& archiver, std::FILE* out) {

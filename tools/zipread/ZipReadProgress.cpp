@@ -4,6 +4,7 @@
 
 #include "Terminal.h"
 #include "ZipArchiver.h"
+#include "ZipReadOutcome.h"
 #include "text/ZipUtf.h"
 
 namespace talu::zipread {
@@ -16,11 +17,8 @@ TProgressBar::TProgressBar(zip::TZipBaseArchiver& archiver, std::FILE* err, bool
                                               zip::TZipProgressPhase phase, bool&) {
     if (phase == zip::ppStart) {
       item_ = ShownName(name);
-      std::u16string stored = name;  // events carry "\", the directory "/"
-      std::replace(stored.begin(), stored.end(), u'\\', u'/');
-      int index = -1;
-      const zip::TZipDirArray& dir = archiver.DMHandle()->CDir;
-      itemBytes_ = dir.FileExists(stored, index) ? std::int64_t(dir[index].UncompressedSize()) : 0;
+      const zip::TDirItem* item = EventItem(archiver, name);
+      itemBytes_ = item ? std::int64_t(item->UncompressedSize()) : 0;
     }
     itemPercent_ = percent;
     if (phase == zip::ppEnd) {

@@ -237,6 +237,39 @@ TEST(Passwords, CancelledBoxSkipsTheItemWithoutError) {
   EXPECT_EQ(out.DataString(), "");
 }
 
+// A handler that never skips gets a bounded number of questions, then the failure event; one that
+// skips gets no failure event. Either way the skipped item is counted and the next one is read.
+TEST(Passwords, UnansweredBoxEndsAndSkipsAreCounted) {
+  for (const bool skips : {false, true}) {
+    auto a =
+        OpenBytes(BuildArchive({Encrypted(Stored("s.txt", "s"), kPassword), Stored("p", "p")}));
+    int asked = 0;
+    std::vector<int> failures;
+    a->zip.OnPassword = [&](TZipBaseArchiver&, const std::u16string&, std::string& password,
+                            bool& skip) {
+      ++asked;
+      password = "wrong";
+      skip = skips;
+    };
+    a->zip.OnProcessFileFailure = [&](TZipBaseArchiver&, const std::u16string&,
+                                      TZipProcessOperation, std::int32_t native, std::int32_t,
+                                      const std::u16string&, TZipAction& action) {
+      failures.push_back(native);
+      action = fxaIgnore;
+    };
+    std::u16string ended;
+    a->zip.OnFileProgress = [&](TZipBaseArchiver&, const std::u16string& name, double,
+                                TZipProcessOperation, TZipProgressPhase phase, bool&) {
+      if (phase == ppEnd) ended += name;
+    };
+    a->zip.TestFiles(u"*.*");
+    EXPECT_EQ(asked, skips ? 1 : a->zip.PasswordAttempts());
+    EXPECT_EQ(failures, skips ? std::vector<int>{} : std::vector<int>{kNeInvalidPassword});
+    EXPECT_EQ(a->zip.PasswordSkips(), 1);
+    EXPECT_EQ(ended, skips ? u"s.txtp" : u"p");
+  }
+}
+
 TEST(Passwords, DataDescriptorItemsCheckTheTimeByte) {
   TestEntry e = Stored("dd.txt", "descriptor");
   e.dataDescriptor = true;

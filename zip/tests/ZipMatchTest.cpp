@@ -35,6 +35,38 @@ INSTANTIATE_TEST_SUITE_P(
                     MaskCase{u"dir.x/readme", u"*.", true},  // the extension is the last segment's
                     MaskCase{u"name.", u"name", true}));
 
+struct RuleCase {
+  const char16_t* name;
+  const char16_t* mask;
+  TZipMaskRules rules;
+  bool matches;
+};
+
+class MaskRules : public testing::TestWithParam<RuleCase> {};
+
+TEST_P(MaskRules, AsExpected) {
+  const RuleCase& c = GetParam();
+  EXPECT_EQ(IsInternalFileMatchMask(c.name, c.mask, c.rules), c.matches);
+}
+
+// Classes and case, each against its near miss; without classes "[" stays a plain character.
+constexpr TZipMaskRules kCase{true, false}, kClasses{false, true};
+INSTANTIATE_TEST_SUITE_P(
+    Rules, MaskRules,
+    testing::Values(RuleCase{u"README.TXT", u"*.txt", kCase, false},
+                    RuleCase{u"readme.txt", u"*.txt", kCase, true},
+                    RuleCase{u"b1.log", u"[ab][0-9].log", kClasses, true},
+                    RuleCase{u"c1.log", u"[ab][0-9].log", kClasses, false},
+                    RuleCase{u"B1.LOG", u"[ab][0-9].log", kClasses, true},
+                    RuleCase{u"B1.log", u"[ab]1.log", TZipMaskRules{true, true}, false},
+                    RuleCase{u"x.c", u"[!a-m].c", kClasses, true},
+                    RuleCase{u"b.c", u"[^a-m].c", kClasses, false},
+                    RuleCase{u"].c", u"[]].c", kClasses, true},
+                    RuleCase{u"[a.c", u"[a.c", kClasses, true},  // unclosed: plain
+                    RuleCase{u"a.c", u"[a].c", TZipMaskRules{}, false},
+                    RuleCase{u"[a].c", u"[a].c", TZipMaskRules{}, true},
+                    RuleCase{u"d/x1", u"*[0-9]", kClasses, true}));
+
 TEST(StrMatchPattern, RespectsCaseWhenAsked) {
   EXPECT_FALSE(ZipIsStrMatchPattern(u"ABC", u"abc", false));
   EXPECT_TRUE(ZipIsStrMatchPattern(u"ABC", u"abc", true));
