@@ -60,7 +60,8 @@ void TZipBaseArchiver::OpenArchive(TStream& stream, bool create) {
 }
 
 TZipDirOptions TZipBaseArchiver::DirOptions(TZipSpanningMode spanning, bool openCorrupted) const {
-  return {FIsZIPFormat, spanning, openCorrupted, FOptions.OEMFileNames, FOneFile};
+  return {FIsZIPFormat,          spanning, openCorrupted,
+          FOptions.OEMFileNames, FOneFile, FOptions.NameCharset};
 }
 
 void TZipBaseArchiver::InternalOpenArchive(bool openCorrupted) {

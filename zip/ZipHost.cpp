@@ -17,6 +17,10 @@ bool FileExists(const std::u16string& path) {
   return platform::FileExists(path);
 }
 
+bool IsKnownCharset(const std::string& charset) {
+  return platform::IsKnownCharset(charset);
+}
+
 const char* InflaterName() {
   return ZipInflaterName(ZipConfiguredInflater());
 }

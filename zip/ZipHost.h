@@ -22,6 +22,9 @@ std::string PasswordBytes(const std::u16string& typed);
 
 bool FileExists(const std::u16string& path);
 
+// Whether `charset` names a character set that TZipOptions::NameCharset can read names in.
+bool IsKnownCharset(const std::string& charset);
+
 // The raw deflate decoder this build was configured with ("zlib" or "ISA-L").
 const char* InflaterName();
 

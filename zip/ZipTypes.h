@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "ZipConst.h"
 
@@ -62,6 +63,9 @@ struct TZipOptions {
   std::int32_t SearchAttr = kZipAllAttributes;
   bool FlushBuffers = true;
   bool OEMFileNames = true;
+  // The character set of names stored without the UTF-8 flag (platform::DecodeCharset); empty
+  // for the OEM and ANSI code pages. A name whose bytes the set cannot hold keeps those rules.
+  std::string NameCharset;
 
   void Assign(const TZipOptions& source) { *this = source; }
 };

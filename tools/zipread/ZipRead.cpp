@@ -27,6 +27,7 @@ void ExecuteListing(const TCommand& command, std::FILE* out, std::FILE* err) {
   zip::TZipArchiver archiver;
   ReportMissingVolumes(archiver, err);
   archiver.Options().OEMFileNames = command.oemNames;
+  archiver.Options().NameCharset = command.nameCharset;
   archiver.SetOpenCorruptedArchives(command.openCorrupted);
   archiver.SetFileName(zip::Utf8ToUtf16(command.archive));
   // Read-only: listing never creates or locks the archive.

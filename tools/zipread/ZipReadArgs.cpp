@@ -3,6 +3,8 @@
 #include <charconv>
 #include <string_view>
 
+#include "ZipHost.h"
+
 namespace talu::zipread {
 namespace {
 
@@ -17,15 +19,15 @@ struct TVerb {
 constexpr std::size_t kAny = 1 << 20;
 constexpr std::string_view kPasswords = "password password-file ";
 constexpr TVerb kVerbs[] = {
-    {"list", "long no-oem-names no-corrupted verbose", 0, 0},
-    {"info", "no-oem-names no-corrupted verbose", 0, 0},
-    {"test", "quiet exclude case-sensitive no-oem-names verbose", 0, kAny},
+    {"list", "long no-oem-names charset no-corrupted verbose", 0, 0},
+    {"info", "no-oem-names charset no-corrupted verbose", 0, 0},
+    {"test", "quiet exclude case-sensitive no-oem-names charset verbose", 0, kAny},
     {"extract",
      "dir overwrite never-overwrite quiet corrupted exclude junk-paths case-sensitive "
-     "no-oem-names verbose",
+     "no-oem-names charset verbose",
      0, kAny},
-    {"cat", "offset count no-oem-names verbose", 1, 1},
-    {"check-password", "no-oem-names verbose", 1, 1},
+    {"cat", "offset count no-oem-names charset verbose", 1, 1},
+    {"check-password", "no-oem-names charset verbose", 1, 1},
 };
 
 // Every option: its one-letter form (0: none), its long name, whether it takes a value.
@@ -41,7 +43,7 @@ constexpr TOption kOptions[] = {
     {0, "corrupted", false},   {0, "no-corrupted", false},      {0, "no-oem-names", false},
     {'x', "exclude", true},    {'j', "junk-paths", false},      {'C', "case-sensitive", false},
     {'l', "long", false},      {'v', "verbose", false},         {0, "offset", true},
-    {0, "count", true},
+    {0, "count", true},        {'O', "charset", true},
 };
 
 bool Listed(std::string_view list, std::string_view word) {
@@ -68,6 +70,7 @@ std::optional<std::int64_t> Number(const std::string& text) {
 // Applies one option; `value` is its argument for the options that take one.
 bool Apply(TCommand& c, std::string_view option, const std::string& value) {
   if (option == "no-oem-names") c.oemNames = false;
+  if (option == "charset") return zip::IsKnownCharset(c.nameCharset = value);
   if (option == "no-corrupted") c.openCorrupted = false;
   if (option == "corrupted") c.extractCorrupted = true;
   if (option == "quiet") ++c.quiet;
@@ -151,7 +154,10 @@ class TParser {
         return Fail("option " + shown + " needs a value");
     }
     excluding_ = option.name == "exclude";
-    if (!Apply(c_, option.name, value)) return Fail("option " + shown + ": not a number: " + value);
+    if (!Apply(c_, option.name, value))
+      return Fail("option " + shown +
+                  (option.name == "charset" ? ": unknown character set: " : ": not a number: ") +
+                  value);
     return true;
   }
 
@@ -177,8 +183,8 @@ class TParser {
 }  // namespace
 
 const char* const kUsage =
-    "usage: zipread list [-l] [--no-corrupted] [--no-oem-names] ARCHIVE\n"
-    "       zipread info [--no-corrupted] [--no-oem-names] ARCHIVE\n"
+    "usage: zipread list [-l] [--no-corrupted] [--no-oem-names] [-O CHARSET] ARCHIVE\n"
+    "       zipread info [--no-corrupted] [--no-oem-names] [-O CHARSET] ARCHIVE\n"
     "       zipread test [PASSWORD OPTION] [-q] [-C] ARCHIVE [MASK...] [-x MASK...]\n"
     "       zipread extract [PASSWORD OPTION] [-d DIR] [-o | -n] [-j] [-C] [--corrupted] [-q]\n"
     "               ARCHIVE [MASK...] [-x MASK...]\n"
@@ -217,6 +223,8 @@ const char* const kHelp =
     "  --corrupted              also keep items whose data fails its check (with a warning)\n"
     "  --no-corrupted           do not rebuild a damaged directory from the local headers\n"
     "  --no-oem-names           names without the UTF-8 flag are not in the OEM code page\n"
+    "  -O, --charset CHARSET    names without the UTF-8 flag are in CHARSET (e.g. CP866;\n"
+    "                           on Windows a code page: cp866)\n"
     "  --offset N --count N     cat only COUNT bytes from OFFSET\n"
     "  --                       what follows is operands, also when it starts with \"-\"\n"
     "  --help, --version        this text; the version\n"

@@ -14,6 +14,7 @@ struct TCommand {
   std::vector<std::string> operands;    // masks, or the item name of cat and check-password
   std::vector<std::string> exclusions;  // -x
   bool oemNames = true;
+  std::string nameCharset;  // -O: the set of names without the UTF-8 flag
   bool openCorrupted = true;
   std::optional<std::string> password;      // -p
   std::optional<std::string> passwordFile;  // --password-file ("-": standard input)

@@ -93,6 +93,7 @@ int ExecuteDataCommand(const TCommand& c, std::FILE* out, std::FILE* err) {
   zip::TZipArchiver archiver;
   ReportMissingVolumes(archiver, err);
   archiver.Options().OEMFileNames = c.oemNames;
+  archiver.Options().NameCharset = c.nameCharset;
   archiver.SetFileName(zip::Utf8ToUtf16(c.archive));
   if (c.password) archiver.SetPassword(*c.password);
   archiver.SetExtractCorruptedFiles(c.extractCorrupted);

@@ -59,6 +59,16 @@ bool TZipDirManager::NamesInOemCodePage(std::uint16_t flag) const {
   return CentralDirEnd.signature == kEndOfDirSig && options_.oemNames && (flag & kFlagUtf8) == 0;
 }
 
+std::u16string_view TZipDirManager::DecodedName(std::string_view raw, std::uint16_t flag,
+                                                bool local) {
+  if (raw.empty()) return {};
+  if (local) raw = raw.substr(0, raw.find('\0'));
+  if (!options_.nameCharset.empty() && (flag & kFlagUtf8) == 0) {
+    if (const auto name = decoder_.InCharset(raw, options_.nameCharset)) return *name;
+  }
+  return decoder_.DecodeCentral(raw, NamesInOemCodePage(flag));
+}
+
 void TZipDirManager::LoadDir() {
   TZipVolumeNumberInfo volume;
   InitCentralDirEnd();
@@ -155,9 +165,7 @@ bool TZipDirManager::ReadCentralEntry(TStreamWindow& window, std::int64_t& posit
   item.Comment = CDir.StoreBytes(Chars(tail + cd.nameLength + cd.extraLength, cd.commentLength));
 
   const std::string_view storedName = Chars(tail, cd.nameLength);
-  const bool oem = NamesInOemCodePage(cd.genPurposeFlag);
-  CDir.SetItemName(
-      index, storedName.empty() ? std::u16string_view{} : decoder_.DecodeCentral(storedName, oem));
+  CDir.SetItemName(index, DecodedName(storedName, cd.genPurposeFlag, false));
   ApplyExtraFields(CDir, index, storedName);
   return true;
 }

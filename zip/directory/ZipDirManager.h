@@ -30,6 +30,8 @@ struct TZipDirOptions {
   bool oemNames = false;
   // The archive is one file: end records that name other volumes are stray bytes, passed over.
   bool oneFile = false;
+  // The character set of names without the UTF-8 flag; empty for the code page rules.
+  std::string nameCharset{};
 };
 
 // Makes `volume` the open volume of a spanned archive and returns its stream. Without one the
@@ -105,6 +107,10 @@ class TZipDirManager {
   void BuildCentralDirByLocalHeaders();
   void AddLocalHeaderItem(TStreamWindow& headers, TStreamWindow& descriptors, std::int64_t pos);
   bool NamesInOemCodePage(std::uint16_t flag) const;
+  // The name of an item stored as `raw` with the flags `flag`. A local header's name (`local`,
+  // when the directory is rebuilt) is read up to its first zero byte, so that the same bytes
+  // give the same name whether the directory was read or rebuilt.
+  std::u16string_view DecodedName(std::string_view raw, std::uint16_t flag, bool local);
   bool Spanned() const;
   std::uint32_t EndSignature() const;
   std::uint32_t LocalHeaderSignature() const;

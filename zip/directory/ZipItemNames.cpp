@@ -44,8 +44,12 @@ std::u16string_view TZipNameDecoder::DecodeCentral(std::string_view raw, bool oe
   return Utf8OrAnsi(bytes, HasNonAscii(bytes));
 }
 
-std::u16string_view TZipNameDecoder::DecodeLocal(std::string_view raw, bool oem) {
-  return DecodeCentral(raw.substr(0, raw.find('\0')), oem);
+std::optional<std::u16string_view> TZipNameDecoder::InCharset(std::string_view raw,
+                                                              const std::string& charset) {
+  auto text = platform::DecodeCharset(charset, raw);
+  if (!text) return std::nullopt;
+  text_ = std::move(*text);
+  return text_;
 }
 
 std::optional<std::u16string> UnicodeExtendedName(const TZipExtraFieldDataBlock& block) {

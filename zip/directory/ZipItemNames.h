@@ -16,9 +16,8 @@ class TZipNameDecoder {
   // Central directory rule: OEM to ANSI first when `oem`; then UTF-8 when the bytes are
   // well-formed UTF-8 with a non-ASCII byte, else the ANSI code page.
   std::u16string_view DecodeCentral(std::string_view raw, bool oem);
-  // Rebuild rule: the central directory rule up to the first zero byte, so that the same bytes
-  // give the same name whether the directory was read or rebuilt.
-  std::u16string_view DecodeLocal(std::string_view raw, bool oem);
+  // The bytes read in the character set `charset`; nothing when it cannot hold them.
+  std::optional<std::u16string_view> InCharset(std::string_view raw, const std::string& charset);
 
  private:
   std::u16string_view Ansi(std::string_view bytes);

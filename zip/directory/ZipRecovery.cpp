@@ -84,9 +84,7 @@ void TZipDirManager::AddLocalHeaderItem(TStreamWindow& headers, TStreamWindow& d
   if (lh.nameLength != 0 && size - namePos >= lh.nameLength) {
     storedName.assign(Chars(headers.Read(namePos, lh.nameLength), lh.nameLength));
   }
-  const bool oem = NamesInOemCodePage(lh.genPurposeFlag);
-  CDir.SetItemName(
-      index, storedName.empty() ? std::u16string_view{} : decoder_.DecodeLocal(storedName, oem));
+  CDir.SetItemName(index, DecodedName(storedName, lh.genPurposeFlag, true));
   const unsigned char* extra = headers.Read(namePos + lh.nameLength, lh.extraLength);
   CDir.GetItemPtr(index).ExtraFields =
       TZipExtraFields(CDir.StoreBytes(Chars(extra, lh.extraLength)));

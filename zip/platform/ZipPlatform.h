@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -52,6 +53,11 @@ bool IsRemovableDrive(const std::u16string& path);
 // Bytes free for the user on the disk that holds `path` (its folder); -1 when unknown.
 std::int64_t FreeDiskSpace(const std::u16string& path);
 
+// Decodes `bytes` from the character set `charset`: a name the system's converter knows on
+// POSIX ("CP866", "KOI8-R", ...), a code page on Windows ("cp866" or "866"); nothing when the
+// set is unknown or the bytes are not valid in it.
+std::optional<std::u16string> DecodeCharset(const std::string& charset, std::string_view bytes);
+bool IsKnownCharset(const std::string& charset);
 // Converts `count` bytes in place from the OEM code page to the ANSI code page.
 void ConvertOemToAnsi(char* bytes, std::size_t count);
 // Decodes `count` ANSI bytes into `out`, which has room for `count` units; returns the units

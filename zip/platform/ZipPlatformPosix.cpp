@@ -1,6 +1,7 @@
 // POSIX implementation of the platform layer. Sharing modes have no POSIX counterpart and are
 // not enforced; code pages are the fixed tables of OEM 437 and ANSI 1252.
 #include <fcntl.h>
+#include <iconv.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -153,6 +154,59 @@ std::size_t AnsiToUtf16(const char* bytes, std::size_t count, char16_t* out) {
     out[i] = (b >= 0x80 && b < 0xA0) ? kAnsi1252High[b - 0x80] : static_cast<char16_t>(b);
   }
   return count;
+}
+
+namespace {
+
+// One converter to UTF-16LE per thread, kept for the set last asked for: a directory's names
+// all come in one set, and opening a converter costs more than a name.
+class TCharsetConverter {
+ public:
+  ~TCharsetConverter() { Close(); }
+  bool Open(const std::string& charset) {
+    if (charset == charset_ && handle_ != Invalid()) return true;
+    Close();
+    handle_ = iconv_open("UTF-16LE", charset.c_str());
+    charset_ = charset;
+    return handle_ != Invalid();
+  }
+  std::optional<std::u16string> Decode(std::string_view bytes) {
+    iconv(handle_, nullptr, nullptr, nullptr, nullptr);
+    std::string in(bytes), out(bytes.size() * 4 + 4, '\0');
+    char* from = in.data();
+    char* to = out.data();
+    std::size_t fromLeft = in.size(), toLeft = out.size();
+    if (iconv(handle_, &from, &fromLeft, &to, &toLeft) == static_cast<std::size_t>(-1) ||
+        iconv(handle_, nullptr, nullptr, &to, &toLeft) == static_cast<std::size_t>(-1))
+      return std::nullopt;
+    std::u16string text((out.size() - toLeft) / 2, u'\0');
+    for (std::size_t i = 0; i < text.size(); ++i)
+      text[i] = static_cast<char16_t>(static_cast<unsigned char>(out[2 * i]) |
+                                      static_cast<unsigned char>(out[2 * i + 1]) << 8);
+    return text;
+  }
+
+ private:
+  static iconv_t Invalid() { return reinterpret_cast<iconv_t>(-1); }
+  void Close() {
+    if (handle_ != Invalid()) iconv_close(handle_);
+    handle_ = Invalid();
+  }
+  std::string charset_;
+  iconv_t handle_ = Invalid();
+};
+
+thread_local TCharsetConverter converter;
+
+}  // namespace
+
+std::optional<std::u16string> DecodeCharset(const std::string& charset, std::string_view bytes) {
+  if (!converter.Open(charset)) return std::nullopt;
+  return converter.Decode(bytes);
+}
+
+bool IsKnownCharset(const std::string& charset) {
+  return !charset.empty() && converter.Open(charset);
 }
 
 std::uint64_t TickCountMs() {

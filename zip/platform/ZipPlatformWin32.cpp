@@ -148,6 +148,40 @@ std::size_t AnsiToUtf16(const char* bytes, std::size_t count, char16_t* out) {
   return n > 0 ? static_cast<std::size_t>(n) : 0;
 }
 
+namespace {
+
+// The code page of "cp866", "CP866", "ibm866", "windows-1251" or "866"; 0 for other names.
+UINT CodePageOf(const std::string& charset) {
+  std::size_t digits = charset.find_first_of("0123456789");
+  if (digits == std::string::npos ||
+      charset.find_first_not_of("0123456789", digits) != std::string::npos)
+    return 0;
+  std::string prefix = charset.substr(0, digits);
+  for (char& c : prefix) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  if (prefix != "" && prefix != "cp" && prefix != "ibm" && prefix != "windows-") return 0;
+  const UINT page = static_cast<UINT>(std::stoul(charset.substr(digits)));
+  return IsValidCodePage(page) ? page : 0;
+}
+
+}  // namespace
+
+std::optional<std::u16string> DecodeCharset(const std::string& charset, std::string_view bytes) {
+  const UINT page = CodePageOf(charset);
+  if (page == 0) return std::nullopt;
+  if (bytes.empty()) return std::u16string();
+  const int count = static_cast<int>(bytes.size());
+  std::u16string text(bytes.size(), u'\0');
+  const int n = MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, bytes.data(), count,
+                                    Wide(text.data()), count);
+  if (n <= 0) return std::nullopt;
+  text.resize(static_cast<std::size_t>(n));
+  return text;
+}
+
+bool IsKnownCharset(const std::string& charset) {
+  return CodePageOf(charset) != 0;
+}
+
 std::uint64_t TickCountMs() {
   return GetTickCount64();
 }

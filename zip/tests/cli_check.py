@@ -32,8 +32,13 @@ def make_archives(work):
     for name, text in (("a.txt", "alpha\n"), ("d/B.TXT", "bravo\n"), ("d/c.log", "charlie\n"),
                        ("-dash.txt", "dash\n")):
         open(os.path.join(src, name), "w").write(text)
-    paths = {k: os.path.join(work, k + ".zip") for k in ("plain", "secret", "lzma", "damaged")}
+    paths = {k: os.path.join(work, k + ".zip") for k in ("plain", "secret", "lzma", "damaged", "cp866")}
     subprocess.run(["zip", "-qr", paths["plain"], "a.txt", "d", "--", "-dash.txt"], cwd=src, check=True)
+    # A name stored as DOS Cyrillic bytes, without the UTF-8 flag.
+    russian = os.path.join(work, "russian")
+    os.makedirs(russian)
+    open(os.path.join(russian.encode(), "Привет.txt".encode("cp866")), "w").write("privet\n")
+    subprocess.run(["zip", "-q", paths["cp866"], "-r", "."], cwd=russian, check=True)
     subprocess.run(["zip", "-qr", "-P", "right", paths["secret"], "a.txt"], cwd=src, check=True)
     with zipfile.ZipFile(paths["damaged"], "w") as z:
         z.writestr("a.txt", "alpha\n" * 100, zipfile.ZIP_DEFLATED)
@@ -89,6 +94,8 @@ def check_table(tool, work, a):
         (["test", a["lzma"]], 81, "compression method 14 is not supported", None),
         (["extract", a["plain"], "-q", "-d", a["plain"]], 2, "Not a directory", None),
         (["cat", a["plain"], "missing.txt"], 11, "not found", None),
+        (["extract", a["cp866"], "-q", "-O", "CP866", "-d", out + "/6"], 0, "", {"Привет.txt"}),
+        (["list", a["cp866"], "--charset=no-such-set"], 10, "unknown character set: no-such-set", None),
     ]
     for args, code, text, files in cases:
         rc, stdout, stderr = run(tool, args, work)
