@@ -38,6 +38,7 @@ void TZipPartInflate::Start(const std::uint8_t* data, std::size_t size, std::uin
   firstType_ = -1;
   kept_ = used_ = 0;
   drained_ = 0;
+  markersEnd_ = 0;
   windowKnown_ = window != nullptr;
   windowSize_ = window ? std::min(windowSize, kWindow) : 0;
   if (window) std::memcpy(window_.get(), window + windowSize - windowSize_, windowSize_);
@@ -246,7 +247,9 @@ bool TZipPartInflate::Copy(std::size_t distance, std::size_t length) {
   if (distance <= used_) {
     const std::uint16_t* from = to - distance;
     for (std::size_t i = 0; i < length; ++i) to[i] = from[i];
+    if (used_ - distance < markersEnd_) markersEnd_ = used_ + length;
   } else {
+    if (!windowKnown_) markersEnd_ = used_ + length;
     const std::size_t before = distance - used_;  // how far the copy starts before the part
     if (windowKnown_ && before > windowSize_) return false;
     for (std::size_t i = 0; i < length; ++i) {
@@ -267,7 +270,7 @@ bool TZipPartInflate::Resolve(const std::uint8_t* window, std::size_t windowSize
   windowSize_ = std::min(windowSize, kWindow);
   std::memcpy(window_.get(), window + windowSize - windowSize_, windowSize_);
   std::uint16_t* const out = out_.get();
-  for (std::size_t i = 0; i < used_; ++i) {
+  for (std::size_t i = 0; i < markersEnd_; ++i) {
     if (out[i] < kMarker) continue;
     const std::size_t before = kWindow - (out[i] - kMarker);
     if (before > windowSize_) return false;

@@ -88,7 +88,8 @@ class TZipPartInflate {
   std::unique_ptr<std::uint16_t[]> out_;  // kWindow kept symbols, then capacity_ new ones
   std::size_t kept_ = 0;
   std::size_t used_ = 0;
-  std::uint64_t drained_ = 0;  // symbols dropped from the front by Drain
+  std::size_t markersEnd_ = 0;  // no marker at or past it (copies carry them on)
+  std::uint64_t drained_ = 0;   // symbols dropped from the front by Drain
   bool windowKnown_ = false;
   std::unique_ptr<std::uint8_t[]> window_;  // the bytes before the part, once known
   std::size_t windowSize_ = 0;
