@@ -1,10 +1,13 @@
 // The split decoder gives the bytes and the outcome of the single-stream inflaters on large
 // generated items (text, random bytes, long runs, stored, fixed and flushed blocks mixed in),
-// cut into many small parts so that every kind of block meets a part boundary, and on damaged
-// and cut-short copies, where it hands over to the single-stream inflater.
+// cut into many small parts so that every kind of block meets a part boundary, on damaged and
+// cut-short copies, where it hands over to the single-stream inflater, and on the deflate data of
+// the corpus archives.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -179,6 +182,40 @@ TEST(SplitInflate, DamagedItemsFailAsTheSingleStreamFails) {
       EXPECT_EQ(Split(damaged, kind, SmallParts()), SingleStream(damaged, kind))
           << "byte " << at << (i % 16 == 0 ? " (cut there)" : "") << ", " << ZipInflaterName(kind);
   }
+}
+
+// The data after each deflated, unencrypted local header of the first items of every corpus
+// file that states sizes (of at most 8 MiB of output): its data and 64 bytes more (what follows
+// the stream is left alone). A signature that is no header only gives other data.
+TEST(SplitInflate, CorpusItemsGiveTheSingleStreamBytes) {
+  const char* corpus = std::getenv("TALU_CORPUS_DIR");
+  if (!corpus || !std::filesystem::exists(corpus)) GTEST_SKIP() << "no corpus";
+  int compared = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus)) {
+    if (!entry.is_regular_file() || entry.file_size() > (16 << 20)) continue;
+    const Bytes file = ReadFile(entry.path());
+    auto at = [&file](std::size_t i) { return static_cast<std::uint8_t>(file[i]); };
+    int items = 0;
+    for (std::size_t i = file.find("PK\3\4");
+         i != Bytes::npos && i + 30 <= file.size() && items < 32; i = file.find("PK\3\4", i + 4)) {
+      if ((at(i + 6) & 1) != 0 || at(i + 8) != 8 || at(i + 9) != 0) continue;
+      const std::size_t data =
+          i + 30 + (at(i + 26) | at(i + 27) << 8) + (at(i + 28) | at(i + 29) << 8);
+      if (data > file.size()) continue;
+      auto le32 = [&at](std::size_t p) {
+        return at(p) | at(p + 1) << 8 | at(p + 2) << 16 |
+               static_cast<std::uint32_t>(at(p + 3)) << 24;
+      };
+      if (le32(i + 18) == 0 || le32(i + 22) > (8u << 20)) continue;
+      const Bytes item = file.substr(data, std::size_t{le32(i + 18)} + 64);
+      ++items;
+      ++compared;
+      for (TZipInflaterKind kind : KindsBuiltIn())
+        EXPECT_EQ(Split(item, kind, SmallParts()), SingleStream(item, kind))
+            << entry.path() << " at " << data << ", " << ZipInflaterName(kind);
+    }
+  }
+  EXPECT_GT(compared, 100);
 }
 
 }  // namespace
