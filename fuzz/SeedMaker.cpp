@@ -1,7 +1,8 @@
 // Writes the seed inputs of the fuzz targets that the project's own builders can make:
 // archives with items of every kind (stored, deflate, traditional, AES, Zip64, a stub in front,
 // Unicode names, hostile names), command lists for the name index and masks with names.
-// Usage: talu_fuzz_seeds DIR  (writes DIR/archives, DIR/name_index, DIR/mask_match)
+// Usage: talu_fuzz_seeds DIR  (writes DIR/archives, DIR/name_index, DIR/mask_match,
+// DIR/split_inflate)
 #include <cstdio>
 #include <filesystem>
 #include <vector>
@@ -95,6 +96,21 @@ const std::vector<std::pair<const char*, Bytes>> kMasks{
     {"trailing-stars", Raw("\0ab**\0ab")},
 };
 
+// A shape byte (see FuzzSplitInflate.cpp), then raw deflate data: text, stored blocks, and
+// streams joined after a full flush.
+std::vector<std::pair<const char*, Bytes>> SplitInflateSeeds() {
+  Bytes text;
+  for (int i = 0; i < 300; ++i) text += "line " + std::to_string(i * 7919 % 1000) + " of a seed\n";
+  const Bytes random = RandomBytes(20000, 11);
+  return {
+      {"text", "\x05" + RawDeflate(text, 6)},
+      {"stored", "\x40" + RawDeflate(random, 6)},
+      {"joined", "\x11" + RawDeflate(text, 1, Z_FULL_FLUSH) +
+                     RawDeflate(random.substr(0, 4000), 9, Z_FULL_FLUSH) +
+                     RawDeflate(text + text, 9)},
+  };
+}
+
 void WriteAll(const fs::path& dir, const std::vector<std::pair<const char*, Bytes>>& seeds) {
   fs::create_directories(dir);
   for (const auto& [name, bytes] : seeds) WriteFile(dir / name, bytes);
@@ -111,5 +127,6 @@ int main(int argc, char** argv) {
   WriteAll(root / "archives", Archives());
   WriteAll(root / "name_index", kNameCommands);
   WriteAll(root / "mask_match", kMasks);
+  WriteAll(root / "split_inflate", SplitInflateSeeds());
   return 0;
 }

@@ -7,15 +7,16 @@ set -uo pipefail
 dir=$1 seconds=$2; shift 2
 src=$(cd "$(dirname "$0")" && pwd)
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(open test_items extract name_index mask_match)
+[ ${#targets[@]} -gt 0 ] || targets=(open test_items extract name_index mask_match split_inflate)
 
-# Per target: seed set, dictionary and largest input.
+# Per target: seed set, dictionary (- for none) and largest input.
 options_of() {
   case $1 in
     open | extract) echo "archives zip.dict 65536" ;;
     test_items) echo "test_items zip.dict 65536" ;;
     name_index) echo "name_index names.dict 8192" ;;
     mask_match) echo "mask_match names.dict 1024" ;;
+    split_inflate) echo "split_inflate - 65536" ;;  # no dictionary
     *) return 1 ;;
   esac
 }
@@ -23,11 +24,13 @@ options_of() {
 failed=0
 for target in "${targets[@]}"; do
   read -r seeds dict max_len < <(options_of "$target") || { echo "unknown target $target"; exit 2; }
+  dict_option=()
+  [ "$dict" = - ] || dict_option=(-dict="$src/$dict")
   corpus=$dir/corpus/$target log=$dir/logs/$target.log
   mkdir -p "$corpus" "$dir/logs" "$dir/findings"
   rm -f "$dir/findings/$target"-*
   "$dir/fuzz_$target" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
-    -max_len="$max_len" -dict="$src/$dict" -print_final_stats=1 \
+    -max_len="$max_len" ${dict_option[@]+"${dict_option[@]}"} -print_final_stats=1 \
     -artifact_prefix="$dir/findings/$target-" "$corpus" "$dir/seeds/$seeds" >"$log" 2>&1
   status=$?
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")

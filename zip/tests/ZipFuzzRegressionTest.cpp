@@ -25,6 +25,7 @@ extern "C" int FuzzTestItemsOneInput(const std::uint8_t*, std::size_t);
 extern "C" int FuzzExtractOneInput(const std::uint8_t*, std::size_t);
 extern "C" int FuzzNameIndexOneInput(const std::uint8_t*, std::size_t);
 extern "C" int FuzzMaskMatchOneInput(const std::uint8_t*, std::size_t);
+extern "C" int FuzzSplitInflateOneInput(const std::uint8_t*, std::size_t);
 
 namespace {
 
@@ -40,6 +41,7 @@ constexpr FuzzTarget kTargets[] = {
     {"extract", FuzzExtractOneInput, 0},
     {"name_index", FuzzNameIndexOneInput, -1},
     {"mask_match", FuzzMaskMatchOneInput, -1},
+    {"split_inflate", FuzzSplitInflateOneInput, -1},
 };
 
 int HexDigit(char c) {
