@@ -35,6 +35,7 @@ TExit ExitForNativeError(int nativeError) {
     case zip::kNeCompressionMode:
       return kExitUnsupported;
     case zip::kNeCreateOutputFile:  // an unsafe name refused, or a file that cannot be made
+    case zip::kNeUnsafeLink:        // a link leading out of the destination refused
       return kExitWarning;
     case zip::kNeItemNotFound:
     case zip::kNePasswordItemNotFound:
