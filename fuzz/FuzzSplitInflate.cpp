@@ -30,7 +30,7 @@ TDigest SingleStream(const std::uint8_t* data, std::size_t size, TZipRawInflate&
   static std::uint8_t block[1 << 16];
   TDigest digest;
   inflate.Reset();
-  inflate.SetInput(data, static_cast<std::uint32_t>(size));
+  inflate.SetInput(data, static_cast<std::uint32_t>(size), true);
   for (;;) {
     const TZipInflateCall call = inflate.Inflate(block, sizeof block);
     digest.Add(block, call.produced);

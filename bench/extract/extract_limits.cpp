@@ -71,8 +71,8 @@ void ForEachChunk(std::ifstream& in, const Item& item, Step step) {
   for (uint64_t left = item.compSize; left > 0;) {
     const size_t n = left < kChunk ? left : kChunk;
     in.read(reinterpret_cast<char*>(chunk.data()), n);
-    step(chunk.data(), n);
     left -= n;
+    step(chunk.data(), n, left == 0);
   }
 }
 
@@ -88,8 +88,8 @@ bool InflateWithCrc(std::ifstream& in, Item item, TZipInflaterKind kind) {
   int which = 0;
   uint32_t crc = 0xFFFFFFFFu;
   std::future<uint32_t> crcDone;  // the CRC up to the block inflated last
-  ForEachChunk(in, item, [&](uint8_t* data, size_t n) {
-    inflate->SetInput(data, static_cast<uint32_t>(n));
+  ForEachChunk(in, item, [&](uint8_t* data, size_t n, bool last) {
+    inflate->SetInput(data, static_cast<uint32_t>(n), last);
     for (size_t produced = kChunk; produced == kChunk;) {
       const uint8_t* block = blocks[which].data();
       produced = inflate->Inflate(blocks[which].data(), kChunk).produced;
@@ -108,7 +108,7 @@ bool InflateWithCrc(std::ifstream& in, Item item, TZipInflaterKind kind) {
 bool DecryptLoop(std::ifstream& in, const Item& item) {
   talu::zip::TZipKeys keys{{0x12345678u, 0x23456789u, 0x34567890u}};
   ForEachChunk(in, item,
-               [&](uint8_t* data, size_t n) { talu::zip::ZipDecryptBuffer(data, n, keys); });
+               [&](uint8_t* data, size_t n, bool) { talu::zip::ZipDecryptBuffer(data, n, keys); });
   std::fprintf(stderr, "keys %08x\n", keys.key[0]);
   return true;
 }
@@ -120,7 +120,7 @@ bool AesWork(std::ifstream& in, const Item& item) {
   aes.SetMode(cmCTR);
   THMAC_Context mac;
   hmac_init(mac, FindHash_by_Name("SHA1"), key.data(), key.size());
-  ForEachChunk(in, item, [&](uint8_t* data, size_t n) {
+  ForEachChunk(in, item, [&](uint8_t* data, size_t n, bool) {
     hmac_updateXL(mac, data, n);
     aes.DecodeBuffer(data, data, n);
   });

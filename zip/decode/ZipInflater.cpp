@@ -41,7 +41,7 @@ TZipInflateStep TZipInflater::Inflate(std::uint8_t* output) {
       return step;
     }
     consumed_ += size;
-    inflate_.SetInput(data, static_cast<std::uint32_t>(size));
+    inflate_.SetInput(data, static_cast<std::uint32_t>(size), consumed_ == total_);
     inChunk_ = true;
   }
   const TZipInflateCall call = inflate_.Inflate(output, static_cast<std::uint32_t>(kZipChunkSize));

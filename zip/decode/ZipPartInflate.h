@@ -12,7 +12,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "ZipHuffman.h"
+#include "ZipBitReader.h"
+#include "ZipBlockHeader.h"
 
 namespace talu::zip {
 
@@ -42,7 +43,7 @@ class TZipPartInflate {
   // Whether the first block decoded was stored or had codes of its own.
   bool FirstBlockStrong() const { return firstType_ == 0 || firstType_ == 2; }
 
-  std::uint64_t Position() const { return bytePos_ * 8 - bitCount_; }
+  std::uint64_t Position() const { return in_.Position(); }
 
   // The symbols decoded since the last Drain (all bytes once resolved).
   const std::uint16_t* Symbols() const { return out_.get() + kept_; }
@@ -55,34 +56,20 @@ class TZipPartInflate {
   void Drain();
 
  private:
-  void Refill();
-  std::uint64_t Bits(int count);
-  void Consume(int count) {
-    bitBuffer_ >>= count;
-    bitCount_ -= count;
-  }
-  void Seek(std::uint64_t bit);
-  bool PastEnd() const { return Position() > static_cast<std::uint64_t>(size_) * 8; }
   // Each false where the block cannot go on, with the status to return.
   bool ReadHeader(TStatus& failure);
-  bool ReadCodes();
   bool DecodeStored(TStatus& status);
   bool DecodeCodes(TStatus& status);
   bool Copy(std::size_t distance, std::size_t length);
 
-  const std::uint8_t* data_ = nullptr;
-  std::size_t size_ = 0;
-  std::size_t bytePos_ = 0;
-  std::uint64_t bitBuffer_ = 0;
-  int bitCount_ = 0;
-
+  TZipBitReader in_;
   enum TBlock { kHeader, kStored, kCodes, kEnded };
   TBlock block_ = kHeader;
   bool last_ = false;
   int firstType_ = -1;
   std::uint32_t storedLeft_ = 0;
-  TZipHuffman lengths_;
-  TZipHuffman distances_;
+  TZipHeaderReader headers_;
+  TZipBlockHeader header_;
 
   const std::size_t capacity_;
   std::unique_ptr<std::uint16_t[]> out_;  // kWindow kept symbols, then capacity_ new ones

@@ -27,7 +27,7 @@ class TZlibInflate final : public TZipRawInflate {
     if (inflateReset(&z_) != Z_OK) throw EDecompressionError(u"error");
     ended_ = false;
   }
-  void SetInput(const std::uint8_t* data, std::uint32_t size) override {
+  void SetInput(const std::uint8_t* data, std::uint32_t size, bool) override {
     z_.next_in = const_cast<Bytef*>(data);
     z_.avail_in = size;
   }

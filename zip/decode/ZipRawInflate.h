@@ -1,15 +1,17 @@
 // The one seam to a raw deflate decoder: an item's data inflated call by call into the caller's
 // output blocks. Two decoders sit behind it, zlib's and, where the build finds it (x86-64
 // Linux), ISA-L's faster one; the choice is made when the project is configured. Both give the
-// same bytes and the same outcome on intact data and on the damage the parity tests cover: a
-// call ends when its output block is full or its input is used up, damaged data ends the item
-// as corrupt, and the bytes after the end of the deflate stream are left alone. They still
-// differ on some damaged data: ISA-L decodes blocks whose Huffman codes are incomplete, which
-// zlib refuses at the block's header, and at the end of a cut stream it may leave the last
-// symbol undecoded.
+// same bytes and the same outcome on every input: a call ends when its output block is full or
+// its input is used up, damaged data end the item as corrupt at the symbol or block header where
+// zlib finds the damage (with the bytes before it), data cut short give what zlib gives before it
+// waits for more, and the bytes after the end of the deflate stream are left alone. ISA-L, laxer
+// about damage (it decodes blocks whose Huffman codes are incomplete) and short of the last
+// symbols of cut data, is given only data that a walk of the stream has checked as zlib checks
+// it (ZipDeflateWalk); where the walk finds damage or the end of cut data, the data ISA-L is
+// given end there with a made-up empty last block.
 //
 // Usage: auto inflate = ZipMakeRawInflate(ZipInflaterInUse());
-//        inflate->SetInput(data, size);  call = inflate->Inflate(block, blockSize);
+//        inflate->SetInput(data, size, last);  call = inflate->Inflate(block, blockSize);
 #pragma once
 
 #include <cstdint>
@@ -30,8 +32,8 @@ class TZipRawInflate {
   virtual ~TZipRawInflate() = default;
   // A fresh state for the next item's data.
   virtual void Reset() = 0;
-  // The next piece of input; the previous one must be used up.
-  virtual void SetInput(const std::uint8_t* data, std::uint32_t size) = 0;
+  // The next piece of input, `last` where no more follow; the previous one must be used up.
+  virtual void SetInput(const std::uint8_t* data, std::uint32_t size, bool last) = 0;
   virtual std::uint32_t InputLeft() const = 0;
   // Inflates into `output` until it is full, the input is used up, the stream ends (then and
   // on every later call: kStreamEnd with nothing produced) or the data turn out damaged.

@@ -256,15 +256,15 @@ bool TSplitRun::Run() {
 TZipInflateCall::TStatus Inflate(const std::uint8_t* data, std::size_t size, TZipRawInflate& single,
                                  std::uint64_t skip, const TZipSplitSink& sink) {
   constexpr std::uint32_t kBlock = 1 << 20;
-  constexpr std::size_t kPiece = std::size_t{1} << 30;
+  constexpr std::size_t kPiece = std::size_t{1} << 20;
   std::vector<std::uint8_t> block(kBlock);
   single.Reset();
   std::size_t given = 0;
   for (bool first = true;; first = false) {
     if (first || (single.InputLeft() == 0 && given < size)) {  // Reset keeps the old input
       const std::size_t piece = std::min(size - given, kPiece);
-      single.SetInput(data + given, static_cast<std::uint32_t>(piece));
       given += piece;
+      single.SetInput(data + given - piece, static_cast<std::uint32_t>(piece), given == size);
     }
     const TZipInflateCall call = single.Inflate(block.data(), kBlock);
     const std::uint64_t dropped = std::min<std::uint64_t>(skip, call.produced);

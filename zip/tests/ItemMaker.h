@@ -27,9 +27,10 @@ inline TestEntry Stored(Bytes name, const Bytes& plain) {
 }
 
 // Raw deflate data of `plain`, ended by `flush` (Z_FULL_FLUSH: a block that later ones may follow).
-inline Bytes RawDeflate(const Bytes& plain, int level = 6, int flush = Z_FINISH) {
+inline Bytes RawDeflate(const Bytes& plain, int level = 6, int flush = Z_FINISH,
+                        int strategy = Z_DEFAULT_STRATEGY) {
   z_stream z{};
-  deflateInit2(&z, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+  deflateInit2(&z, level, Z_DEFLATED, -MAX_WBITS, 8, strategy);
   Bytes out(deflateBound(&z, plain.size()) + 16, '\0');  // room for a flush's empty block
   z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(plain.data()));
   z.avail_in = static_cast<uInt>(plain.size());

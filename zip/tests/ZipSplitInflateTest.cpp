@@ -39,7 +39,7 @@ struct TDigest {
 std::string SingleStream(const Bytes& data, TZipInflaterKind kind) {
   auto inflate = ZipMakeRawInflate(kind);
   inflate->SetInput(reinterpret_cast<const std::uint8_t*>(data.data()),
-                    static_cast<std::uint32_t>(data.size()));
+                    static_cast<std::uint32_t>(data.size()), true);
   std::vector<std::uint8_t> block(1 << 20);
   TDigest digest;
   for (;;) {

@@ -1,0 +1,154 @@
+#include "ZipDeflateWalk.h"
+
+#include <algorithm>
+
+#include "ZipDeflateSymbols.h"
+
+namespace talu::zip {
+
+namespace {
+
+// Bits a walk keeps back from the end of a piece that is not the last: more than the longest
+// block header (about 4,500 bits) before a header, more than the longest symbol with its extra
+// bits and the reader's lookahead (48 + 64 bits) before a symbol.
+constexpr std::uint64_t kHeaderMargin = 640 * 8;
+constexpr std::uint64_t kSymbolMargin = 32 * 8;
+
+}  // namespace
+
+void TZipDeflateWalk::Reset() {
+  position_ = 0;
+  block_ = kHeader;
+  lastBlock_ = false;
+  storedLeft_ = 0;
+  produced_ = 0;
+}
+
+TZipDeflateWalk::TStop TZipDeflateWalk::Walk(const std::uint8_t* data, std::size_t size,
+                                             bool last) {
+  in_.Start(data, size, position_);
+  for (;;) {
+    switch (block_) {
+      case kEnded:
+        return kStreamEnd;
+      case kHeader: {
+        if (!last && position_ + kHeaderMargin > in_.EndBit()) return kNeedInput;
+        const TZipHeaderRead read = headers_.Read(in_, header_);
+        if (read != TZipHeaderRead::kOk) return read == TZipHeaderRead::kCut ? kCut : kDamaged;
+        lastBlock_ = header_.last;
+        storedLeft_ = header_.storedLength;
+        block_ = header_.type == 0 ? kStored : kCodes;
+        position_ = in_.Position();
+        break;
+      }
+      case kStored: {
+        const std::uint64_t there = (in_.EndBit() - position_) / 8;
+        const std::uint32_t take =
+            static_cast<std::uint32_t>(std::min<std::uint64_t>(storedLeft_, there));
+        storedLeft_ -= take;
+        produced_ += take;
+        position_ += take * std::uint64_t{8};
+        in_.Seek(position_);
+        if (storedLeft_ > 0) return last ? kCut : kNeedInput;
+        block_ = lastBlock_ ? kEnded : kHeader;
+        break;
+      }
+      case kCodes: {
+        const TStop stop = WalkCodes(last);
+        if (stop != kStreamEnd) return stop;
+        block_ = lastBlock_ ? kEnded : kHeader;
+        break;
+      }
+    }
+  }
+}
+
+// Symbols consumed, nothing else done, while no check can fail: far from the end of the data,
+// past the first 32 KiB of output (no distance reaches before the stream), on codes that give
+// every bit pattern a symbol. Stops before any other symbol, and before the end of the block.
+void TZipDeflateWalk::SkipCodes() {
+  const TZipHuffman& lengths = *header_.lengths;
+  const TZipHuffman& distances = *header_.distances;
+  const std::uint64_t until = in_.EndBit() - kSymbolMargin;
+  TZipBitReader in = in_;           // a copy the compiler keeps in registers
+  while (in.Position() <= until) {  // every break before a symbol's bits are consumed
+    in.Refill();
+    const std::uint32_t entry = lengths.Lookup(in.Peek());
+    const int symbol = TZipHuffman::Symbol(entry);
+    if (symbol < 256) {
+      if (entry == 0) break;
+      in.Consume(TZipHuffman::Length(entry));
+      continue;
+    }
+    const int length = symbol - 257;
+    if (length < 0 || length >= kZipLengthSymbols) break;
+    const int lengthBits = TZipHuffman::Length(entry) + kZipLengthExtra[length];
+    const std::uint32_t far = distances.Lookup(in.Peek() >> lengthBits);
+    if (far == 0 || TZipHuffman::Symbol(far) >= kZipDistanceSymbols) break;
+    in.Consume(lengthBits + TZipHuffman::Length(far) + kZipDistanceExtra[TZipHuffman::Symbol(far)]);
+  }
+  in_ = in;
+  position_ = in.Position();
+}
+
+// kStreamEnd here: the block ended. Each symbol is taken whole or not at all: where its bits run
+// past the data it is cut, where they are there and wrong it is damage, in the order zlib reads
+// them (code, extra bits, distance code, extra bits, then the distance's check).
+TZipDeflateWalk::TStop TZipDeflateWalk::WalkCodes(bool last) {
+  const TZipHuffman& lengths = *header_.lengths;
+  const TZipHuffman& distances = *header_.distances;
+  const std::uint64_t end = in_.EndBit();
+  auto failAt = [this](TStop stop) {
+    in_.Seek(position_);
+    return stop;
+  };
+  for (;;) {
+    if (produced_ >= 32768) SkipCodes();
+    if (!last && position_ + kSymbolMargin > end) return kNeedInput;
+    in_.Refill();
+    std::uint32_t entry = lengths.Lookup(in_.Peek());
+    if (TZipHuffman::Length(entry) == 0) return failAt(position_ + 1 > end ? kCut : kDamaged);
+    in_.Consume(TZipHuffman::Length(entry));
+    int symbol = TZipHuffman::Symbol(entry);
+    if (in_.PastEnd()) return failAt(kCut);
+    if (symbol < 256) {
+      ++produced_;
+      position_ = in_.Position();
+      continue;
+    }
+    if (symbol == 256) {
+      position_ = in_.Position();
+      return kStreamEnd;
+    }
+    symbol -= 257;
+    if (symbol >= kZipLengthSymbols) return failAt(kDamaged);
+    const std::uint64_t length = kZipLengthBase[symbol] + in_.Bits(kZipLengthExtra[symbol]);
+    if (in_.PastEnd()) return failAt(kCut);
+    entry = distances.Lookup(in_.Peek());
+    if (TZipHuffman::Length(entry) == 0) return failAt(in_.Position() + 1 > end ? kCut : kDamaged);
+    in_.Consume(TZipHuffman::Length(entry));
+    symbol = TZipHuffman::Symbol(entry);
+    if (in_.PastEnd()) return failAt(kCut);
+    if (symbol >= kZipDistanceSymbols) return failAt(kDamaged);
+    const std::uint64_t distance = kZipDistanceBase[symbol] + in_.Bits(kZipDistanceExtra[symbol]);
+    if (in_.PastEnd()) return failAt(kCut);
+    if (distance > produced_) return failAt(kDamaged);
+    produced_ += length;
+    position_ = in_.Position();
+  }
+}
+
+int TZipDeflateWalk::Ending(std::uint64_t& bits) const {
+  constexpr std::uint64_t kEmptyLastBlock = 0b0000000'01'1;  // last, fixed codes, end of block
+  constexpr int kEmptyLastBlockBits = 10;
+  if (block_ != kCodes) {
+    bits = kEmptyLastBlock;
+    return kEmptyLastBlockBits;
+  }
+  const std::uint32_t end = header_.lengths->EndOfBlock();
+  const int length = TZipHuffman::Length(end);
+  bits = (end >> 4) | kEmptyLastBlock << length;
+  return length + kEmptyLastBlockBits;
+}
+
+}  // namespace talu::zip
