@@ -7,7 +7,7 @@ set -uo pipefail
 dir=$1 seconds=$2; shift 2
 src=$(cd "$(dirname "$0")" && pwd)
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(open test_items extract name_index mask_match split_inflate)
+[ ${#targets[@]} -gt 0 ] || targets=(open test_items extract name_index mask_match split_inflate inflaters)
 
 # Per target: seed set, dictionary (- for none) and largest input.
 options_of() {
@@ -16,7 +16,7 @@ options_of() {
     test_items) echo "test_items zip.dict 65536" ;;
     name_index) echo "name_index names.dict 8192" ;;
     mask_match) echo "mask_match names.dict 1024" ;;
-    split_inflate) echo "split_inflate - 65536" ;;  # no dictionary
+    split_inflate | inflaters) echo "split_inflate - 65536" ;;  # no dictionary
     *) return 1 ;;
   esac
 }

@@ -26,6 +26,7 @@ extern "C" int FuzzExtractOneInput(const std::uint8_t*, std::size_t);
 extern "C" int FuzzNameIndexOneInput(const std::uint8_t*, std::size_t);
 extern "C" int FuzzMaskMatchOneInput(const std::uint8_t*, std::size_t);
 extern "C" int FuzzSplitInflateOneInput(const std::uint8_t*, std::size_t);
+extern "C" int FuzzInflatersOneInput(const std::uint8_t*, std::size_t);
 
 namespace {
 
@@ -42,6 +43,7 @@ constexpr FuzzTarget kTargets[] = {
     {"name_index", FuzzNameIndexOneInput, -1},
     {"mask_match", FuzzMaskMatchOneInput, -1},
     {"split_inflate", FuzzSplitInflateOneInput, -1},
+    {"inflaters", FuzzInflatersOneInput, -1},
 };
 
 int HexDigit(char c) {
