@@ -26,6 +26,7 @@ class TStream;
 class TAESCryptoTransform;
 class TZipDecodeWorkspace;
 class TZipDecodeAhead;
+class TLandingFolders;
 class TZipDecodedItem;
 struct TZipKeys;
 
@@ -243,9 +244,13 @@ class TZipBaseArchiver : public TComponent {
   bool IsItemMatches(int index, const TInternalSearchRec& rec) const;
   static void FillArchiveItem(const TDirItem& dirItem, TZipArchiveItem& item);
   TZipAction ProcessOneItem(int index, TZipProcessOperation operation);
-  bool MayReplace(const TDirItem& item, std::u16string& name, std::u16string& target);
+  // Where an item lands: its path and the held folder it lands in (ZipArchiverDisk.cpp).
+  struct TLandingSpot;
+  bool MayReplace(const TDirItem& item, std::u16string& name, TLandingSpot& spot);
+  bool MakeWay(const TDirItem& item, std::u16string& name, TLandingSpot& spot);
   void CheckLanding(bool ownName, std::u16string& path, const std::u16string& name) const;
-  void LandSymbolicLink(int index, const std::u16string& target, std::u16string_view relative);
+  TLandingSpot LandingSpot(const std::u16string& path, const std::u16string& name) const;
+  void LandSymbolicLink(int index, const TLandingSpot& spot, std::u16string_view relative);
   TZipVolumeNumberInfo SeekToLocalHeader(const TDirItem& item);
   bool InternalDecompressFile(TStream& source, TStream& dest, TDirItem& item, std::int32_t count,
                               std::int64_t offset);
@@ -333,6 +338,7 @@ class TZipBaseArchiver : public TComponent {
   TZipProcessVolumeFailureEvent FOnProcessVolumeFailure;
   std::unique_ptr<TZipDecodeWorkspace> FDecodeWorkspace;  // made by the first extraction
   TZipDecodeAhead* FDecodeAhead = nullptr;                // the running batch's, if any
+  TLandingFolders* FLandingFolders = nullptr;             // the running batch's folders
   TZipKeyCache FKeyCache;  // AES keys of the open archive, wiped when it is closed
 
   // Batch and item progress.

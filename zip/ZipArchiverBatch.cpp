@@ -3,6 +3,7 @@
 #include "ZipArchiver.h"
 #include "ZipDecodeAhead.h"
 #include "ZipExcept.h"
+#include "ZipLandingFolders.h"
 #include "ZipScopedValue.h"
 #include "platform/ZipPlatform.h"
 #include "text/ZipStrFunc.h"
@@ -88,6 +89,8 @@ void TZipBaseArchiver::ProcessTaggedFiles(TZipProcessOperation operation, int in
   FProgressEnabled = true;
   const std::unique_ptr<TZipDecodeAhead> ahead = StartDecodeAhead(operation, index);
   const TScopedValue<TZipDecodeAhead*> aheadOn(FDecodeAhead, ahead.get());
+  TLandingFolders folders;  // closed when the batch ends
+  const TScopedValue<TLandingFolders*> foldersOn(FLandingFolders, &folders);
   if (reports) DoOnOverallProgress(0, operation, ppStart, FProgressCancel);
 
   TZipAction action = fxaIgnore;

@@ -4,6 +4,7 @@
 
 #include "ZipArchiver.h"
 #include "ZipExcept.h"
+#include "ZipLandingFolders.h"
 #include "directory/ZipExtraFields.h"
 #include "platform/ZipPlatform.h"
 #include "stream/ZipFileStream.h"
@@ -88,24 +89,6 @@ bool UnsafeItemName(std::u16string_view name) {
   return unsafe;
 }
 
-// Whether the folders of the relative path `below` run through a link below `prefix`: an item
-// there would land wherever the link points. Checked down to the first folder that does not
-// exist yet; the last segment is the item's own name, which is replaced rather than followed.
-bool RunsThroughLink(std::u16string prefix, std::u16string_view below) {
-  size_t cut = below.size();
-  while (cut > 0 && !IsSeparator(below[cut - 1])) --cut;
-  bool through = false, missing = false;
-  ForEachSegment(below.substr(0, cut), [&](std::u16string_view segment) {
-    if (through || missing || segment.empty() || segment == u".") return;
-    if (!prefix.empty() && !IsSeparator(prefix.back())) prefix += u'\\';
-    prefix += segment;
-    const platform::EntryKind kind = platform::GetEntryKind(prefix);
-    through = kind == platform::EntryKind::Link;
-    missing = kind == platform::EntryKind::Missing;
-  });
-  return through;
-}
-
 // Whether a name from the OnExtractFile handler is a full path: a drive or stream colon, a
 // network prefix, or a path from the root.
 bool IsFullPath(const std::u16string& name) {
@@ -130,9 +113,10 @@ bool LinkStaysInside(std::u16string_view relative, std::string_view target) {
 }
 
 // Removes what has the target's name before a new file or link takes it.
-void RemoveExisting(const std::u16string& target, platform::EntryKind existing) {
-  if (existing == platform::EntryKind::File) platform::SetFileAttr(target, 0);
-  platform::RemoveFile(target);
+void RemoveExisting(const std::u16string& target, platform::EntryKind existing,
+                    platform::FolderHandle folder) {
+  if (existing == platform::EntryKind::File) platform::SetFileAttr(target, 0, folder);
+  platform::RemoveFile(target, folder);
 }
 
 // Sets the landed file's last-write time: the item's exact time where the system keeps it and
@@ -149,6 +133,11 @@ void SetLandedTime(TFileStream& file, const TDirItem& item) {
 
 }  // namespace
 
+struct TZipBaseArchiver::TLandingSpot {
+  std::u16string target;          // the item's full path
+  platform::FolderHandle folder;  // the held folder it lands in (kNoFolder: by path)
+};
+
 std::u16string GetSlashedDir(const std::u16string& baseDir, const std::u16string& currentDir) {
   return WithTrailingBackslash(baseDir.empty() ? currentDir : baseDir);
 }
@@ -164,9 +153,10 @@ bool IsRemovableDrive(std::u16string_view fileName) {
 }
 
 // Whether an existing target may be replaced under the overwrite policy.
-bool TZipBaseArchiver::MayReplace(const TDirItem& item, std::u16string& name,
-                                  std::u16string& target) {
-  if (!Options().ReplaceReadOnly && (platform::GetFileAttr(target) & kAttrReadOnly)) return false;
+bool TZipBaseArchiver::MayReplace(const TDirItem& item, std::u16string& name, TLandingSpot& spot) {
+  const std::u16string& target = spot.target;
+  if (!Options().ReplaceReadOnly && (platform::GetFileAttr(target, spot.folder) & kAttrReadOnly))
+    return false;
   const std::int32_t itemAge = static_cast<std::int32_t>(
       std::uint32_t{item.CentralDir.lastModDate} << 16 | item.CentralDir.lastModTime);
   switch (Options().OverwriteMode) {
@@ -175,49 +165,85 @@ bool TZipBaseArchiver::MayReplace(const TDirItem& item, std::u16string& name,
     case omNever:
       return false;
     case omIfNewer:
-      return Newer(itemAge, platform::FileAgeDos(target));
+      return Newer(itemAge, platform::FileAgeDos(target, spot.folder));
     case omIfOlder:
-      return Newer(platform::FileAgeDos(target), itemAge);
+      return Newer(platform::FileAgeDos(target, spot.folder), itemAge);
     case omPrompt: {
       bool confirm = false;
-      DoOnConfirmOverwrite(name, target, confirm);
+      const std::u16string asked = target;
+      DoOnConfirmOverwrite(name, spot.target, confirm);
+      // A handler that moves the item elsewhere has it landed by the path it gave.
+      if (spot.target != asked) spot.folder = platform::kNoFolder;
       return confirm;
     }
   }
   return false;
 }
 
+// Makes way for a new file or link: whatever has its name (a file, a link, a pipe; a folder is
+// left for the creation to fail on) is removed as overwriting allows. False when it is kept.
+bool TZipBaseArchiver::MakeWay(const TDirItem& item, std::u16string& name, TLandingSpot& spot) {
+  const platform::EntryKind existing = platform::GetEntryKind(spot.target, spot.folder);
+  if (existing == platform::EntryKind::Missing || existing == platform::EntryKind::Folder)
+    return true;
+  if (!MayReplace(item, name, spot)) return false;
+  RemoveExisting(spot.target, existing, spot.folder);
+  return true;
+}
+
 // Refuses (kNeCreateOutputFile) a name that would land elsewhere than it says. The item's own name
 // lands under the base folder, or not at all. A handler's name may go anywhere, also to a full
 // path (`path` is then cleared), but its ".." segments may not climb above the folder it starts
-// in: the base folder, or the root of a full path. Below that folder the path may not run
-// through a link already there; the base folder itself may be one.
+// in: the base folder, or the root of a full path. That the path runs through no link below that
+// folder is checked by the walk to the item's folder (LandingSpot).
 void TZipBaseArchiver::CheckLanding(bool ownName, std::u16string& path,
                                     const std::u16string& name) const {
   if (ownName && UnsafeItemName(name))
     throw EZipException(kNeCreateOutputFile, {path + name}, this);
   if (!ownName && IsFullPath(name)) path.clear();
   const size_t root = path.empty() ? RootLength(name) : 0;
-  const std::u16string_view below = std::u16string_view(name).substr(root);
-  if ((!ownName && ClimbsAbove(below)) ||
-      (Options().CreateDirs && RunsThroughLink(path + name.substr(0, root), below)))
+  if (!ownName && ClimbsAbove(std::u16string_view(name).substr(root)))
     throw EZipException(kNeCreateOutputFile, {path + name}, this);
+}
+
+// Where `path` + `name` lands: in the folder walked to from the base folder `path` (or the root
+// of a full name; the base folder may be a link), missing folders made when CreateDirs is set.
+// kNeCreateOutputFile when the walk meets a link, kNeCreateOutputFolder when a folder cannot be
+// opened or made (kNeCreateOutputFile without CreateDirs, which makes none).
+TZipBaseArchiver::TLandingSpot TZipBaseArchiver::LandingSpot(const std::u16string& path,
+                                                             const std::u16string& name) const {
+  std::u16string target = path + name;
+  size_t leaf = target.size();
+  while (leaf > 0 && !IsSeparator(target[leaf - 1])) --leaf;
+  // The walk starts after a separator: "C:x" starts in the current folder.
+  size_t start = path.empty() ? RootLength(name) : path.size();
+  while (start > 0 && !IsSeparator(target[start - 1])) --start;
+  TLandingFolders::TFault fault;
+  const platform::FolderHandle folder = FLandingFolders->Open(
+      target.substr(0, start), std::u16string_view(target).substr(start, leaf - start),
+      Options().CreateDirs, fault);
+  if (fault == TLandingFolders::TFault::Link ||
+      (fault != TLandingFolders::TFault::None && !Options().CreateDirs))
+    throw EZipException(kNeCreateOutputFile, {target}, this);
+  if (fault != TLandingFolders::TFault::None)
+    throw EZipException(kNeCreateOutputFolder, {target.substr(0, leaf)}, this);
+  return {std::move(target), folder};
 }
 
 // An item made on Unix as a symbolic link lands as one, its data the target, when that target
 // stays below the folder that `relative` starts in (kNeUnsafeLink otherwise, with nothing
 // written).
-void TZipBaseArchiver::LandSymbolicLink(int index, const std::u16string& target,
+void TZipBaseArchiver::LandSymbolicLink(int index, const TLandingSpot& spot,
                                         std::u16string_view relative) {
   if (DMHandle()->CDir[index].UncompressedSize() > kMaxLinkTarget)
-    throw EZipException(kNeUnsafeLink, {target}, this);
+    throw EZipException(kNeUnsafeLink, {spot.target}, this);
   TStringStream text;
   ExtractItem(index, text, 0, 0);
   if (FSkipFile || FProgressCancel) return;
   if (!LinkStaysInside(relative, text.DataString()))
-    throw EZipException(kNeUnsafeLink, {target}, this);
-  if (!platform::MakeSymbolicLink(target, text.DataString()))
-    throw EZipException(kNeCreateOutputFile, {target}, this);
+    throw EZipException(kNeUnsafeLink, {spot.target}, this);
+  if (!platform::MakeSymbolicLink(spot.target, text.DataString(), spot.folder))
+    throw EZipException(kNeCreateOutputFile, {spot.target}, this);
 }
 
 void TZipBaseArchiver::ExtractTaggedFile(int index, const std::u16string& fileName,
@@ -228,64 +254,62 @@ void TZipBaseArchiver::ExtractTaggedFile(int index, const std::u16string& fileNa
   DoOnExtractFile(name, attr, std::string(item.Comment));
   std::u16string path = basePath;
   CheckLanding(name == fileName, path, name);
-
+  const bool folderItem = (item.CentralDir.externalAttr & kAttrFolder) ||
+                          (!item.Name.empty() && item.Name.back() == u'/');
   if (!Options().CreateDirs) {
+    if (folderItem) return;
     name = std::u16string(ExtractFileName(name));
-  } else {
-    const std::u16string folder = path + std::u16string(ExtractFilePath(name));
-    if (!platform::ForceDirectories(folder))
-      throw EZipException(kNeCreateOutputFolder, {folder}, this);
   }
-  if ((item.CentralDir.externalAttr & kAttrFolder) ||
-      (!item.Name.empty() && item.Name.back() == u'/'))
-    return;
-
-  // Whatever has the target's name (a file, a link, a pipe) is replaced as overwriting allows;
-  // the new file is created only where nothing is, so that nothing is followed or opened.
-  std::u16string target = path + name;
-  const platform::EntryKind existing = platform::GetEntryKind(target);
-  const bool replaces =
-      existing != platform::EntryKind::Missing && existing != platform::EntryKind::Folder;
-  if (replaces && !MayReplace(item, name, target)) return;
+  TLandingSpot spot = LandingSpot(path, name);
+  if (folderItem) return;
 
   // Items made on Unix keep their permission bits and links where the system has them.
   const std::uint32_t unixMode = platform::KeepsUnixMetadata() ? item.UnixMode() : 0;
   if ((unixMode & kUnixTypeMask) == kUnixTypeLink) {
-    if (replaces) RemoveExisting(target, existing);
-    LandSymbolicLink(index, target,
-                     path.empty() ? std::u16string_view(name).substr(RootLength(name)) : name);
+    if (MakeWay(item, name, spot))
+      LandSymbolicLink(index, spot,
+                       path.empty() ? std::u16string_view(name).substr(RootLength(name)) : name);
     return;
   }
+  // The new file is created only where nothing has its name, so that nothing is followed or
+  // opened; what has it is replaced as overwriting allows, and the creation tried once more.
   const bool setsMode = unixMode != 0 && Options().SetAttributes;
-  std::unique_ptr<TFileStream> file;
-  try {
-    if (replaces) RemoveExisting(target, existing);
-    file = TFileStream::CreateExclusive(target, setsMode);
-  } catch (const Exception&) {
-    throw EZipException(kNeCreateOutputFile, {target}, this);
-  }
+  const auto create = [&] {
+    try {
+      return TFileStream::CreateExclusive(spot.target, setsMode, spot.folder);
+    } catch (const Exception&) {
+      return std::unique_ptr<TFileStream>();
+    }
+  };
+  std::unique_ptr<TFileStream> file = create();
+  if (!file && !MakeWay(item, name, spot)) return;
+  if (!file) file = create();
+  if (!file) throw EZipException(kNeCreateOutputFile, {spot.target}, this);
 
   bool failed = true;
   struct TFinish {  // runs on every path after the extraction
     TZipBaseArchiver& arc;
     std::unique_ptr<TFileStream>& file;
     const TDirItem& item;
-    const std::u16string& target;
+    const TLandingSpot& spot;
     std::uint32_t attr;
     bool setsMode;
     bool& failed;
     ~TFinish() {
       SetLandedTime(*file, item);
-      if (arc.Options().FlushBuffers && IsRemovableDrive(target)) file->Flush();
+      if (arc.Options().FlushBuffers && IsRemovableDrive(spot.target)) file->Flush();
       const bool kept = !(arc.FSkipFile || arc.FProgressCancel || failed);
       if (kept && setsMode) file->SetMode(item.UnixMode(), (attr & kAttrReadOnly) != 0);
+      // Attributes go on the open file where the system allows, else by path once it is closed.
+      const bool setsAttr = kept && arc.Options().SetAttributes && !setsMode;
+      const bool attrByPath = setsAttr && !file->SetAttributes(attr);
       file.reset();
       if (!kept)
-        platform::RemoveFile(target);
-      else if (arc.Options().SetAttributes && !setsMode)
-        platform::SetFileAttr(target, attr);
+        platform::RemoveFile(spot.target, spot.folder);
+      else if (attrByPath)
+        platform::SetFileAttr(spot.target, attr, spot.folder);
     }
-  } finish{*this, file, item, target, attr, setsMode, failed};
+  } finish{*this, file, item, spot, attr, setsMode, failed};
   ExtractItem(index, *file, 0, 0);
   failed = false;
 }

@@ -3,8 +3,9 @@
 usage: bench.py NATIVE_BUILD_DIR [--runs N] [--only DATASET,...]
 Runs the tools round by round, each once per round, and prints per dataset and operation each
 tool's median time, MB/s and peak memory, with the median of our per-round ratios to the
-round's fastest peer and our ratio to the in-process limits (raw inflate + CRC with each
-inflater the build has, the decryption loops).
+round's fastest peer and our ratio to the limits: in-process ones (raw inflate + CRC with each
+inflater the build has, the decryption loops) and, for the small files, tar landing the same
+files from an uncompressed tar in the same rounds.
 """
 import argparse
 import os
@@ -138,6 +139,7 @@ def main():
     limits_exe = build / "bench" / "extract" / "extract_limits"
     data_root = Path(os.environ.get("TALU_BENCH_DIR", "/dev/shm/talu-bench"))
     archives = datasets.build(data_root)
+    tars = datasets.landing_tars(data_root)
     wanted = set(filter(None, args.only.split(",")))
 
     print("machine: %s; %d rounds, each tool once per round" % (machine_state(), args.runs))
@@ -152,13 +154,19 @@ def main():
         lim = limits(limits_exe, archive, args.runs) if "big" in name else {}
         inflate_limit = min((s for k, s in lim.items() if k.startswith("inflate-")), default=None)
         for op, cmds in (("extract", extract_cmds(zipread)), ("test", test_cmds(zipread))):
-            found = rounds(cmds, archive, data_root, args.runs)
+            tar = tars.get(name) if op == "extract" else None
+            landing = {"tar -x": lambda a, d: ["tar", "-xf", str(tar), "-C", d]} if tar else {}
+            found = rounds({**cmds, **landing}, archive, data_root, args.runs)
+            landing_runs = found.pop("tar -x", None)
+            landing_s = statistics.median(r[0] for r in landing_runs) if landing_runs else None
             vs_peer = ratio_to_best_peer(found)
             if found.get("zipread"):
                 ours[(name, op)] = statistics.median(r[0] for r in found["zipread"])
             limit_s = lim.get("tradcrypt") if "traditional" in name else inflate_limit
             if "aes" in name or "truncated" in name:  # against our own time on the intact plain item
                 limit_s = ours.get(("big-deflate", op))
+            if landing_s:  # extract / tar landing limit
+                limit_s = landing_s
             for tool in cmds:
                 if tool not in found:
                     print("%-16s %-8s %-9s %9s" % (name, op, tool, "n/a"))
@@ -168,11 +176,16 @@ def main():
                 peer_text = limit_text = ""
                 if tool == "zipread" and vs_peer:
                     peer_text = "%.2fx %s" % vs_peer
-                if tool == "zipread" and limit_s and "big" in name:
+                if tool == "zipread" and limit_s and ("big" in name or landing_s):
                     limit_text = "%.2fx" % (seconds / limit_s)
                 print("%-16s %-8s %-9s %9.3f %9.0f %9.1f %14s %8s" %
                       (name, op, tool, seconds, size_mb / max(seconds, 1e-9), peak, peer_text,
                        limit_text), flush=True)
+            if landing_s:
+                print("%-16s %-8s %-9s %9.3f %9.0f" %
+                      (name, "limit", "tar -x", landing_s, size_mb / landing_s), flush=True)
+            elif tar:
+                print("%-16s %-8s %-9s %9s" % (name, "limit", "tar -x", "n/a"))
         if name == "big-deflate":
             ours["big-deflate-size"] = size_mb
         for kind, seconds in lim.items():

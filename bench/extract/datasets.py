@@ -111,6 +111,20 @@ def build(root):
     return result
 
 
+def landing_tars(root):
+    """{dataset: an uncompressed tar of the same files}: tar -x lands them with no decoding, the
+    limit of landing that many files. Built once, beside the archives."""
+    root = Path(root)
+    tars = {"small-20000": ["small"]}
+    result = {}
+    for name, inputs in tars.items():
+        path = root / (name + ".tar")
+        if not path.exists():
+            subprocess.run(["tar", "-cf", str(path), *inputs], cwd=root / "src", check=True)
+        result[name] = path
+    return result
+
+
 def _cut_directory(source, target):
     """A copy that ends where the central directory starts: the directory must be rebuilt."""
     import zipfile

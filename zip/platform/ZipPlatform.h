@@ -65,10 +65,25 @@ void ConvertOemToAnsi(char* bytes, std::size_t count);
 std::size_t AnsiToUtf16(const char* bytes, std::size_t count, char16_t* out);
 
 // Files as extraction lands them. Paths use "\" separators on every system.
+// A batch holds the folders it lands items in, so that a folder checked once is the one used and
+// no path below it is resolved again: POSIX holds a descriptor of each (opened without following
+// a link below the destination), Windows holds nothing (0) and lands by path. The calls below
+// that take a `folder` reach the last segment of `path` in that held folder (the parent of what
+// `path` names); kNoFolder resolves the whole path.
+using FolderHandle = std::intptr_t;
+inline constexpr FolderHandle kNoFolder = -1;
+// Opens the folder `path`, following a link there (the user chose it); kNoFolder when it is not
+// a folder.
+FolderHandle OpenFolder(const std::u16string& path);
+// Opens the folder that `path` names in `parent`, making it when missing; never through a link
+// (kNoFolder, nothing made), nor past the system's longest path.
+FolderHandle OpenSubfolder(FolderHandle parent, const std::u16string& path);
+void CloseFolder(FolderHandle folder);
 // A new file opened for writing and shared with nobody; fails when anything has that name
 // already (a file, a link, a pipe), so that it never follows a link or opens a device.
 // `ownerOnly` keeps others out of it until its own mode is set (POSIX; Windows ignores it).
-FileHandle CreateExclusiveFile(const std::u16string& path, bool ownerOnly = false);
+FileHandle CreateExclusiveFile(const std::u16string& path, bool ownerOnly = false,
+                               FolderHandle folder = kNoFolder);
 // Whether items made on Unix land with what they carry beyond the Windows attributes: exact
 // times, permission bits and symbolic links (POSIX). Windows lands them as every other item,
 // with the DOS time and attributes, and never calls the next three.
@@ -80,21 +95,26 @@ bool SetFileTimeUnix(FileHandle file, std::int64_t seconds, std::uint32_t nanose
 bool SetFileMode(FileHandle file, std::uint32_t mode, bool readOnly);
 // Creates the symbolic link `path` holding `target` as stored; fails when anything has that
 // name.
-bool MakeSymbolicLink(const std::u16string& path, const std::string& target);
+bool MakeSymbolicLink(const std::u16string& path, const std::string& target,
+                      FolderHandle folder = kNoFolder);
 // What a name is, without following a link: missing, a regular file, a folder, a link (symbolic
 // link, junction or other name-surrogate reparse point) or something else (a pipe, a device, a
 // socket).
 enum class EntryKind { Missing, File, Folder, Link, Other };
-EntryKind GetEntryKind(const std::u16string& path);
+EntryKind GetEntryKind(const std::u16string& path, FolderHandle folder = kNoFolder);
 // Sets the last-write time from a DOS date and time read as local time.
 bool SetFileTimeDos(FileHandle file, std::uint16_t dosDate, std::uint16_t dosTime);
 // The last-write time as a local DOS date-time (date in the high word); -1 when missing.
-std::int32_t FileAgeDos(const std::u16string& path);
+std::int32_t FileAgeDos(const std::u16string& path, FolderHandle folder = kNoFolder);
 // Windows attribute bits (read-only 1, hidden 2, system 4, folder 0x10, archive 0x20, ...);
 // 4 when the file exists but its attributes cannot be read, 0 when it does not exist.
-std::uint32_t GetFileAttr(const std::u16string& path);
-bool SetFileAttr(const std::u16string& path, std::uint32_t attr);
-bool RemoveFile(const std::u16string& path);
+std::uint32_t GetFileAttr(const std::u16string& path, FolderHandle folder = kNoFolder);
+bool SetFileAttr(const std::u16string& path, std::uint32_t attr, FolderHandle folder = kNoFolder);
+// Sets the attributes of a file just landed on its open handle; false where the system sets
+// them only by path once the file is closed (Windows, whose landed files are shared with
+// nobody while open).
+bool SetOpenFileAttr(FileHandle file, std::uint32_t attr);
+bool RemoveFile(const std::u16string& path, FolderHandle folder = kNoFolder);
 // Whether a path names a place without a drive: on POSIX, a path from the root ("/...").
 // Windows paths of that kind carry a drive colon or a network prefix instead.
 bool IsRootedPath(const std::u16string& path);

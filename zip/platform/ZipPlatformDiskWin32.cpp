@@ -6,8 +6,37 @@
 #include "ZipWideText.h"
 
 namespace talu::zip::platform {
+namespace {
 
-FileHandle CreateExclusiveFile(const std::u16string& path, bool) {
+// Outside the "\\?\" form the system refuses paths of MAX_PATH units or more; such a prefix is
+// answered here without asking, which spares a slow walk along a path of thousands of segments.
+bool WithinPathLimit(const char16_t* path, std::size_t length) {
+  return length < MAX_PATH || std::u16string_view(path, length).starts_with(u"\\\\?\\");
+}
+
+}  // namespace
+
+// Folders are landed in by path: a batch holds no handle of them.
+FolderHandle OpenFolder(const std::u16string& path) {
+  const DWORD attr = GetFileAttributesW(Wide(path));
+  return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) ? 0 : kNoFolder;
+}
+
+FolderHandle OpenSubfolder(FolderHandle, const std::u16string& path) {
+  if (!WithinPathLimit(path.c_str(), path.size())) return kNoFolder;
+  switch (GetEntryKind(path)) {
+    case EntryKind::Folder:
+      return 0;
+    case EntryKind::Missing:
+      return CreateDirectoryW(Wide(path), nullptr) ? 0 : kNoFolder;
+    default:
+      return kNoFolder;
+  }
+}
+
+void CloseFolder(FolderHandle) {}
+
+FileHandle CreateExclusiveFile(const std::u16string& path, bool, FolderHandle) {
   const HANDLE h = CreateFileW(Wide(path), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
   return h == INVALID_HANDLE_VALUE ? kInvalidFile : reinterpret_cast<FileHandle>(h);
@@ -23,11 +52,11 @@ bool SetFileTimeUnix(FileHandle, std::int64_t, std::uint32_t) {
 bool SetFileMode(FileHandle, std::uint32_t, bool) {
   return false;
 }
-bool MakeSymbolicLink(const std::u16string&, const std::string&) {
+bool MakeSymbolicLink(const std::u16string&, const std::string&, FolderHandle) {
   return false;
 }
 
-EntryKind GetEntryKind(const std::u16string& path) {
+EntryKind GetEntryKind(const std::u16string& path, FolderHandle) {
   const DWORD attr = GetFileAttributesW(Wide(path));
   if (attr == INVALID_FILE_ATTRIBUTES) return EntryKind::Missing;
   // A reparse point whose tag is not reported (0, as under Wine for a host's symbolic link) is
@@ -48,7 +77,7 @@ bool SetFileTimeDos(FileHandle file, std::uint16_t dosDate, std::uint16_t dosTim
          SetFileTime(reinterpret_cast<HANDLE>(file), nullptr, nullptr, &utc);
 }
 
-std::int32_t FileAgeDos(const std::u16string& path) {
+std::int32_t FileAgeDos(const std::u16string& path, FolderHandle) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   FILETIME local{};
   WORD date = 0, time = 0;
@@ -59,13 +88,17 @@ std::int32_t FileAgeDos(const std::u16string& path) {
   return static_cast<std::int32_t>(std::uint32_t{date} << 16 | time);
 }
 
-std::uint32_t GetFileAttr(const std::u16string& path) {
+std::uint32_t GetFileAttr(const std::u16string& path, FolderHandle) {
   const DWORD attr = GetFileAttributesW(Wide(path));
   return attr == INVALID_FILE_ATTRIBUTES ? (FileExists(path) ? 4 : 0) : attr;
 }
 
-bool SetFileAttr(const std::u16string& path, std::uint32_t attr) {
+bool SetFileAttr(const std::u16string& path, std::uint32_t attr, FolderHandle) {
   return SetFileAttributesW(Wide(path), attr) != 0;
+}
+
+bool SetOpenFileAttr(FileHandle, std::uint32_t) {
+  return false;
 }
 
 bool IsRootedPath(const std::u16string&) {
@@ -84,7 +117,7 @@ bool IsDeviceName(std::u16string_view segment) {
          base[3] >= u'1' && base[3] <= u'9';
 }
 
-bool RemoveFile(const std::u16string& path) {
+bool RemoveFile(const std::u16string& path, FolderHandle) {
   return DeleteFileW(Wide(path)) != 0;
 }
 
@@ -92,19 +125,14 @@ bool ForceDirectories(const std::u16string& path) {
   std::u16string dir = path;
   while (!dir.empty() && dir.back() == u'\\') dir.pop_back();
   if (dir.empty()) return false;
-  // Outside the "\\?\" form the system refuses paths of MAX_PATH units or more; such a prefix is
-  // answered here without asking, which spares a slow walk up a path of thousands of segments.
-  const auto within = [](const char16_t* prefix, std::size_t length) {
-    return length < MAX_PATH || std::u16string_view(prefix, length).starts_with(u"\\\\?\\");
-  };
   const auto probe = [&](const char16_t* prefix, std::size_t length) {
-    if (!within(prefix, length)) return FolderProbe::Missing;
+    if (!WithinPathLimit(prefix, length)) return FolderProbe::Missing;
     const DWORD attr = GetFileAttributesW(Wide(prefix));
     if (attr == INVALID_FILE_ATTRIBUTES) return FolderProbe::Missing;
     return (attr & FILE_ATTRIBUTE_DIRECTORY) ? FolderProbe::Folder : FolderProbe::NotAFolder;
   };
   const auto make = [&](const char16_t* prefix, std::size_t length) {
-    return within(prefix, length) &&
+    return WithinPathLimit(prefix, length) &&
            (CreateDirectoryW(Wide(prefix), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
   };
   // Never below a drive ("C:") or the start of the path.

@@ -14,8 +14,9 @@ TFileStream::TFileStream(std::u16string fileName, std::uint16_t mode)
   throw EFOpenError(Format(u"Cannot open file \"%s\". %s", {fileName_, reason}));
 }
 
-std::unique_ptr<TFileStream> TFileStream::CreateExclusive(std::u16string fileName, bool ownerOnly) {
-  const platform::FileHandle handle = platform::CreateExclusiveFile(fileName, ownerOnly);
+std::unique_ptr<TFileStream> TFileStream::CreateExclusive(std::u16string fileName, bool ownerOnly,
+                                                          platform::FolderHandle folder) {
+  const platform::FileHandle handle = platform::CreateExclusiveFile(fileName, ownerOnly, folder);
   if (handle == platform::kInvalidFile) {
     const std::u16string reason = Utf8ToUtf16(platform::LastErrorText());
     throw EFCreateError(Format(u"Cannot create file \"%s\". %s", {fileName, reason}));

@@ -43,11 +43,14 @@ class TFileStream : public TStream {
   bool SetMode(std::uint32_t mode, bool readOnly) {
     return platform::SetFileMode(handle_, mode, readOnly);
   }
+  // Windows attributes; false where the system sets them only by path (platform::SetOpenFileAttr).
+  bool SetAttributes(std::uint32_t attr) { return platform::SetOpenFileAttr(handle_, attr); }
 
-  // A new file for writing, shared with nobody (an existing one is replaced); EFCreateError
-  // when it cannot be made. `ownerOnly`: see platform::CreateExclusiveFile.
-  static std::unique_ptr<TFileStream> CreateExclusive(std::u16string fileName,
-                                                      bool ownerOnly = false);
+  // A new file for writing, shared with nobody, where nothing has its name; EFCreateError when
+  // it cannot be made. `ownerOnly` and `folder`: see platform::CreateExclusiveFile.
+  static std::unique_ptr<TFileStream> CreateExclusive(
+      std::u16string fileName, bool ownerOnly = false,
+      platform::FolderHandle folder = platform::kNoFolder);
   const std::u16string& FileName() const { return fileName_; }
 
  private:

@@ -235,6 +235,41 @@ TEST(HostileDestination, LinksAndSpecialFilesAreNeverFollowedOrOpened) {
   };
   cases.push_back({"pipe at the name", fifo, {a, ok}, {}, {"a.txt", "ok.txt"}});
   cases.push_back({"pipe at the name, kept", fifo, {a, ok}, {}, {"ok.txt"}, omNever});
+  // The folder d that the first item made is moved aside and a link to the folder outside put in
+  // its place, before the next item or while that item asks to overwrite: the item lands in the
+  // folder walked to before, never through the link.
+  const auto swapFolder = [](const TZipBaseArchiver& zip) {
+    const fs::path dest(zip.BaseDir());
+    fs::rename(dest / "d", dest / "moved");
+    fs::create_directory_symlink(dest / ".." / ".." / ".." / "outside", dest / "d");
+  };
+  const Plant none = [](const fs::path&, const fs::path&) {};
+  cases.push_back({"folder swapped for a link before the next item",
+                   none,
+                   {Stored("d/x", "1"), Stored("d/y", "2"), ok},
+                   {},
+                   {"moved/x", "moved/y", "ok.txt"},
+                   omAlways,
+                   [&](TZipArchiver& zip) {
+                     zip.OnConfirmProcessFile = [&](TZipBaseArchiver& arc,
+                                                    const std::u16string& name,
+                                                    TZipProcessOperation, bool&) {
+                       if (name == u"d\\y") swapFolder(arc);
+                     };
+                   }});
+  cases.push_back({"folder swapped for a link while asked to overwrite",
+                   none,
+                   {Stored("d/x", "1"), Stored("d/x", "2")},
+                   {},
+                   {"moved/x"},
+                   omPrompt,
+                   [&](TZipArchiver& zip) {
+                     zip.OnConfirmOverwrite = [&](TZipBaseArchiver& arc, const std::u16string&,
+                                                  std::u16string&, bool& confirm) {
+                       swapFolder(arc);
+                       confirm = true;
+                     };
+                   }});
 #endif
   for (const DestinationCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -477,6 +512,28 @@ TEST(HostileCounts, SixtyFiveThousandItemsOfOneName) {
   EXPECT_EQ(out.failures, std::vector<int>{});
   EXPECT_EQ(out.inside, std::set<std::string>{"same.txt"});
 }
+
+#ifndef _WIN32
+// A batch over more folders than the process may open descriptors lands every item: it holds a
+// bounded number of folders open.
+TEST(HostileCounts, ItemsInMoreFoldersThanDescriptors) {
+  std::vector<TestEntry> items;
+  for (int i = 0; i < 300; ++i) items.push_back(Stored("f" + std::to_string(i) + "/x", "x"));
+  const Bytes archive = BuildArchive(items);
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+  const int firstFree = dup(0);
+  close(firstFree);
+  rlimit low = saved;
+  low.rlim_cur = firstFree + 64;
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+  Sandbox box;
+  const auto out = box.Extract(archive);
+  setrlimit(RLIMIT_NOFILE, &saved);
+  EXPECT_EQ(out.failures, std::vector<int>{});
+  EXPECT_EQ(out.inside.size(), items.size());
+}
+#endif
 
 // End records that claim far more items than the directory holds: the rebuild from the local
 // headers lists the real ones, or without OpenCorruptedArchives the short read of the
