@@ -40,6 +40,7 @@ class TZipBitReader {
     }
   }
   std::uint64_t Peek() const { return buffer_; }
+  int Buffered() const { return count_; }
   void Consume(int count) {
     buffer_ >>= count;
     count_ -= count;

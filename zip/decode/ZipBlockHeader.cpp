@@ -76,8 +76,12 @@ TZipHeaderRead TZipHeaderReader::ReadCodes(TZipBitReader& in) {
     space += length ? 128 >> length : 0;
   }
   if (in.PastEnd()) return kCut;
-  if (space != 128 || !lengths_.Build(lengths, 19, TZipHuffman::kCodeLengths)) return kDamaged;
   const int total = symbols + distances;
+  if (space == 0) {  // zlib then reads a length of 0 from each bit, and finds no end of block
+    for (int n = 0; n < total; n += 32) in.Bits(std::min(32, total - n));
+    return in.PastEnd() ? kCut : kDamaged;
+  }
+  if (space != 128 || !lengths_.Build(lengths, 19, TZipHuffman::kCodeLengths)) return kDamaged;
   for (int n = 0; n < total;) {
     in.Refill();
     const std::uint32_t entry = lengths_.Lookup(in.Peek());

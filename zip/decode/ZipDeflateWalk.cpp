@@ -70,9 +70,9 @@ void TZipDeflateWalk::SkipCodes() {
   const TZipHuffman& lengths = *header_.lengths;
   const TZipHuffman& distances = *header_.distances;
   const std::uint64_t until = in_.EndBit() - kSymbolMargin;
-  TZipBitReader in = in_;           // a copy the compiler keeps in registers
-  while (in.Position() <= until) {  // every break before a symbol's bits are consumed
-    in.Refill();
+  TZipBitReader in = in_;                 // a copy the compiler keeps in registers
+  while (in.Position() <= until) {        // every break before a symbol's bits are consumed
+    if (in.Buffered() < 48) in.Refill();  // the longest symbol, with its extra bits
     const std::uint32_t entry = lengths.Lookup(in.Peek());
     const int symbol = TZipHuffman::Symbol(entry);
     if (symbol < 256) {

@@ -16,7 +16,7 @@
 namespace talu::zip {
 namespace {
 
-constexpr std::size_t kWalkSlice = 128 << 10;          // bytes a helper walks between reports
+constexpr std::size_t kWalkSlice = 32 << 10;           // bytes a helper walks between reports
 constexpr std::size_t kThreadedWalk = 2 * kWalkSlice;  // pieces smaller are walked at once
 
 class TIsalInflate final : public TZipRawInflate {
