@@ -19,8 +19,8 @@ struct TFixedCodes {
     std::fill(code + 256, code + 280, 7);
     std::fill(code + 280, code + 288, 8);
     std::fill(code + 288, code + 320, 5);
-    lengths.Build(code, 288, TZipHuffman::kSymbols);
-    distances.Build(code + 288, 32, TZipHuffman::kSymbols);
+    lengths.Build(code, 288, TZipHuffman::kLengths);
+    distances.Build(code + 288, 32, TZipHuffman::kDistances);
   }
 };
 
@@ -100,8 +100,8 @@ TZipHeaderRead TZipHeaderReader::ReadCodes(TZipBitReader& in) {
     std::fill(lengths + n, lengths + n + repeat, symbol == 16 ? lengths[n - 1] : 0);
     n += repeat;
   }
-  if (lengths[256] == 0 || !lengths_.Build(lengths, symbols, TZipHuffman::kSymbols) ||
-      !distances_.Build(lengths + symbols, distances, TZipHuffman::kSymbols))
+  if (lengths[256] == 0 || !lengths_.Build(lengths, symbols, TZipHuffman::kLengths) ||
+      !distances_.Build(lengths + symbols, distances, TZipHuffman::kDistances))
     return kDamaged;
   return TZipHeaderRead::kOk;
 }

@@ -80,12 +80,11 @@ void TZipDeflateWalk::SkipCodes() {
       in.Consume(TZipHuffman::Length(entry));
       continue;
     }
-    const int length = symbol - 257;
-    if (length < 0 || length >= kZipLengthSymbols) break;
-    const int lengthBits = TZipHuffman::Length(entry) + kZipLengthExtra[length];
+    if (symbol == 256 || symbol >= 257 + kZipLengthSymbols) break;
+    const int lengthBits = TZipHuffman::Span(entry);
     const std::uint32_t far = distances.Lookup(in.Peek() >> lengthBits);
     if (far == 0 || TZipHuffman::Symbol(far) >= kZipDistanceSymbols) break;
-    in.Consume(lengthBits + TZipHuffman::Length(far) + kZipDistanceExtra[TZipHuffman::Symbol(far)]);
+    in.Consume(lengthBits + TZipHuffman::Span(far));
   }
   in_ = in;
   position_ = in.Position();

@@ -2,7 +2,22 @@
 
 #include <algorithm>
 
+#include "ZipDeflateSymbols.h"
+
 namespace talu::zip {
+
+namespace {
+
+int ExtraBits(int symbol, TZipHuffman::TKind kind) {
+  if (kind == TZipHuffman::kDistances)
+    return symbol < kZipDistanceSymbols ? kZipDistanceExtra[symbol] : 0;
+  const int length = symbol - 257;
+  return kind == TZipHuffman::kLengths && length >= 0 && length < kZipLengthSymbols
+             ? kZipLengthExtra[length]
+             : 0;
+}
+
+}  // namespace
 
 bool TZipHuffman::Build(const std::uint8_t* lengths, int count, TKind kind) {
   int counts[kMaxBits + 1] = {};
@@ -35,7 +50,8 @@ bool TZipHuffman::Build(const std::uint8_t* lengths, int count, TKind kind) {
     const int code = next[length]++;
     std::uint32_t reversed = 0;
     for (int b = 0; b < length; ++b) reversed |= ((code >> b) & 1u) << (length - 1 - b);
-    const std::uint32_t entry = static_cast<std::uint32_t>(symbol) << 4 | length;
+    const std::uint32_t span = static_cast<std::uint32_t>(length + ExtraBits(symbol, kind));
+    const std::uint32_t entry = span << 20 | static_cast<std::uint32_t>(symbol) << 4 | length;
     if (symbol == 256) endOfBlock_ = reversed << 4 | length;
     if (length <= rootBits_) {
       for (std::uint32_t i = reversed; i <= rootMask_; i += 1u << length) table_[i] = entry;

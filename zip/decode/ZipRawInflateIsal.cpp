@@ -77,6 +77,7 @@ class TIsalInflate final : public TZipRawInflate {
     state_->avail_out = size;
     for (;;) {
       if (!concluded_) TakeWalk(state_->avail_in == 0);
+      const std::uint32_t in = state_->avail_in, out = state_->avail_out;
       const int rc = isal_inflate(state_.get());
       if (rc < 0) {
         call.status = TZipInflateCall::kCorrupt;
@@ -88,6 +89,11 @@ class TIsalInflate final : public TZipRawInflate {
                   : walked_ == TZipDeflateWalk::kCut   ? TZipInflateCall::kMore
                                                        : TZipInflateCall::kStreamEnd;
         call.status = ending_;
+        break;
+      }
+      // A call that takes nothing of what it may read, with room to write, would never end.
+      if (in > 0 && state_->avail_in == in && state_->avail_out == out) {
+        call.status = TZipInflateCall::kCorrupt;
         break;
       }
       if (state_->avail_out == 0 || (concluded_ && state_->avail_in == 0)) break;
