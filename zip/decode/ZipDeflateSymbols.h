@@ -5,7 +5,8 @@
 
 namespace talu::zip {
 
-inline constexpr int kZipLengthSymbols = 29;  // after literal 0..255 and end of block 256
+inline constexpr std::uint64_t kZipWindow = 32768;  // the farthest a distance reaches
+inline constexpr int kZipLengthSymbols = 29;        // after literal 0..255 and end of block 256
 inline constexpr int kZipDistanceSymbols = 30;
 inline constexpr std::uint16_t kZipLengthBase[29] = {3,  4,  5,  6,   7,   8,   9,   10,  11, 13,
                                                      15, 17, 19, 23,  27,  31,  35,  43,  51, 59,

@@ -63,31 +63,48 @@ TZipDeflateWalk::TStop TZipDeflateWalk::Walk(const std::uint8_t* data, std::size
   }
 }
 
-// Symbols consumed, nothing else done, while no check can fail: far from the end of the data,
-// past the first 32 KiB of output (no distance reaches before the stream), on codes that give
-// every bit pattern a symbol. Stops before any other symbol, and before the end of the block.
+// Symbols consumed while far from the end of the data, each checked as zlib checks it (a
+// distance only while the output is short of 32 KiB: none reaches further). Stops before the
+// end of the block and before any symbol that fails a check, for the careful walk to take.
 void TZipDeflateWalk::SkipCodes() {
   const TZipHuffman& lengths = *header_.lengths;
   const TZipHuffman& distances = *header_.distances;
+  if (in_.EndBit() < kSymbolMargin) return;
   const std::uint64_t until = in_.EndBit() - kSymbolMargin;
-  TZipBitReader in = in_;                 // a copy the compiler keeps in registers
+  TZipBitReader in = in_;  // a copy the compiler keeps in registers
+  std::uint64_t produced = produced_;
   while (in.Position() <= until) {        // every break before a symbol's bits are consumed
     if (in.Buffered() < 48) in.Refill();  // the longest symbol, with its extra bits
-    const std::uint32_t entry = lengths.Lookup(in.Peek());
+    const std::uint64_t bits = in.Peek();
+    const std::uint32_t entry = lengths.Lookup(bits);
     const int symbol = TZipHuffman::Symbol(entry);
     if (symbol < 256) {
       if (entry == 0) break;
       in.Consume(TZipHuffman::Length(entry));
+      ++produced;
       continue;
     }
     if (symbol == 256 || symbol >= 257 + kZipLengthSymbols) break;
     const int lengthBits = TZipHuffman::Span(entry);
-    const std::uint32_t far = distances.Lookup(in.Peek() >> lengthBits);
-    if (far == 0 || TZipHuffman::Symbol(far) >= kZipDistanceSymbols) break;
+    const std::uint32_t far = distances.Lookup(bits >> lengthBits);
+    const int code = TZipHuffman::Symbol(far);
+    if (far == 0 || code >= kZipDistanceSymbols) break;
+    if (produced < kZipWindow) {
+      const auto extra = [bits](int from, int count) {
+        return (bits >> from) & ((std::uint64_t{1} << count) - 1);
+      };
+      const int lengthCode = TZipHuffman::Length(entry);
+      const std::uint64_t distance =
+          kZipDistanceBase[code] + extra(lengthBits + TZipHuffman::Length(far),
+                                         TZipHuffman::Span(far) - TZipHuffman::Length(far));
+      if (distance > produced) break;
+      produced += kZipLengthBase[symbol - 257] + extra(lengthCode, lengthBits - lengthCode);
+    }
     in.Consume(lengthBits + TZipHuffman::Span(far));
   }
   in_ = in;
   position_ = in.Position();
+  produced_ = produced;
 }
 
 // kStreamEnd here: the block ended. Each symbol is taken whole or not at all: where its bits run
@@ -102,7 +119,7 @@ TZipDeflateWalk::TStop TZipDeflateWalk::WalkCodes(bool last) {
     return stop;
   };
   for (;;) {
-    if (produced_ >= 32768) SkipCodes();
+    SkipCodes();
     if (!last && position_ + kSymbolMargin > end) return kNeedInput;
     in_.Refill();
     std::uint32_t entry = lengths.Lookup(in_.Peek());
