@@ -47,10 +47,7 @@ TZipDecodeResult TZipDecodedItem::Replay(IZipDecodeSink& sink, TStream& dest) co
 TZipDecodeAhead::TZipDecodeAhead(std::u16string archiveFile, std::int64_t dataEnd,
                                  std::vector<TZipAheadItem> plan, bool testing,
                                  TZipDecodeWorkspace& callerWorkspace)
-    : archiveFile_(std::move(archiveFile)),
-      dataEnd_(dataEnd),
-      testing_(testing),
-      callerMayDecode_(testing) {
+    : archiveFile_(std::move(archiveFile)), dataEnd_(dataEnd), testing_(testing) {
   callerDecoder_.workspace = &callerWorkspace;
   slots_.reserve(plan.size());
   for (const TZipAheadItem& item : plan) slots_.push_back({item, TState::kWaiting, nullptr});

@@ -7,10 +7,10 @@
 // are the same as if the item had been decoded there. An item the worker has not started when
 // its turn comes is decoded by the caller itself; an item the worker could not decode whole
 // (a damaged item, a read error) runs the ordinary way, failures and questions included. While
-// the worker is still on the item whose turn has come, a testing caller decodes a later item
-// into memory instead of waiting, so that both cores decode. A test keeps no bytes (it discards
-// them), so there the worker takes items of any size, each read from the archive as it is
-// decoded.
+// the worker is still on the item whose turn has come, the caller decodes a later item into
+// memory instead of waiting, so that both cores decode where decoding is slower than landing.
+// A test keeps no bytes (it discards them), so there the worker takes items of any size, each
+// read from the archive as it is decoded.
 //
 // Usage: TZipDecodeAhead ahead(archiveFile, plan);  // joins the worker when destroyed
 //        if (auto decoded = ahead.Take(index)) result = decoded->Replay(sink, dest);
@@ -76,9 +76,7 @@ class TZipDecodeAhead {
  public:
   // Starts the worker on the items of `plan`, in directory order, reading `archiveFile` up to
   // `dataEnd` (where the central directory starts). With `testing` (a test, where the bytes
-  // are discarded and landing an item costs nothing) no bytes are kept and the caller decodes
-  // later items while it waits; when it extracts, landing keeps it busy and a second decoder of
-  // its own would only cost memory. The caller decodes ahead in `callerWorkspace`, which it
+  // are discarded) no bytes are kept. The caller decodes ahead in `callerWorkspace`, which it
   // uses for nothing else meanwhile.
   TZipDecodeAhead(std::u16string archiveFile, std::int64_t dataEnd, std::vector<TZipAheadItem> plan,
                   bool testing, TZipDecodeWorkspace& callerWorkspace);
@@ -138,8 +136,8 @@ class TZipDecodeAhead {
   std::mutex mutex_;
   std::condition_variable changed_;
   TDecoder workerDecoder_;
-  TDecoder callerDecoder_;  // opened when the caller first decodes ahead
-  bool callerMayDecode_;
+  TDecoder callerDecoder_;       // opened when the caller first decodes ahead
+  bool callerMayDecode_ = true;  // until its file stream fails to open
   std::thread worker_;
 };
 
