@@ -64,24 +64,24 @@ TZipDeflateWalk::TStop TZipDeflateWalk::Walk(const std::uint8_t* data, std::size
   }
 }
 
-// Symbols consumed while far from the end of the data, each checked as zlib checks it (a
-// distance only while the output is short of 32 KiB: none reaches further). Stops before the
-// end of the block and before any symbol that fails a check, for the careful walk to take.
 void TZipDeflateWalk::PairLiterals() {
   const TZipHuffman& lengths = *header_.lengths;
-  for (std::uint32_t i = 0; i < 2048; ++i) {
+  for (std::uint32_t i = 0; i < (1u << kPairBits); ++i) {
     const std::uint32_t first = lengths.Lookup(i);
     const int length = TZipHuffman::Length(first);
     pairs_[i] = 0;
-    if (first == 0 || TZipHuffman::Symbol(first) >= 256 || length > 11) continue;
-    const std::uint32_t second = lengths.Lookup(i >> length);  // valid where it fits in 11
+    if (first == 0 || TZipHuffman::Symbol(first) >= 256 || length > kPairBits) continue;
+    const std::uint32_t second = lengths.Lookup(i >> length);  // valid where it fits
     const bool two = second != 0 && TZipHuffman::Symbol(second) < 256 &&
-                     TZipHuffman::Length(second) <= 11 - length;
+                     TZipHuffman::Length(second) <= kPairBits - length;
     pairs_[i] = static_cast<std::uint8_t>(length + (two ? TZipHuffman::Length(second) : 0));
   }
   paired_ = true;
 }
 
+// Symbols consumed while far from the end of the data, each checked as zlib checks it (a
+// distance only while the output is short of 32 KiB: none reaches further). Stops before the
+// end of the block and before any symbol that fails a check, for the careful walk to take.
 void TZipDeflateWalk::SkipCodes() {
   const TZipHuffman& lengths = *header_.lengths;
   const TZipHuffman& distances = *header_.distances;
@@ -94,7 +94,7 @@ void TZipDeflateWalk::SkipCodes() {
     const std::uint64_t bits = in.Peek();
     if (produced >= kZipWindow) {  // no more distances to check: literals two at a time
       if (!paired_) PairLiterals();
-      if (const int pair = pairs_[bits & 2047]) {
+      if (const int pair = pairs_[bits & ((1u << kPairBits) - 1)]) {
         in.Consume(pair);
         continue;
       }

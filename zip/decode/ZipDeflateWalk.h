@@ -50,9 +50,10 @@ class TZipDeflateWalk {
   std::uint32_t storedLeft_ = 0;
   std::uint64_t produced_ = 0;  // bytes the stream has made so far (for distances too far back)
   void PairLiterals();
-  // Past the first 32 KiB, per value of the next 11 bits: the bits of the one or two literals
-  // they begin with, 0 for any other symbol (made once per block, when first wanted).
-  std::uint8_t pairs_[2048] = {};
+  static constexpr int kPairBits = 11;
+  // Past the first 32 KiB, per value of the next kPairBits bits: the bits of the one or two
+  // literals they begin with, 0 for any other symbol (made once per block, when first wanted).
+  std::uint8_t pairs_[1 << kPairBits] = {};
   bool paired_ = false;
   TZipHeaderReader headers_;
   TZipBlockHeader header_;
