@@ -38,7 +38,7 @@ TZipDeflateWalk::TStop TZipDeflateWalk::Walk(const std::uint8_t* data, std::size
         lastBlock_ = header_.last;
         storedLeft_ = header_.storedLength;
         block_ = header_.type == 0 ? kStored : kCodes;
-        paired_ = false;
+        runsMade_ = false;
         position_ = in_.Position();
         break;
       }
@@ -64,19 +64,49 @@ TZipDeflateWalk::TStop TZipDeflateWalk::Walk(const std::uint8_t* data, std::size
   }
 }
 
-void TZipDeflateWalk::PairLiterals() {
+// Per value of the next kRunBits bits, the bits of the run of symbols they begin with: one or
+// two literals, or a length symbol with its extra bits (kThenDistance: a distance follows), or a
+// literal and such a length symbol; 0 where they begin with anything else or do not hold it.
+void TZipDeflateWalk::MakeRuns() {
   const TZipHuffman& lengths = *header_.lengths;
-  for (std::uint32_t i = 0; i < (1u << kPairBits); ++i) {
+  const auto fits = [](std::uint32_t entry, int room) {  // the run may end with it
+    const int symbol = TZipHuffman::Symbol(entry);
+    if (entry == 0 || symbol == 256 || symbol >= 257 + kZipLengthSymbols) return 0;
+    const int span = TZipHuffman::Span(entry);
+    if (span > room) return 0;
+    return symbol < 256 ? span : span | kThenDistance;
+  };
+  for (std::uint32_t i = 0; i < (1u << kRunBits); ++i) {
     const std::uint32_t first = lengths.Lookup(i);
-    const int length = TZipHuffman::Length(first);
-    pairs_[i] = 0;
-    if (first == 0 || TZipHuffman::Symbol(first) >= 256 || length > kPairBits) continue;
-    const std::uint32_t second = lengths.Lookup(i >> length);  // valid where it fits
-    const bool two = second != 0 && TZipHuffman::Symbol(second) < 256 &&
-                     TZipHuffman::Length(second) <= kPairBits - length;
-    pairs_[i] = static_cast<std::uint8_t>(length + (two ? TZipHuffman::Length(second) : 0));
+    int run = fits(first, kRunBits);
+    if (run != 0 && run < kThenDistance) {  // a literal: a second symbol may follow
+      if (const int second = fits(lengths.Lookup(i >> run), kRunBits - run)) run += second;
+    }
+    runs_[i] = static_cast<std::uint8_t>(run);
   }
-  paired_ = true;
+  runsMade_ = true;
+}
+
+// Past the first 32 KiB of output, where distances need no check but their code: whole runs of
+// the runs_ table, each with the distance after it, with no branch on the kind of symbol.
+// Stops before any symbol the table does not hold or a distance code that is not valid.
+void TZipDeflateWalk::SkipRuns(TZipBitReader& reader, std::uint64_t until) {
+  if (!runsMade_) MakeRuns();
+  const TZipHuffman& distances = *header_.distances;
+  TZipBitReader in = reader;  // a copy the compiler keeps in registers
+  while (in.Position() <= until) {
+    in.Refill();  // a run and a distance with its extra bits take at most 40 bits
+    const std::uint64_t bits = in.Peek();
+    const unsigned run = runs_[bits & ((1u << kRunBits) - 1)];
+    if (run == 0) break;
+    const unsigned taken = run & (kThenDistance - 1);
+    const std::uint32_t far = distances.Lookup(bits >> taken);
+    const unsigned distance = run / kThenDistance;  // 1 where a distance follows
+    const unsigned invalid = (far == 0) | (TZipHuffman::Symbol(far) >= kZipDistanceSymbols);
+    if (distance & invalid) break;
+    in.Consume(static_cast<int>(taken + (TZipHuffman::Span(far) & (0u - distance))));
+  }
+  reader = in;
 }
 
 // Symbols consumed while far from the end of the data, each checked as zlib checks it (a
@@ -89,16 +119,13 @@ void TZipDeflateWalk::SkipCodes() {
   const std::uint64_t until = in_.EndBit() - kSymbolMargin;
   TZipBitReader in = in_;  // a copy the compiler keeps in registers
   std::uint64_t produced = produced_;
-  while (in.Position() <= until) {        // every break before a symbol's bits are consumed
+  while (in.Position() <= until) {  // every break before a symbol's bits are consumed
+    if (produced >= kZipWindow) {
+      SkipRuns(in, until);
+      if (in.Position() > until) break;
+    }
     if (in.Buffered() < 48) in.Refill();  // the longest symbol, with its extra bits
     const std::uint64_t bits = in.Peek();
-    if (produced >= kZipWindow) {  // no more distances to check: literals two at a time
-      if (!paired_) PairLiterals();
-      if (const int pair = pairs_[bits & ((1u << kPairBits) - 1)]) {
-        in.Consume(pair);
-        continue;
-      }
-    }
     const std::uint32_t entry = lengths.Lookup(bits);
     const int symbol = TZipHuffman::Symbol(entry);
     if (symbol < 256) {

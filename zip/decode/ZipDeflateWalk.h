@@ -41,6 +41,8 @@ class TZipDeflateWalk {
  private:
   TStop WalkCodes(bool last);
   void SkipCodes();
+  void MakeRuns();
+  void SkipRuns(TZipBitReader& in, std::uint64_t until);
 
   enum TBlock { kHeader, kStored, kCodes, kEnded };
   TZipBitReader in_;
@@ -49,12 +51,12 @@ class TZipDeflateWalk {
   bool lastBlock_ = false;
   std::uint32_t storedLeft_ = 0;
   std::uint64_t produced_ = 0;  // bytes the stream has made so far (for distances too far back)
-  void PairLiterals();
-  static constexpr int kPairBits = 11;
-  // Past the first 32 KiB, per value of the next kPairBits bits: the bits of the one or two
-  // literals they begin with, 0 for any other symbol (made once per block, when first wanted).
-  std::uint8_t pairs_[1 << kPairBits] = {};
-  bool paired_ = false;
+  // Past the first 32 KiB, per value of the next kRunBits bits: the bits of the run of symbols
+  // they begin with, or'ed with kThenDistance where a distance follows (made once per block).
+  static constexpr int kRunBits = 12;
+  static constexpr int kThenDistance = 16;
+  std::uint8_t runs_[1 << kRunBits] = {};
+  bool runsMade_ = false;
   TZipHeaderReader headers_;
   TZipBlockHeader header_;
 };
