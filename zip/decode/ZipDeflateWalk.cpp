@@ -1,6 +1,7 @@
 #include "ZipDeflateWalk.h"
 
 #include <algorithm>
+#include <array>
 
 #include "ZipDeflateSymbols.h"
 
@@ -90,10 +91,9 @@ void TZipDeflateWalk::MakeRuns() {
 // Past the first 32 KiB of output, where distances need no check but their code: whole runs of
 // the runs_ table, each with the distance after it, with no branch on the kind of symbol.
 // Stops before any symbol the table does not hold or a distance code that is not valid.
-void TZipDeflateWalk::SkipRuns(TZipBitReader& reader, std::uint64_t until) {
+TZipBitReader TZipDeflateWalk::SkipRuns(TZipBitReader in, std::uint64_t until) {
   if (!runsMade_) MakeRuns();
   const TZipHuffman& distances = *header_.distances;
-  TZipBitReader in = reader;  // a copy the compiler keeps in registers
   while (in.Position() <= until) {
     in.Refill();  // a run and a distance with its extra bits take at most 40 bits
     const std::uint64_t bits = in.Peek();
@@ -106,51 +106,60 @@ void TZipDeflateWalk::SkipRuns(TZipBitReader& reader, std::uint64_t until) {
     if (distance & invalid) break;
     in.Consume(static_cast<int>(taken + (TZipHuffman::Span(far) & (0u - distance))));
   }
-  reader = in;
+  return in;
 }
 
 // Symbols consumed while far from the end of the data, each checked as zlib checks it (a
-// distance only while the output is short of 32 KiB: none reaches further). Stops before the
-// end of the block and before any symbol that fails a check, for the careful walk to take.
+// distance only while the output is short of 32 KiB: none reaches further). A literal and a
+// length take the same steps, with the distance looked up either way and then used or not, so
+// that the loop has no branch on the kind of symbol. Stops before the end of the block and
+// before any symbol that fails a check, for the careful walk to take.
 void TZipDeflateWalk::SkipCodes() {
+  // Per literal/length symbol (the table's 10 bits of them), the bytes it makes less its extra
+  // bits: 1 for a literal, its base for a length, 0 for the end of block and the invalid ones.
+  static constexpr auto kMakes = [] {
+    std::array<std::uint16_t, 1024> makes{};
+    for (int i = 0; i < 256; ++i) makes[i] = 1;
+    for (int i = 0; i < kZipLengthSymbols; ++i) makes[257 + i] = kZipLengthBase[i];
+    return makes;
+  }();
+  static constexpr auto kDistanceBase = [] {  // per distance code, 0 for the invalid ones
+    std::array<std::uint16_t, 1024> base{};
+    for (int i = 0; i < kZipDistanceSymbols; ++i) base[i] = kZipDistanceBase[i];
+    return base;
+  }();
   const TZipHuffman& lengths = *header_.lengths;
   const TZipHuffman& distances = *header_.distances;
   if (in_.EndBit() < kSymbolMargin) return;
   const std::uint64_t until = in_.EndBit() - kSymbolMargin;
   TZipBitReader in = in_;  // a copy the compiler keeps in registers
   std::uint64_t produced = produced_;
+  const auto extra = [](std::uint64_t bits, int from, int to) {
+    return (bits >> from) & ((std::uint64_t{1} << (to - from)) - 1);
+  };
   while (in.Position() <= until) {  // every break before a symbol's bits are consumed
     if (produced >= kZipWindow) {
-      SkipRuns(in, until);
+      in = SkipRuns(in, until);
       if (in.Position() > until) break;
     }
-    if (in.Buffered() < 48) in.Refill();  // the longest symbol, with its extra bits
+    in.Refill();  // the longest symbol with its extra bits, then the longest distance: 48 bits
     const std::uint64_t bits = in.Peek();
     const std::uint32_t entry = lengths.Lookup(bits);
     const int symbol = TZipHuffman::Symbol(entry);
-    if (symbol < 256) {
-      if (entry == 0) break;
-      in.Consume(TZipHuffman::Length(entry));
-      ++produced;
-      continue;
-    }
-    if (symbol == 256 || symbol >= 257 + kZipLengthSymbols) break;
+    const std::uint64_t makes = kMakes[symbol];
+    if ((entry == 0) | (makes == 0)) break;  // no code, the end of block, an invalid symbol
     const int lengthBits = TZipHuffman::Span(entry);
     const std::uint32_t far = distances.Lookup(bits >> lengthBits);
-    const int code = TZipHuffman::Symbol(far);
-    if (far == 0 || code >= kZipDistanceSymbols) break;
-    if (produced < kZipWindow) {
-      const auto extra = [bits](int from, int count) {
-        return (bits >> from) & ((std::uint64_t{1} << count) - 1);
-      };
-      const int lengthCode = TZipHuffman::Length(entry);
-      const std::uint64_t distance =
-          kZipDistanceBase[code] + extra(lengthBits + TZipHuffman::Length(far),
-                                         TZipHuffman::Span(far) - TZipHuffman::Length(far));
-      if (distance > produced) break;
-      produced += kZipLengthBase[symbol - 257] + extra(lengthCode, lengthBits - lengthCode);
-    }
-    in.Consume(lengthBits + TZipHuffman::Span(far));
+    const std::uint64_t lengthMask = 0 - static_cast<std::uint64_t>(symbol > 256);
+    const int farBits = TZipHuffman::Span(far);
+    const std::uint64_t distanceBase = kDistanceBase[TZipHuffman::Symbol(far)];
+    const std::uint64_t distance =
+        distanceBase + extra(bits, lengthBits + TZipHuffman::Length(far), lengthBits + farBits);
+    // How far back the symbol reaches: 0 for a literal, past any output for an invalid code.
+    const std::uint64_t invalid = static_cast<std::uint64_t>((far == 0) | (distanceBase == 0));
+    if (((distance | invalid << 62) & lengthMask) > produced) break;
+    produced += makes + extra(bits, TZipHuffman::Length(entry), lengthBits);
+    in.Consume(lengthBits + (farBits & static_cast<int>(lengthMask)));
   }
   in_ = in;
   position_ = in.Position();

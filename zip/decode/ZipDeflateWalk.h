@@ -42,7 +42,7 @@ class TZipDeflateWalk {
   TStop WalkCodes(bool last);
   void SkipCodes();
   void MakeRuns();
-  void SkipRuns(TZipBitReader& in, std::uint64_t until);
+  TZipBitReader SkipRuns(TZipBitReader in, std::uint64_t until);
 
   enum TBlock { kHeader, kStored, kCodes, kEnded };
   TZipBitReader in_;
