@@ -11,17 +11,20 @@
 namespace talu::zip {
 
 struct TZipDecodeWorkspace::TState {
-  std::unique_ptr<std::uint8_t[]> input;   // made when a chunk is read in this thread
-  std::unique_ptr<std::uint8_t[]> output;  // made on the first deflate item
-  std::unique_ptr<TZipRawInflate> inflate;
+  std::unique_ptr<std::uint8_t[]> input;        // made when a chunk is read in this thread
+  std::unique_ptr<std::uint8_t[]> output;       // made on the first deflate item
+  std::unique_ptr<TZipRawInflate> inflates[2];  // per inflater, made when first wanted
+  TZipRawInflate* inflate = nullptr;            // the one of the item under way
 
-  // A fresh inflate state for the next item's raw deflate data: the first is made, later ones
-  // are reset.
-  void StartInflate() {
-    if (inflate)
-      inflate->Reset();
+  // A fresh inflate state for the next item's raw deflate data.
+  void StartInflate(std::int64_t compressedSize) {
+    const TZipInflaterKind kind = ZipInflaterFor(compressedSize);
+    std::unique_ptr<TZipRawInflate>& slot = inflates[kind == TZipInflaterKind::kIsal];
+    if (slot)
+      slot->Reset();
     else
-      inflate = ZipMakeRawInflate(ZipInflaterInUse());
+      slot = ZipMakeRawInflate(kind);
+    inflate = slot.get();
   }
 };
 
@@ -38,7 +41,7 @@ class TDecodeRun {
         sink_(sink),
         work_(work),
         windowEnd_(ZipWindowEnd(request.offset, request.count)) {
-    work.StartInflate();
+    work.StartInflate(request.compressedSize);
   }
   TDecodeRun(const TDecodeRun&) = delete;
   TDecodeRun& operator=(const TDecodeRun&) = delete;

@@ -59,7 +59,7 @@ class TZlibInflate final : public TZipRawInflate {
   bool ended_ = false;
 };
 
-std::atomic<TZipInflaterKind> inUse{ZipConfiguredInflater()};
+std::atomic<int> chosen{-1};  // a TZipInflaterKind a test has chosen, or -1
 
 }  // namespace
 
@@ -83,12 +83,20 @@ const char* ZipInflaterName(TZipInflaterKind kind) {
   return kind == TZipInflaterKind::kIsal ? "ISA-L" : "zlib";
 }
 
-TZipInflaterKind ZipInflaterInUse() {
-  return inUse.load(std::memory_order_relaxed);
+TZipInflaterKind ZipInflaterFor(std::int64_t compressedSize) {
+  constexpr std::int64_t kShortItem = 4 << 10;
+  const int kind = chosen.load(std::memory_order_relaxed);
+  if (kind >= 0) return static_cast<TZipInflaterKind>(kind);
+  return compressedSize < kShortItem ? TZipInflaterKind::kZlib : ZipConfiguredInflater();
 }
 
 void ZipUseInflater(TZipInflaterKind kind) {
-  inUse.store(ZipInflaterBuiltIn(kind) ? kind : TZipInflaterKind::kZlib, std::memory_order_relaxed);
+  chosen.store(static_cast<int>(ZipInflaterBuiltIn(kind) ? kind : TZipInflaterKind::kZlib),
+               std::memory_order_relaxed);
+}
+
+void ZipUseDefaultInflaters() {
+  chosen.store(-1, std::memory_order_relaxed);
 }
 
 }  // namespace talu::zip

@@ -10,7 +10,7 @@
 // it (ZipDeflateWalk); where the walk finds damage or the end of cut data, the data ISA-L is
 // given end there with a made-up empty last block.
 //
-// Usage: auto inflate = ZipMakeRawInflate(ZipInflaterInUse());
+// Usage: auto inflate = ZipMakeRawInflate(ZipInflaterFor(compressedSize));
 //        inflate->SetInput(data, size, last);  call = inflate->Inflate(block, blockSize);
 #pragma once
 
@@ -48,9 +48,12 @@ TZipInflaterKind ZipConfiguredInflater();
 bool ZipInflaterBuiltIn(TZipInflaterKind kind);
 const char* ZipInflaterName(TZipInflaterKind kind);
 
-// The decoder that new decode workspaces use: the configured one, unless a test that compares
-// the two has chosen another for the process.
-TZipInflaterKind ZipInflaterInUse();
+// The decoder an item of `compressedSize` bytes is inflated with: the configured one, but zlib's
+// for items of a few KiB (there ISA-L's pace does not make up for the walk that checks its
+// input), unless a test that compares the two has chosen one for every item of the process
+// (ZipUseInflater; ZipUseDefaultInflaters goes back).
+TZipInflaterKind ZipInflaterFor(std::int64_t compressedSize);
 void ZipUseInflater(TZipInflaterKind kind);
+void ZipUseDefaultInflaters();
 
 }  // namespace talu::zip

@@ -71,7 +71,7 @@ inline std::vector<std::string> ExtractEachItem(const Bytes& archive, const std:
     }
     lines.push_back("item " + std::to_string(i) + ": " + outcome + ", " + out.Digest());
   }
-  ZipUseInflater(ZipConfiguredInflater());
+  ZipUseDefaultInflaters();
   return lines;
 }
 
