@@ -284,6 +284,12 @@ void TZipBaseArchiver::ExtractTaggedFile(int index, const std::u16string& fileNa
   std::unique_ptr<TFileStream> file = create();
   if (!file && !MakeWay(item, name, spot)) return;
   if (!file) file = create();
+  if (!file && spot.folder != platform::kNoFolder) {
+    // The held folder may have been removed while the batch ran: walked to (and made) anew.
+    FLandingFolders->Clear();
+    spot = LandingSpot(path, name);
+    file = create();
+  }
   if (!file) throw EZipException(kNeCreateOutputFile, {spot.target}, this);
 
   bool failed = true;

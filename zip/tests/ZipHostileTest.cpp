@@ -237,7 +237,7 @@ TEST(HostileDestination, LinksAndSpecialFilesAreNeverFollowedOrOpened) {
   cases.push_back({"pipe at the name, kept", fifo, {a, ok}, {}, {"ok.txt"}, omNever});
   // The folder d that the first item made is moved aside and a link to the folder outside put in
   // its place, before the next item or while that item asks to overwrite: the item lands in the
-  // folder walked to before, never through the link.
+  // folder walked to before, never through the link. A folder removed is made again.
   const auto swapFolder = [](const TZipBaseArchiver& zip) {
     const fs::path dest(zip.BaseDir());
     fs::rename(dest / "d", dest / "moved");
@@ -255,6 +255,19 @@ TEST(HostileDestination, LinksAndSpecialFilesAreNeverFollowedOrOpened) {
                                                     const std::u16string& name,
                                                     TZipProcessOperation, bool&) {
                        if (name == u"d\\y") swapFolder(arc);
+                     };
+                   }});
+  cases.push_back({"folder removed before the next item",
+                   none,
+                   {Stored("d/x", "1"), Stored("d/y", "2"), ok},
+                   {},
+                   {"d/y", "ok.txt"},
+                   omAlways,
+                   [&](TZipArchiver& zip) {
+                     zip.OnConfirmProcessFile = [&](TZipBaseArchiver& arc,
+                                                    const std::u16string& name,
+                                                    TZipProcessOperation, bool&) {
+                       if (name == u"d\\y") fs::remove_all(fs::path(arc.BaseDir()) / "d");
                      };
                    }});
   cases.push_back({"folder swapped for a link while asked to overwrite",
