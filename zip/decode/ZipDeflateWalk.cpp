@@ -70,20 +70,22 @@ TZipDeflateWalk::TStop TZipDeflateWalk::Walk(const std::uint8_t* data, std::size
 // literal and such a length symbol; 0 where they begin with anything else or do not hold it.
 void TZipDeflateWalk::MakeRuns() {
   const TZipHuffman& lengths = *header_.lengths;
-  const auto fits = [](std::uint32_t entry, int room) {  // the run may end with it
+  for (std::uint32_t i = 0; i < (1u << kRunBits); ++i) {  // first, runs of one symbol
+    const std::uint32_t entry = lengths.Lookup(i);
     const int symbol = TZipHuffman::Symbol(entry);
-    if (entry == 0 || symbol == 256 || symbol >= 257 + kZipLengthSymbols) return 0;
     const int span = TZipHuffman::Span(entry);
-    if (span > room) return 0;
-    return symbol < 256 ? span : span | kThenDistance;
-  };
-  for (std::uint32_t i = 0; i < (1u << kRunBits); ++i) {
-    const std::uint32_t first = lengths.Lookup(i);
-    int run = fits(first, kRunBits);
-    if (run != 0 && run < kThenDistance) {  // a literal: a second symbol may follow
-      if (const int second = fits(lengths.Lookup(i >> run), kRunBits - run)) run += second;
-    }
-    runs_[i] = static_cast<std::uint8_t>(run);
+    const bool held =
+        entry != 0 && symbol != 256 && symbol < 257 + kZipLengthSymbols && span <= kRunBits;
+    runs_[i] = static_cast<std::uint8_t>(!held ? 0 : symbol < 256 ? span : span | kThenDistance);
+  }
+  // A literal takes the symbol after it along where that one's bits are among the kRunBits. The
+  // runs of one symbol at i >> bits lie below i: going down, they are not joined yet.
+  for (std::uint32_t i = (1u << kRunBits); i-- > 0;) {
+    const int first = runs_[i];
+    if (first == 0 || first >= kThenDistance) continue;
+    const int second = runs_[i >> first];
+    if (second != 0 && (second & (kThenDistance - 1)) <= kRunBits - first)
+      runs_[i] = static_cast<std::uint8_t>(first + second);
   }
   runsMade_ = true;
 }
