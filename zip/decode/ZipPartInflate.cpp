@@ -10,13 +10,17 @@ namespace talu::zip {
 namespace {
 
 constexpr std::size_t kMaxMatch = 258;
+constexpr std::size_t kCopyStep = 8;  // symbols a copy moves at once; it may write past its end
 
 }  // namespace
 
 TZipPartInflate::TZipPartInflate(std::size_t capacity)
     : capacity_(std::max(capacity, kMaxMatch)),
-      out_(new std::uint16_t[kWindow + capacity_]),
-      window_(new std::uint8_t[kWindow]) {}
+      out_(new std::uint16_t[kWindow + capacity_ + kCopyStep]),
+      window_(new std::uint8_t[kWindow]),
+      bytes_(new std::uint8_t[kMarker + kWindow]) {
+  for (std::size_t i = 0; i < kMarker; ++i) bytes_[i] = static_cast<std::uint8_t>(i);
+}
 
 void TZipPartInflate::Start(const std::uint8_t* data, std::size_t size, std::uint64_t startBit,
                             const std::uint8_t* window, std::size_t windowSize) {
@@ -100,37 +104,45 @@ bool TZipPartInflate::DecodeStored(TStatus& status) {
 bool TZipPartInflate::DecodeCodes(TStatus& status) {
   std::uint16_t* const out = out_.get();
   const std::size_t end = kWindow + capacity_;
+  const TZipHuffman& lengths = *header_.lengths;
+  const TZipHuffman& distances = *header_.distances;
+  TZipBitReader in = in_;  // a copy the compiler keeps in registers
+  struct TKeep {           // put back on every way out
+    TZipBitReader& to;
+    const TZipBitReader& from;
+    ~TKeep() { to = from; }
+  } keep{in_, in};
   status = kCorrupt;
   for (;;) {
     if (used_ + kMaxMatch > end) {
       status = kFull;
       return false;
     }
-    in_.Refill();
-    std::uint32_t entry = header_.lengths->Lookup(in_.Peek());
+    in.Refill();
+    std::uint32_t entry = lengths.Lookup(in.Peek());
     if (TZipHuffman::Length(entry) == 0) return false;
-    in_.Consume(TZipHuffman::Length(entry));
+    in.Consume(TZipHuffman::Length(entry));
     int symbol = TZipHuffman::Symbol(entry);
     if (symbol < 256) {
-      if (in_.PastEnd()) break;
+      if (in.PastEnd()) break;
       out[used_++] = static_cast<std::uint16_t>(symbol);
       continue;
     }
     if (symbol == 256) {
-      if (in_.PastEnd()) break;
+      if (in.PastEnd()) break;
       block_ = kHeader;
       return true;
     }
     symbol -= 257;
     if (symbol >= kZipLengthSymbols) return false;
-    const std::size_t length = kZipLengthBase[symbol] + in_.Bits(kZipLengthExtra[symbol]);
-    entry = header_.distances->Lookup(in_.Peek());
+    const std::size_t length = kZipLengthBase[symbol] + in.Bits(kZipLengthExtra[symbol]);
+    entry = distances.Lookup(in.Peek());
     if (TZipHuffman::Length(entry) == 0) return false;
-    in_.Consume(TZipHuffman::Length(entry));
+    in.Consume(TZipHuffman::Length(entry));
     symbol = TZipHuffman::Symbol(entry);
     if (symbol >= kZipDistanceSymbols) return false;
-    const std::size_t distance = kZipDistanceBase[symbol] + in_.Bits(kZipDistanceExtra[symbol]);
-    if (in_.PastEnd()) break;
+    const std::size_t distance = kZipDistanceBase[symbol] + in.Bits(kZipDistanceExtra[symbol]);
+    if (in.PastEnd()) break;
     if (!Copy(distance, length)) return false;
   }
   status = kInputEnd;
@@ -141,7 +153,12 @@ bool TZipPartInflate::Copy(std::size_t distance, std::size_t length) {
   std::uint16_t* const to = out_.get() + used_;
   if (distance <= used_) {
     const std::uint16_t* from = to - distance;
-    for (std::size_t i = 0; i < length; ++i) to[i] = from[i];
+    if (distance >= kCopyStep) {  // whole steps, each from before where it writes
+      for (std::size_t i = 0; i < length; i += kCopyStep)
+        std::memcpy(to + i, from + i, kCopyStep * sizeof *to);
+    } else {
+      for (std::size_t i = 0; i < length; ++i) to[i] = from[i];
+    }
     if (used_ - distance < markersEnd_) markersEnd_ = used_ + length;
   } else {
     if (!windowKnown_) markersEnd_ = used_ + length;
@@ -165,13 +182,19 @@ bool TZipPartInflate::Resolve(const std::uint8_t* window, std::size_t windowSize
   windowSize_ = std::min(windowSize, kWindow);
   std::memcpy(window_.get(), window + windowSize - windowSize_, windowSize_);
   std::uint16_t* const out = out_.get();
+  windowKnown_ = true;
+  if (windowSize_ == kWindow) {  // every marker has its byte: one lookup per symbol
+    std::uint8_t* const bytes = bytes_.get();
+    std::memcpy(bytes + kMarker, window_.get(), kWindow);
+    for (std::size_t i = 0; i < markersEnd_; ++i) out[i] = bytes[out[i]];
+    return true;
+  }
   for (std::size_t i = 0; i < markersEnd_; ++i) {
     if (out[i] < kMarker) continue;
     const std::size_t before = kWindow - (out[i] - kMarker);
     if (before > windowSize_) return false;
     out[i] = window_[windowSize_ - before];
   }
-  windowKnown_ = true;
   return true;
 }
 

@@ -80,6 +80,7 @@ class TZipPartInflate {
   bool windowKnown_ = false;
   std::unique_ptr<std::uint8_t[]> window_;  // the bytes before the part, once known
   std::size_t windowSize_ = 0;
+  std::unique_ptr<std::uint8_t[]> bytes_;  // per symbol: its byte, for a literal or a marker
 };
 
 }  // namespace talu::zip

@@ -23,6 +23,38 @@ using TStatus = TZipPartInflate::TStatus;
 constexpr std::uint64_t kNoStop = std::numeric_limits<std::uint64_t>::max();
 constexpr std::size_t kWindow = TZipPartInflate::kWindow;
 
+// The 57 bits of `data` from `bit` on (zero bits past the end).
+std::uint64_t BitsAt(const std::uint8_t* data, std::size_t size, std::uint64_t bit) {
+  const std::size_t at = static_cast<std::size_t>(bit >> 3);
+  std::uint64_t word = 0;
+  if (at + 8 <= size)
+    std::memcpy(&word, data + at, 8);  // little-endian hosts only
+  else
+    for (std::size_t i = at; i < size; ++i) word |= std::uint64_t{data[i]} << (8 * (i - at));
+  return word >> (bit & 7);
+}
+
+// Whether a block header that zlib accepts may start at `bit`: a stored one whose two lengths
+// agree, or one with codes of its own whose symbol counts are in range and whose code-length code
+// is complete. Rules out nearly every other bit at a few reads, before the full header is read.
+bool MayStartBlock(const std::uint8_t* data, std::size_t size, std::uint64_t bit) {
+  const std::uint64_t head = BitsAt(data, size, bit);
+  if ((head & 7) == 0) {  // stored: the length and its complement at the next byte
+    const std::size_t at = static_cast<std::size_t>((bit + 3 + 7) / 8);
+    return at + 4 > size ||
+           ((data[at] ^ data[at + 2]) == 0xFF && (data[at + 1] ^ data[at + 3]) == 0xFF);
+  }
+  if ((head & 7) != 4 || ((head >> 3) & 31) > 29 || ((head >> 8) & 31) > 29) return false;
+  const int count = 4 + static_cast<int>((head >> 13) & 15);
+  const std::uint64_t lengths = BitsAt(data, size, bit + 17);  // 3 bits each: 57 for 19
+  int space = 0;  // of 128, taken by the code lengths of the code-length code
+  for (int i = 0; i < count; ++i) {
+    const int length = static_cast<int>((lengths >> (3 * i)) & 7);
+    if (length != 0) space += 128 >> length;
+  }
+  return space == 128;
+}
+
 // A part decoded ahead by a helper, from the first block start found past its guess.
 struct TPart {
   std::uint64_t guess = 0;  // bits
@@ -127,9 +159,7 @@ void TSplitRun::Search(TPart& part) {
   const std::uint64_t end =
       std::min<std::uint64_t>(part.guess + options_.searchBytes * 8, std::uint64_t{size_} * 8);
   for (std::uint64_t bit = part.guess; bit < end && !part.cancelled; ++bit) {
-    const unsigned header = static_cast<unsigned>(
-        (data_[bit >> 3] | (bit / 8 + 1 < size_ ? data_[bit / 8 + 1] << 8 : 0)) >> (bit & 7));
-    if ((header & 7) != 4 && (header & 7) != 0) continue;  // not last; stored or own codes
+    if (!MayStartBlock(data_, size_, bit)) continue;  // not last; stored or own codes
     decoder.Start(data_, size_, bit, nullptr, 0);
     const TStatus first = decoder.Decode(bit + 1);
     if (first != TZipPartInflate::kFull &&
