@@ -1,6 +1,7 @@
 #include "ZipSplitInflate.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
@@ -22,6 +23,16 @@ namespace {
 using TStatus = TZipPartInflate::TStatus;
 constexpr std::uint64_t kNoStop = std::numeric_limits<std::uint64_t>::max();
 constexpr std::size_t kWindow = TZipPartInflate::kWindow;
+
+// Per 4 code lengths of 3 bits, the code space of 128 they take.
+constexpr auto kCodeSpace = [] {
+  std::array<std::uint16_t, 4096> space{};
+  for (std::size_t i = 0; i < space.size(); ++i)
+    for (std::size_t field = 0; field < 4; ++field)
+      if (const std::size_t length = (i >> (3 * field)) & 7)
+        space[i] = static_cast<std::uint16_t>(space[i] + (128 >> length));
+  return space;
+}();
 
 // The 57 bits of `data` from `bit` on (zero bits past the end).
 std::uint64_t BitsAt(const std::uint8_t* data, std::size_t size, std::uint64_t bit) {
@@ -46,12 +57,11 @@ bool MayStartBlock(const std::uint8_t* data, std::size_t size, std::uint64_t bit
   }
   if ((head & 7) != 4 || ((head >> 3) & 31) > 29 || ((head >> 8) & 31) > 29) return false;
   const int count = 4 + static_cast<int>((head >> 13) & 15);
-  const std::uint64_t lengths = BitsAt(data, size, bit + 17);  // 3 bits each: 57 for 19
-  int space = 0;  // of 128, taken by the code lengths of the code-length code
-  for (int i = 0; i < count; ++i) {
-    const int length = static_cast<int>((lengths >> (3 * i)) & 7);
-    if (length != 0) space += 128 >> length;
-  }
+  const std::uint64_t lengths =  // 3 bits each: 57 for 19
+      BitsAt(data, size, bit + 17) & ((std::uint64_t{1} << (3 * count)) - 1);
+  int space = 0;
+  for (int shift = 0; shift < 3 * count; shift += 12)
+    space += kCodeSpace[(lengths >> shift) & 4095];
   return space == 128;
 }
 
