@@ -1,6 +1,9 @@
 // In-process limits for the extraction benchmark, measured on the first item of an archive:
 //   extract_limits inflate-NAME ARCHIVE  raw inflate of the item's data with the inflater NAME
 //                                     (zlib, ISA-L), CRC-32 of the output on a second thread
+//   extract_limits split-inflate ARCHIVE  the item's data held in memory and inflated on several
+//                                     threads (ZipSplitInflate; not yet the engine's path), CRC-32
+//                                     of the output on this thread
 //   extract_limits inflaters          the names of the inflaters this build has
 //   extract_limits tradcrypt ARCHIVE  the traditional decryption loop over the item's data
 //   extract_limits aes ARCHIVE        AES-256-CTR and HMAC-SHA1 over the item's data
@@ -18,6 +21,7 @@
 #include "ZipHmac.h"
 #include "decode/ZipCrc32.h"
 #include "decode/ZipRawInflate.h"
+#include "decode/ZipSplitInflate.h"
 #include "decode/ZipTradCrypt.h"
 
 using namespace talu::crypto;
@@ -105,6 +109,20 @@ bool InflateWithCrc(std::ifstream& in, Item item, TZipInflaterKind kind) {
   return true;
 }
 
+bool SplitWithCrc(std::ifstream& in, const Item& item) {
+  if (item.encrypted || item.method != 8) return false;
+  std::vector<uint8_t> data(item.compSize);
+  in.seekg(static_cast<std::streamoff>(item.dataOffset));
+  in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
+  const auto single = talu::zip::ZipMakeRawInflate(talu::zip::ZipConfiguredInflater());
+  uint32_t crc = 0xFFFFFFFFu;
+  const auto status = talu::zip::ZipSplitInflate(
+      data.data(), data.size(), *single, {},
+      [&crc](const uint8_t* bytes, size_t n) { crc = talu::zip::CRC32(crc, bytes, n); });
+  std::fprintf(stderr, "crc %08x\n", ~crc);
+  return status == talu::zip::TZipInflateCall::kStreamEnd;
+}
+
 bool DecryptLoop(std::ifstream& in, const Item& item) {
   talu::zip::TZipKeys keys{{0x12345678u, 0x23456789u, 0x34567890u}};
   ForEachChunk(in, item,
@@ -140,7 +158,9 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc != 3) {
-    std::fprintf(stderr, "usage: extract_limits inflaters | inflate-NAME|tradcrypt|aes ARCHIVE\n");
+    std::fprintf(stderr,
+                 "usage: extract_limits inflaters | inflate-NAME|split-inflate|tradcrypt|aes "
+                 "ARCHIVE\n");
     return 2;
   }
   std::ifstream in(argv[2], std::ios::binary);
@@ -153,6 +173,8 @@ int main(int argc, char** argv) {
     ok = AesWork(in, item);
   } else if (kind == "tradcrypt") {
     ok = DecryptLoop(in, item);
+  } else if (kind == "split-inflate") {
+    ok = SplitWithCrc(in, item);
   } else {
     for (TZipInflaterKind inflater : kInflaters)
       if (talu::zip::ZipInflaterBuiltIn(inflater) &&
