@@ -78,7 +78,8 @@ expect_links() {
 expect_registry() {
   [ "$(reg_value "$uninstall_key" UninstallString)" = "\"$win_target\\Uninstall.exe\" Uninstall" ] ||
     fail "UninstallString: $(reg_value "$uninstall_key" UninstallString)"
-  [ "$(reg_value "$uninstall_key" DisplayIcon)" = "$win_target\\TaluDemo.ico" ] || fail "DisplayIcon"
+  [ "$(reg_value "$uninstall_key" DisplayIcon)" = "$win_target\\TaluDemo.ico" ] ||
+    fail "DisplayIcon: $(reg_value "$uninstall_key" DisplayIcon)"
   [ "$(reg_value "$product_key" WorkDir)" = "$win_target" ] || fail "WorkDir"
 }
 
