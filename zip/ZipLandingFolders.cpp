@@ -44,10 +44,16 @@ platform::FolderHandle TLandingFolders::Open(const std::u16string& root, std::u1
     fault = TFault::Failed;
     return folder;
   }
+  const bool fromHeld = done > 0;  // the walk starts in a held folder below the root
   while (done < key.size()) {
     const std::size_t end = std::min(key.find(u'\\', done == 0 ? 0 : done + 1), key.size());
     const std::u16string path = root_ + key.substr(0, end);
     const platform::FolderHandle sub = platform::OpenSubfolder(folder, path);
+    if (sub == platform::kNoFolder && fromHeld) {
+      // A held folder removed while the batch ran takes no new folder: walked anew from the root.
+      Clear();
+      return Open(root, below, create, fault);
+    }
     if (sub == platform::kNoFolder) {
       fault = platform::GetEntryKind(path, folder) == platform::EntryKind::Link ? TFault::Link
                                                                                 : TFault::Failed;

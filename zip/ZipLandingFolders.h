@@ -2,7 +2,7 @@
 // walked from the destination one segment at a time, never through a link, the missing ones
 // made on the way, and the folders walked are kept for the items after it. At most kCapacity are
 // held, the least recently used given up first, so that a batch over thousands of folders holds
-// no more descriptors than that.
+// no more descriptors than that. A held folder removed meanwhile is walked to (and made) anew.
 #pragma once
 
 #include <cstddef>

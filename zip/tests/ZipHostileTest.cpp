@@ -259,15 +259,16 @@ TEST(HostileDestination, LinksAndSpecialFilesAreNeverFollowedOrOpened) {
                    }});
   cases.push_back({"folder removed before the next item",
                    none,
-                   {Stored("d/x", "1"), Stored("d/y", "2"), ok},
+                   {Stored("d/x", "1"), Stored("d/y", "2"), Stored("d/e/z", "3"), ok},
                    {},
-                   {"d/y", "ok.txt"},
+                   {"d/e/z", "ok.txt"},
                    omAlways,
                    [&](TZipArchiver& zip) {
                      zip.OnConfirmProcessFile = [&](TZipBaseArchiver& arc,
                                                     const std::u16string& name,
                                                     TZipProcessOperation, bool&) {
-                       if (name == u"d\\y") fs::remove_all(fs::path(arc.BaseDir()) / "d");
+                       if (name == u"d\\y" || name == u"d\\e\\z")
+                         fs::remove_all(fs::path(arc.BaseDir()) / "d");
                      };
                    }});
   cases.push_back({"folder swapped for a link while asked to overwrite",
