@@ -5,6 +5,7 @@
 #include "ZipExcept.h"
 #include "ZipLandingFolders.h"
 #include "ZipScopedValue.h"
+#include "decode/ZipSplitInflate.h"
 #include "platform/ZipPlatform.h"
 #include "text/ZipStrFunc.h"
 #include "text/ZipUtf.h"
@@ -113,8 +114,8 @@ void TZipBaseArchiver::ProcessTaggedFiles(TZipProcessOperation operation, int in
 
 // Decoding ahead serves batches of several items from the engine's own file stream of a
 // single-volume archive. It takes the items that need no password, when extracting only the
-// small ones (a test keeps no bytes); the others, and every item it cannot decode whole, run
-// the ordinary way at their turn.
+// small ones (a test keeps no bytes), and not the deflate items inflated on several cores; the
+// others, and every item it cannot decode whole, run the ordinary way at their turn.
 std::unique_ptr<TZipDecodeAhead> TZipBaseArchiver::StartDecodeAhead(TZipProcessOperation operation,
                                                                     int index) {
   if (index != -1 || FIsCustomStream || FSpanningMode != smNone ||
@@ -125,7 +126,9 @@ std::unique_ptr<TZipDecodeAhead> TZipBaseArchiver::StartDecodeAhead(TZipProcessO
   for (int i = 0; i < dir.Count(); ++i) {
     const TDirItem& item = dir[i];
     if (item.Tagged && !item.IsDirectory() && !item.IsEncrypted() &&
-        (item.CompressionMethod == 0 || item.CompressionMethod == 8) &&
+        (item.CompressionMethod == 0 ||
+         (item.CompressionMethod == 8 &&
+          !ZipSplitOptionsFor(static_cast<std::int64_t>(item.CompressedSize())))) &&
         (operation == poTest || (item.UncompressedSize() <= kZipAheadLargestItem &&
                                  item.CompressedSize() <= kZipAheadLargestItem)))
       plan.push_back({i, static_cast<std::int64_t>(item.LocalHeaderOffset()), item.CompressedSize(),

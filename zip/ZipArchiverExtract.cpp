@@ -180,7 +180,8 @@ bool TZipBaseArchiver::InternalDecompressFile(TStream& source, TStream& dest, TD
                                   decryptor,
                                   count,
                                   offset,
-                                  !FIsCustomStream && FSpanningMode == smNone};
+                                  !FIsCustomStream && FSpanningMode == smNone,
+                                  FSpanningMode == smNone};
   if (!FDecodeWorkspace) FDecodeWorkspace = std::make_unique<TZipDecodeWorkspace>();
   const TZipDecodeResult result = ZipDecodeItemData(request, sink, *FDecodeWorkspace);
   if (!result.ok) return false;

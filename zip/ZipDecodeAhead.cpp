@@ -176,7 +176,8 @@ std::unique_ptr<TZipDecodedItem> TZipDecodeAhead::Decode(const TZipAheadItem& it
     const TZipDecodeRequest request{
         &source,   &nowhere,    StoredDataSize(item.compressedSize, dataStart, dataEnd_),
         item.size, item.method, nullptr,
-        0,         0,           false};
+        0,         0,           false,
+        false};
     decoded->result = ZipDecodeItemData(request, *decoded, *decoder.workspace);
   } catch (...) {
     return nullptr;

@@ -57,6 +57,8 @@ class TZipBitReader {
   std::uint64_t Position() const { return bytePos_ * std::uint64_t{8} - count_; }
   std::uint64_t EndBit() const { return size_ * std::uint64_t{8}; }
   bool PastEnd() const { return Position() > EndBit(); }
+  // The byte after the last one taken into the buffer.
+  std::size_t ReadTo() const { return bytePos_; }
   const std::uint8_t* Data() const { return data_; }
   std::size_t Size() const { return size_; }
 

@@ -55,6 +55,9 @@ struct TZipDecodeRequest {
   // nothing else reads or moves meanwhile (the engine's own file streams): a caller's stream is
   // read on the caller's thread.
   bool readAhead = true;
+  // A large deflate item may be inflated on several cores, its source read on the caller's
+  // thread. Not for the data of a spanned archive, nor where the caller is a helper already.
+  bool maySplit = true;
 };
 
 struct TZipDecodeResult {

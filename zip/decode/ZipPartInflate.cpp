@@ -25,15 +25,23 @@ TZipPartInflate::TZipPartInflate(std::size_t capacity)
 void TZipPartInflate::Start(const std::uint8_t* data, std::size_t size, std::uint64_t startBit,
                             const std::uint8_t* window, std::size_t windowSize) {
   in_.Start(data, size, startBit);
+  heldEnd_ = SIZE_MAX;
   block_ = kHeader;
   last_ = false;
   firstType_ = -1;
+  blockStart_ = startBit;
+  blockStartProduced_ = 0;
   kept_ = used_ = 0;
   drained_ = 0;
   markersEnd_ = 0;
   windowKnown_ = window != nullptr;
   windowSize_ = window ? std::min(windowSize, kWindow) : 0;
   if (window) std::memcpy(window_.get(), window + windowSize - windowSize_, windowSize_);
+}
+
+void TZipPartInflate::MoveInput(const std::uint8_t* data, std::size_t size, std::uint64_t bit) {
+  blockStart_ += bit - Position();  // kept as far before the new position (it may wrap around)
+  in_.Start(data, size, bit);
 }
 
 bool TZipPartInflate::HeaderFollows() {
@@ -55,6 +63,7 @@ TZipPartInflate::TStatus TZipPartInflate::Decode(std::uint64_t stopBit) {
         return kFinal;
       case kHeader:
         if (Position() >= stopBit) return kBoundary;
+        if (in_.ReadTo() > heldEnd_) return kHeldEnd;
         if (!ReadHeader(status)) return status;
         break;
       case kStored:
@@ -69,6 +78,8 @@ TZipPartInflate::TStatus TZipPartInflate::Decode(std::uint64_t stopBit) {
 }
 
 bool TZipPartInflate::ReadHeader(TStatus& failure) {
+  blockStart_ = Position();
+  blockStartProduced_ = Produced();
   const TZipHeaderRead read = headers_.Read(in_, header_);
   last_ = header_.last;
   if (firstType_ < 0) firstType_ = header_.type;
@@ -82,9 +93,9 @@ bool TZipPartInflate::ReadHeader(TStatus& failure) {
 }
 
 bool TZipPartInflate::DecodeStored(TStatus& status) {
-  const std::size_t room = kWindow + capacity_ - used_;
-  const std::size_t count = std::min<std::size_t>(storedLeft_, room);
   const std::size_t at = static_cast<std::size_t>(Position() >> 3);
+  const std::size_t held = heldEnd_ > at ? heldEnd_ - at : 0;
+  const std::size_t count = std::min({std::size_t{storedLeft_}, kWindow + capacity_ - used_, held});
   if (at + count > in_.Size()) {
     status = kInputEnd;
     return false;
@@ -94,7 +105,7 @@ bool TZipPartInflate::DecodeStored(TStatus& status) {
   storedLeft_ -= static_cast<std::uint32_t>(count);
   in_.Seek((at + count) * std::uint64_t{8});
   if (storedLeft_ > 0) {
-    status = kFull;
+    status = count == held ? kHeldEnd : kFull;
     return false;
   }
   block_ = kHeader;
@@ -116,6 +127,10 @@ bool TZipPartInflate::DecodeCodes(TStatus& status) {
   for (;;) {
     if (used_ + kMaxMatch > end) {
       status = kFull;
+      return false;
+    }
+    if (in.ReadTo() > heldEnd_) {
+      status = kHeldEnd;
       return false;
     }
     in.Refill();

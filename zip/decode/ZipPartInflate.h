@@ -26,7 +26,8 @@ class TZipPartInflate {
     kBoundary,  // a block ended at or past the stop bit (Position)
     kFinal,     // the last block of the stream ended (Position)
     kCorrupt,   // damaged data (or a reference before the start of the stream)
-    kInputEnd   // the data ran out inside a block
+    kInputEnd,  // the data ran out inside a block
+    kHeldEnd    // the decode came near the end of the data held (LimitInput); MoveInput, go on
   };
 
   explicit TZipPartInflate(std::size_t capacity);
@@ -35,8 +36,14 @@ class TZipPartInflate {
   // kWindow) is known where it is not null.
   void Start(const std::uint8_t* data, std::size_t size, std::uint64_t startBit,
              const std::uint8_t* window, std::size_t windowSize);
+  // Where the data held are only a piece of the stream's: the decode stops at a symbol (or block)
+  // boundary once it has read past byte `heldEnd`, at least 4 KiB before their end, so that the
+  // next piece can take over there.
+  void LimitInput(std::size_t heldEnd) { heldEnd_ = heldEnd; }
+  // The data held move on: the same stream's data, now from `bit` of `data`.
+  void MoveInput(const std::uint8_t* data, std::size_t size, std::uint64_t bit);
   // Decodes until the output is full, or a block ends at a bit at or past `stopBit`, or the
-  // stream or its data end. kFull and kBoundary may be followed by more calls.
+  // stream or its data end. kFull, kBoundary and kHeldEnd may be followed by more calls.
   TStatus Decode(std::uint64_t stopBit);
   // Whether a block header that zlib accepts starts at Position (nothing is consumed).
   bool HeaderFollows();
@@ -44,6 +51,11 @@ class TZipPartInflate {
   bool FirstBlockStrong() const { return firstType_ == 0 || firstType_ == 2; }
 
   std::uint64_t Position() const { return in_.Position(); }
+  // The start of the block read last (its header's first bit, before the data held where
+  // MoveInput moved them past it: add the new data's offset in the stream, modulo 2^64), and the
+  // symbols before it.
+  std::uint64_t BlockStart() const { return blockStart_; }
+  std::uint64_t ProducedAtBlockStart() const { return blockStartProduced_; }
 
   // The symbols decoded since the last Drain (all bytes once resolved).
   const std::uint16_t* Symbols() const { return out_.get() + kept_; }
@@ -67,7 +79,10 @@ class TZipPartInflate {
   TBlock block_ = kHeader;
   bool last_ = false;
   int firstType_ = -1;
+  std::uint64_t blockStart_ = 0;
+  std::uint64_t blockStartProduced_ = 0;
   std::uint32_t storedLeft_ = 0;
+  std::size_t heldEnd_ = SIZE_MAX;
   TZipHeaderReader headers_;
   TZipBlockHeader header_;
 

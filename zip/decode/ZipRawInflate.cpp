@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <atomic>
 
 #include "ZipItemDecoder.h"
@@ -20,6 +21,14 @@ class TZlibInflate final : public TZipRawInflate {
     if (inflateInit2(&z_, -MAX_WBITS) != Z_OK) throw EDecompressionError(u"error");
   }
   ~TZlibInflate() override { inflateEnd(&z_); }
+  // Resumed with the bits before the next input byte and the bytes made before.
+  TZlibInflate(int bits, int value, const std::uint8_t* window, std::size_t windowSize)
+      : TZlibInflate() {
+    if ((windowSize > 0 &&
+         inflateSetDictionary(&z_, window, static_cast<uInt>(windowSize)) != Z_OK) ||
+        (bits > 0 && inflatePrime(&z_, bits, value) != Z_OK))
+      throw EDecompressionError(u"error");
+  }
   TZlibInflate(const TZlibInflate&) = delete;
   TZlibInflate& operator=(const TZlibInflate&) = delete;
 
@@ -69,6 +78,15 @@ std::unique_ptr<TZipRawInflate> ZipMakeRawInflate(TZipInflaterKind kind) {
 #endif
   (void)kind;
   return std::make_unique<TZlibInflate>();
+}
+
+std::unique_ptr<TZipRawInflate> ZipMakeResumedInflate(const std::uint8_t* data, std::uint64_t bit,
+                                                      const std::uint8_t* window,
+                                                      std::size_t windowSize) {
+  const int used = static_cast<int>(bit & 7);  // bits of the byte before the boundary
+  const std::size_t kept = std::min<std::size_t>(windowSize, 32768);
+  return std::make_unique<TZlibInflate>(used ? 8 - used : 0, used ? data[bit >> 3] >> used : 0,
+                                        window + windowSize - kept, kept);
 }
 
 TZipInflaterKind ZipConfiguredInflater() {

@@ -14,6 +14,7 @@
 //        inflate->SetInput(data, size, last);  call = inflate->Inflate(block, blockSize);
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -42,6 +43,13 @@ class TZipRawInflate {
 
 // Raises EDecompressionError when the decoder cannot be set up.
 std::unique_ptr<TZipRawInflate> ZipMakeRawInflate(TZipInflaterKind kind);
+
+// zlib's decoder resumed at a block boundary `bit` bits into `data`, where `window` holds the last
+// `windowSize` bytes (at most 32 KiB) the stream made before it: its input goes on at byte
+// (bit + 7) / 8. It ends as the decoder run from the start of the stream would.
+std::unique_ptr<TZipRawInflate> ZipMakeResumedInflate(const std::uint8_t* data, std::uint64_t bit,
+                                                      const std::uint8_t* window,
+                                                      std::size_t windowSize);
 
 // The decoder this build was configured with, and whether a kind is built in.
 TZipInflaterKind ZipConfiguredInflater();

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ZipPartInflate.h"
+#include "ZipRawInflate.h"
 
 namespace talu::zip {
 
@@ -77,35 +78,114 @@ struct TPart {
   std::atomic<bool> cancelled{false};
 };
 
+// The data of the stream, held a segment at a time, read from the source in order (but for a
+// restart).
+class TSegments {
+ public:
+  TSegments(TStream& source, std::uint64_t size, std::size_t capacity)
+      : source_(source),
+        start_(source.Position()),
+        size_(size),
+        buffer_(
+            static_cast<std::size_t>(std::min<std::uint64_t>(std::max(capacity, kLeast), size))) {}
+
+  // Holds the data from byte `from` on, as many as fit; false where the source ends first.
+  bool Load(std::uint64_t from) {
+    std::size_t kept = 0;
+    if (from >= base_ && from <= base_ + held_) {
+      kept = static_cast<std::size_t>(base_ + held_ - from);
+      std::memmove(buffer_.data(), buffer_.data() + (from - base_), kept);
+    } else {
+      source_.SetPosition(start_ + static_cast<std::int64_t>(from));
+    }
+    base_ = from;
+    const std::size_t wanted = static_cast<std::size_t>(
+        std::min<std::uint64_t>(buffer_.size() - kept, size_ - from - kept));
+    std::size_t got = 0;
+    for (std::int64_t n = 1; got < wanted && n > 0; got += static_cast<std::size_t>(n))
+      n = source_.Read(buffer_.data() + kept + got, static_cast<std::int64_t>(wanted - got));
+    held_ = kept + got;
+    return got == wanted;
+  }
+  const std::uint8_t* Data() const { return buffer_.data(); }
+  std::size_t Held() const { return held_; }
+  std::uint64_t Base() const { return base_; }
+  bool Final() const { return base_ + held_ == size_; }
+  // The byte past which a decode stops, so that the next segment can take over there.
+  std::size_t HeldEnd() const { return Final() ? SIZE_MAX : held_ - std::min(held_, kMargin); }
+
+ private:
+  static constexpr std::size_t kMargin = 4 << 10;  // past the largest block header and symbol
+  static constexpr std::size_t kLeast = 4 * kMargin;
+  TStream& source_;
+  const std::int64_t start_;
+  const std::uint64_t size_;
+  std::vector<std::uint8_t> buffer_;
+  std::uint64_t base_ = 0;
+  std::size_t held_ = 0;
+};
+
+// The bytes passed on so far, and the last 32 KiB of them.
+class TDelivery {
+ public:
+  explicit TDelivery(const TZipSplitSink& sink) : sink_(sink) {}
+  // Passes the bytes on; false where the sink stopped the decode.
+  bool Pass(const std::uint8_t* bytes, std::size_t count) {
+    if (!sink_(bytes, count)) return false;
+    delivered_ += count;
+    const std::size_t keep = std::min(windowSize_, kWindow - std::min(count, kWindow));
+    std::memmove(window_, window_ + windowSize_ - keep, keep);
+    const std::size_t take = std::min(count, kWindow);
+    std::memcpy(window_ + keep, bytes + count - take, take);
+    windowSize_ = keep + take;
+    return true;
+  }
+  std::uint64_t Delivered() const { return delivered_; }
+  const std::uint8_t* Window() const { return window_; }
+  std::size_t WindowSize() const { return windowSize_; }
+
+ private:
+  const TZipSplitSink& sink_;
+  std::uint8_t window_[kWindow];
+  std::size_t windowSize_ = 0;
+  std::uint64_t delivered_ = 0;
+};
+
 class TSplitRun {
  public:
-  TSplitRun(const std::uint8_t* data, std::size_t size, const TZipSplitOptions& options,
-            const TZipSplitSink& sink)
-      : data_(data), size_(size), options_(options), sink_(sink), bytes_(kChunk) {}
+  TSplitRun(TSegments& data, TDelivery& delivery, const TZipSplitOptions& options)
+      : segments_(data), delivery_(delivery), options_(options), bytes_(kChunk) {}
   ~TSplitRun() { StopHelpers(); }
   TSplitRun(const TSplitRun&) = delete;
   TSplitRun& operator=(const TSplitRun&) = delete;
 
-  // Decodes in parallel until the stream ends (true) or the parallel decode gives up.
-  bool Run();
-  std::uint64_t Delivered() const { return delivered_; }
-  void StopHelpers();
+  enum TOutcome {
+    kEnded,        // the stream ended
+    kStopped,      // the sink stopped the decode
+    kShortSource,  // the source ended before the data
+    kResume,       // the decode gave up at a block boundary (ResumeBit), all before it passed on
+    kRestart       // it gave up inside a block part of which has passed on
+  };
+  TOutcome Run();
+  std::uint64_t ResumeBit() const { return resumeBit_; }
 
  private:
   static constexpr std::size_t kChunk = 64 << 10;
 
   void StartHelpers();
+  void StopHelpers();
   void Help();
   void Search(TPart& part);
   void Launch();
   std::unique_ptr<TZipPartInflate> Decoder();
   void Recycle(TPart& part);
-  void Emit();
+  bool MoveOn();
+  bool Emit(std::size_t count);
+  TOutcome GiveUp();
 
-  const std::uint8_t* const data_;
-  const std::size_t size_;
+  TSegments& segments_;
+  TDelivery& delivery_;
   const TZipSplitOptions options_;
-  const TZipSplitSink& sink_;
 
   std::mutex mutex_;
   std::condition_variable work_;     // helpers: a part to decode, or the end
@@ -115,20 +195,20 @@ class TSplitRun {
   bool stopping_ = false;
   std::vector<std::thread> helpers_;
   std::vector<std::unique_ptr<TZipPartInflate>> spare_;
+  // The segment held, as the helpers see it (set while no part is in flight).
+  const std::uint8_t* data_ = nullptr;
+  std::size_t size_ = 0;
+  std::size_t heldEnd_ = 0;
 
   std::unique_ptr<TZipPartInflate> live_;  // the part whose start is known true
-  std::uint64_t nextGuess_ = 0;
-  std::vector<std::uint8_t> bytes_;  // a piece of output on its way to the sink
-  std::uint8_t window_[kWindow];     // the last bytes delivered
-  std::size_t windowSize_ = 0;
-  std::uint64_t delivered_ = 0;
+  std::uint64_t nextGuess_ = 0;            // bits into the segment
+  std::vector<std::uint8_t> bytes_;        // a piece of output on its way to the sink
+  std::uint64_t resumeBit_ = 0;            // bits into the data
 };
 
 void TSplitRun::StartHelpers() {
-  int count = options_.helpers;
-  if (count < 0) count = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   try {
-    for (int i = 0; i < count; ++i) helpers_.emplace_back([this] { Help(); });
+    for (int i = ZipSplitHelpers(options_); i > 0; --i) helpers_.emplace_back([this] { Help(); });
   } catch (const std::system_error&) {
   }
 }
@@ -162,29 +242,6 @@ void TSplitRun::Help() {
   }
 }
 
-// The first bit past the guess where a stored block or one with its own codes (not the last)
-// decodes to its end and another block follows, or that fills the part's output.
-void TSplitRun::Search(TPart& part) {
-  TZipPartInflate& decoder = *part.decoder;
-  const std::uint64_t end =
-      std::min<std::uint64_t>(part.guess + options_.searchBytes * 8, std::uint64_t{size_} * 8);
-  for (std::uint64_t bit = part.guess; bit < end && !part.cancelled; ++bit) {
-    if (!MayStartBlock(data_, size_, bit)) continue;  // not last; stored or own codes
-    decoder.Start(data_, size_, bit, nullptr, 0);
-    const TStatus first = decoder.Decode(bit + 1);
-    if (first != TZipPartInflate::kFull &&
-        !(first == TZipPartInflate::kBoundary && decoder.HeaderFollows()))
-      continue;
-    part.found = true;
-    part.start = bit;
-    part.status = first;
-    while (part.status == TZipPartInflate::kBoundary && !part.cancelled &&
-           decoder.Position() < part.stop)
-      part.status = decoder.Decode(part.stop);
-    return;
-  }
-}
-
 std::unique_ptr<TZipPartInflate> TSplitRun::Decoder() {
   if (spare_.empty()) return std::make_unique<TZipPartInflate>(options_.partSymbols);
   auto decoder = std::move(spare_.back());
@@ -202,50 +259,101 @@ void TSplitRun::Recycle(TPart& part) {
   --taken_;
 }
 
-// Keeps one part per helper, and one more, in flight, each guessed to fill its output.
+// The first bit past the guess where a stored block or one with its own codes (not the last)
+// decodes to its end and another block follows, or that fills the part's output.
+void TSplitRun::Search(TPart& part) {
+  TZipPartInflate& decoder = *part.decoder;
+  const std::uint64_t end =
+      std::min<std::uint64_t>(part.guess + options_.searchBytes * 8, std::uint64_t{size_} * 8);
+  for (std::uint64_t bit = part.guess; bit < end && !part.cancelled; ++bit) {
+    if (!MayStartBlock(data_, size_, bit)) continue;  // not last; stored or own codes
+    decoder.Start(data_, size_, bit, nullptr, 0);
+    decoder.LimitInput(heldEnd_);
+    const TStatus first = decoder.Decode(bit + 1);
+    if (first != TZipPartInflate::kFull &&
+        !(first == TZipPartInflate::kBoundary && decoder.HeaderFollows()))
+      continue;
+    part.found = true;
+    part.start = bit;
+    part.status = first;
+    while (part.status == TZipPartInflate::kBoundary && !part.cancelled &&
+           decoder.Position() < part.stop)
+      part.status = decoder.Decode(part.stop);
+    return;
+  }
+}
+
+// Keeps one part per helper, and one more, in flight, each guessed to fill its output, in the
+// segment held and short of its end.
 void TSplitRun::Launch() {
   if (helpers_.empty()) return;
-  const std::uint64_t read = live_->Position() / 8;
-  const double ratio = read > (1 << 16) ? double(delivered_) / double(read) : 4.0;
+  const std::uint64_t read = segments_.Base() + live_->Position() / 8;
+  const double ratio = read > (1 << 16) ? double(delivery_.Delivered()) / double(read) : 4.0;
   const auto partBytes = static_cast<std::uint64_t>(
       std::clamp<double>(double(options_.partSymbols) * 0.9 / std::max(ratio, 0.5),
                          double(options_.minPartBytes), double(options_.maxPartBytes)));
-  if (nextGuess_ == 0) nextGuess_ = partBytes * 8;  // the end of the caller's first part
+  if (nextGuess_ == 0) nextGuess_ = live_->Position() + partBytes * 8;
+  const std::uint64_t limit = std::min<std::uint64_t>(heldEnd_, size_) * 8;
   std::lock_guard<std::mutex> lock(mutex_);
-  while (parts_.size() < helpers_.size() + 1 && nextGuess_ < std::uint64_t{size_} * 8) {
+  while (parts_.size() < helpers_.size() + 1 && nextGuess_ < limit) {
     TPart& part = parts_.emplace_back();
     part.guess = nextGuess_;
     nextGuess_ += partBytes * 8;
-    part.stop = nextGuess_ < std::uint64_t{size_} * 8 ? nextGuess_ : kNoStop;
+    part.stop = nextGuess_ < limit ? nextGuess_ : kNoStop;
     part.decoder = Decoder();
   }
   work_.notify_all();
 }
 
-// Passes the live part's symbols (all bytes) to the sink and keeps the last 32 KiB.
-void TSplitRun::Emit() {
-  const std::uint16_t* symbols = live_->Symbols();
-  for (std::size_t left = live_->SymbolCount(); left > 0;) {
-    const std::size_t count = std::min(left, kChunk);
-    std::uint8_t* const bytes = bytes_.data();
-    for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<std::uint8_t>(symbols[i]);
-    sink_(bytes, count);
-    delivered_ += count;
-    const std::size_t keep = std::min(windowSize_, kWindow - std::min(count, kWindow));
-    std::memmove(window_, window_ + windowSize_ - keep, keep);
-    const std::size_t take = std::min(count, kWindow);
-    std::memcpy(window_ + keep, bytes + count - take, take);
-    windowSize_ = keep + take;
-    symbols += count;
-    left -= count;
-  }
-  live_->Drain();
+// The live part, near the end of the segment held, goes on in the next one, which starts at the
+// byte it reads next; the parts in flight in the old one are dropped.
+bool TSplitRun::MoveOn() {
+  while (!parts_.empty()) Recycle(parts_.front());
+  const std::uint64_t at = segments_.Base() * 8 + live_->Position();
+  if (!segments_.Load(at / 8)) return false;
+  data_ = segments_.Data();
+  size_ = segments_.Held();
+  heldEnd_ = segments_.HeldEnd();
+  live_->MoveInput(data_, size_, at & 7);
+  live_->LimitInput(heldEnd_);
+  nextGuess_ = 0;
+  return true;
 }
 
-bool TSplitRun::Run() {
+// Passes the first `count` of the live part's symbols (all bytes) on; false where the sink
+// stopped the decode.
+bool TSplitRun::Emit(std::size_t count) {
+  const std::uint16_t* symbols = live_->Symbols();
+  for (std::size_t left = count; left > 0;) {
+    const std::size_t piece = std::min(left, kChunk);
+    std::uint8_t* const bytes = bytes_.data();
+    for (std::size_t i = 0; i < piece; ++i) bytes[i] = static_cast<std::uint8_t>(symbols[i]);
+    if (!delivery_.Pass(bytes, piece)) return false;
+    symbols += piece;
+    left -= piece;
+  }
+  return true;
+}
+
+// The live part failed in its last block: what it made before that block passes on, and the
+// single-stream inflater takes over at the block's start, unless part of the block has passed on.
+TSplitRun::TOutcome TSplitRun::GiveUp() {
+  const std::uint64_t passed = live_->Produced() - live_->SymbolCount();
+  if (live_->ProducedAtBlockStart() < passed) return kRestart;
+  if (!Emit(static_cast<std::size_t>(live_->ProducedAtBlockStart() - passed))) return kStopped;
+  resumeBit_ = segments_.Base() * 8 + live_->BlockStart();
+  return kResume;
+}
+
+TSplitRun::TOutcome TSplitRun::Run() {
+  if (!segments_.Load(0)) return kShortSource;
+  data_ = segments_.Data();
+  size_ = segments_.Held();
+  heldEnd_ = segments_.HeldEnd();
   StartHelpers();
   live_ = Decoder();
-  live_->Start(data_, size_, 0, window_, 0);
+  live_->Start(data_, size_, 0, delivery_.Window(), 0);
+  live_->LimitInput(heldEnd_);
   Launch();
   std::uint64_t stop;
   {
@@ -254,16 +362,19 @@ bool TSplitRun::Run() {
   }
   TStatus status = live_->Decode(stop);
   for (;;) {
-    // What a damaged or cut-short part decoded last stays back: the single-stream inflater
-    // may stop short of it.
-    if (status == TZipPartInflate::kCorrupt || status == TZipPartInflate::kInputEnd) return false;
-    Emit();
+    if (status == TZipPartInflate::kCorrupt || status == TZipPartInflate::kInputEnd)
+      return GiveUp();
+    if (!Emit(live_->SymbolCount())) return kStopped;
+    live_->Drain();
+    const bool moved = status == TZipPartInflate::kHeldEnd;
+    if (moved && !MoveOn()) return kShortSource;
     Launch();
-    if (status == TZipPartInflate::kFull) {
+    if (moved) stop = parts_.empty() ? kNoStop : parts_.front().guess;
+    if (status == TZipPartInflate::kFull || moved) {
       status = live_->Decode(stop);
       continue;
     }
-    if (status == TZipPartInflate::kFinal) return true;
+    if (status == TZipPartInflate::kFinal) return kEnded;
     if (parts_.empty()) {  // only where no part was launched past the stop
       stop = kNoStop;
       status = live_->Decode(stop);
@@ -280,7 +391,10 @@ bool TSplitRun::Run() {
       status = next.status;
       stop = next.stop;
       Recycle(next);
-      if (!live_->Resolve(window_, windowSize_)) return false;
+      if (!live_->Resolve(delivery_.Window(), delivery_.WindowSize())) {
+        resumeBit_ = segments_.Base() * 8 + end;  // a reference before the stream's start
+        return kResume;
+      }
     } else if (next.found && next.start > end) {
       stop = next.start;
       status = live_->Decode(stop);
@@ -292,42 +406,94 @@ bool TSplitRun::Run() {
   }
 }
 
-// The single-stream inflate of the data, passing on the bytes after the first `skip`.
-TZipInflateCall::TStatus Inflate(const std::uint8_t* data, std::size_t size, TZipRawInflate& single,
-                                 std::uint64_t skip, const TZipSplitSink& sink) {
+// The single-stream inflate of the data from bit `from` on (a block boundary), passing on the
+// bytes after the first `skip`.
+TZipSplitEnd InflateFrom(TSegments& segments, std::uint64_t from, TDelivery& delivery,
+                         std::uint64_t skip) {
   constexpr std::uint32_t kBlock = 1 << 20;
-  constexpr std::size_t kPiece = std::size_t{1} << 20;
+  if (!segments.Load(from / 8)) return TZipSplitEnd::kShortSource;
+  const auto single = from == 0 ? ZipMakeRawInflate(TZipInflaterKind::kZlib)
+                                : ZipMakeResumedInflate(segments.Data(), from % 8,
+                                                        delivery.Window(), delivery.WindowSize());
   std::vector<std::uint8_t> block(kBlock);
-  single.Reset();
-  std::size_t given = 0;
-  for (bool first = true;; first = false) {
-    if (first || (single.InputLeft() == 0 && given < size)) {  // Reset keeps the old input
-      const std::size_t piece = std::min(size - given, kPiece);
+  for (std::size_t given = from % 8 ? 1 : 0;; given = 0) {
+    const bool final = segments.Final();
+    do {
+      const std::size_t piece = std::min<std::size_t>(segments.Held() - given, kBlock);
+      single->SetInput(segments.Data() + given, static_cast<std::uint32_t>(piece),
+                       final && given + piece == segments.Held());
       given += piece;
-      single.SetInput(data + given - piece, static_cast<std::uint32_t>(piece), given == size);
-    }
-    const TZipInflateCall call = single.Inflate(block.data(), kBlock);
-    const std::uint64_t dropped = std::min<std::uint64_t>(skip, call.produced);
-    skip -= dropped;
-    if (call.produced > dropped) sink(block.data() + dropped, call.produced - dropped);
-    if (call.status != TZipInflateCall::kMore) return call.status;
-    if (call.produced < kBlock && single.InputLeft() == 0 && given == size)
-      return TZipInflateCall::kMore;
+      TZipInflateCall call;
+      do {
+        call = single->Inflate(block.data(), kBlock);
+        const std::uint64_t dropped = std::min<std::uint64_t>(skip, call.produced);
+        skip -= dropped;
+        if (call.produced > dropped &&
+            !delivery.Pass(block.data() + dropped, call.produced - dropped))
+          return TZipSplitEnd::kStopped;
+        if (call.status == TZipInflateCall::kStreamEnd) return TZipSplitEnd::kStreamEnd;
+        if (call.status == TZipInflateCall::kCorrupt) return TZipSplitEnd::kCorrupt;
+      } while (call.produced == kBlock || single->InputLeft() > 0);
+    } while (given < segments.Held());
+    if (final) return TZipSplitEnd::kCut;
+    if (!segments.Load(segments.Base() + segments.Held())) return TZipSplitEnd::kShortSource;
   }
 }
 
 }  // namespace
 
-TZipInflateCall::TStatus ZipSplitInflate(const std::uint8_t* data, std::size_t size,
-                                         TZipRawInflate& single, const TZipSplitOptions& options,
-                                         const TZipSplitSink& sink) {
-  std::uint64_t delivered = 0;
+int ZipSplitHelpers(const TZipSplitOptions& options) {
+  return options.helpers >= 0 ? options.helpers
+                              : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+namespace {
+std::atomic<bool> chosen{false};  // a test has chosen the options of every item
+TZipSplitOptions chosenOptions;
+const TZipSplitOptions defaultOptions;
+}  // namespace
+
+const TZipSplitOptions* ZipSplitOptionsFor(std::int64_t compressedSize) {
+  if (chosen.load(std::memory_order_acquire)) return &chosenOptions;
+  static const bool kEnoughCores = std::thread::hardware_concurrency() >= 4;
+  return kEnoughCores && compressedSize >= (std::int64_t{8} << 20) ? &defaultOptions : nullptr;
+}
+
+void ZipUseSplitInflate(const TZipSplitOptions& options) {
+  chosenOptions = options;
+  chosen.store(true, std::memory_order_release);
+}
+
+void ZipUseSplitByDefault() {
+  chosen.store(false, std::memory_order_release);
+}
+
+TZipSplitEnd ZipSplitInflate(TStream& source, std::uint64_t size, const TZipSplitOptions& options,
+                             const TZipSplitSink& sink) {
+  constexpr std::size_t kMiB = std::size_t{1} << 20;
+  TSegments segments(source, size,
+                     options.segmentBytes
+                         ? options.segmentBytes
+                         : 8 * kMiB + kMiB * std::size_t(ZipSplitHelpers(options)));
+  TDelivery delivery(sink);
+  std::uint64_t from = 0;
   {
-    TSplitRun run(data, size, options, sink);
-    if (run.Run()) return TZipInflateCall::kStreamEnd;
-    delivered = run.Delivered();
+    TSplitRun run(segments, delivery, options);
+    switch (run.Run()) {
+      case TSplitRun::kEnded:
+        return TZipSplitEnd::kStreamEnd;
+      case TSplitRun::kStopped:
+        return TZipSplitEnd::kStopped;
+      case TSplitRun::kShortSource:
+        return TZipSplitEnd::kShortSource;
+      case TSplitRun::kResume:
+        from = run.ResumeBit();
+        break;
+      case TSplitRun::kRestart:
+        break;
+    }
   }
-  return Inflate(data, size, single, delivered, sink);
+  return InflateFrom(segments, from, delivery, from == 0 ? delivery.Delivered() : 0);
 }
 
 }  // namespace talu::zip

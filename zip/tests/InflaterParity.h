@@ -1,16 +1,19 @@
-// Runs an archive through both inflaters of the build and says where they differ: every item is
-// extracted by its index, and its outcome (passed, or the native error it failed with) and the
-// bytes written (their size and CRC-32, written before a failure included) must be the same.
+// Runs an archive through both inflaters of the build, and through the split inflate on several
+// threads, and says where they differ: every item is extracted by its index, and its outcome
+// (passed, or the native error it failed with) and the bytes written (their size and CRC-32,
+// written before a failure included) must be the same.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ArchiveBuilder.h"
 #include "ZipArchiver.h"
 #include "decode/ZipCrc32.h"
 #include "decode/ZipRawInflate.h"
+#include "decode/ZipSplitInflate.h"
 #include "stream/ZipMemoryStreams.h"
 
 namespace talu::zip::test {
@@ -40,10 +43,23 @@ class TItemByIndex final : public TZipArchiver {
   using TZipBaseArchiver::ExtractItem;
 };
 
-// One line per item ("item N: outcome, digest"), or how opening ended, with `kind` inflating.
+// Parts and segments so small that items of a few KiB are split into several.
+inline TZipSplitOptions TinySplitParts() {
+  TZipSplitOptions options;
+  options.partSymbols = 4 << 10;
+  options.searchBytes = 4 << 10;
+  options.minPartBytes = 256;
+  options.segmentBytes = 16 << 10;
+  options.helpers = 2;
+  return options;
+}
+
+// One line per item ("item N: outcome, digest"), or how opening ended, with `kind` inflating
+// (split into tiny parts where `split`).
 inline std::vector<std::string> ExtractEachItem(const Bytes& archive, const std::string& password,
-                                                TZipInflaterKind kind) {
+                                                TZipInflaterKind kind, bool split = false) {
   ZipUseInflater(kind);
+  if (split) ZipUseSplitInflate(TinySplitParts());
   std::vector<std::string> lines;
   TStringStream stream(archive);
   TItemByIndex zip;
@@ -71,20 +87,25 @@ inline std::vector<std::string> ExtractEachItem(const Bytes& archive, const std:
     }
     lines.push_back("item " + std::to_string(i) + ": " + outcome + ", " + out.Digest());
   }
+  ZipUseSplitByDefault();
   ZipUseDefaultInflaters();
   return lines;
 }
 
-// Empty where the inflaters agree on every item (or only one is built in), else the first
-// item they differ on, as each saw it.
+// Empty where the inflaters and the split inflate agree on every item, else the first item one
+// of them differs from zlib's on, as each saw it.
 inline std::string InflaterDifference(const Bytes& archive, const std::string& password = {}) {
-  if (!ZipInflaterBuiltIn(TZipInflaterKind::kIsal)) return {};
   const auto zlib = ExtractEachItem(archive, password, TZipInflaterKind::kZlib);
-  const auto isal = ExtractEachItem(archive, password, TZipInflaterKind::kIsal);
-  for (std::size_t i = 0; i < std::max(zlib.size(), isal.size()); ++i) {
-    const std::string a = i < zlib.size() ? zlib[i] : "none";
-    const std::string b = i < isal.size() ? isal[i] : "none";
-    if (a != b) return "zlib: " + a + "; ISA-L: " + b;
+  std::vector<std::pair<std::string, std::vector<std::string>>> others;
+  others.emplace_back("split", ExtractEachItem(archive, password, TZipInflaterKind::kZlib, true));
+  if (ZipInflaterBuiltIn(TZipInflaterKind::kIsal))
+    others.emplace_back("ISA-L", ExtractEachItem(archive, password, TZipInflaterKind::kIsal));
+  for (const auto& [name, lines] : others) {
+    for (std::size_t i = 0; i < std::max(zlib.size(), lines.size()); ++i) {
+      const std::string a = i < zlib.size() ? zlib[i] : "none";
+      const std::string b = i < lines.size() ? lines[i] : "none";
+      if (a != b) return "zlib: " + a + "; " + name + ": " + b;
+    }
   }
   return {};
 }

@@ -1,4 +1,5 @@
-// The chunk loop: stored pieces, deflate across chunks, windows, cancel and lying sizes.
+// The chunk loop: stored pieces, deflate across chunks, windows, cancel and lying sizes, deflate
+// items inflated as one stream and split on helper threads.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -6,9 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "InflaterParity.h"
 #include "decode/ZipCrc32.h"
 #include "decode/ZipItemDecoder.h"
 #include "decode/ZipRawInflate.h"
+#include "decode/ZipSplitInflate.h"
 #include "stream/ZipMemoryStreams.h"
 
 namespace talu::zip {
@@ -23,7 +26,7 @@ Bytes RandomBytes(size_t n, unsigned seed) {
   return b;
 }
 
-Bytes RawDeflate(const Bytes& plain, int level) {
+Bytes RawDeflate(const Bytes& plain, int level, int flush = Z_FINISH) {
   z_stream z{};
   deflateInit2(&z, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
   Bytes out(deflateBound(&z, plain.size()));
@@ -31,7 +34,7 @@ Bytes RawDeflate(const Bytes& plain, int level) {
   z.avail_in = static_cast<uInt>(plain.size());
   z.next_out = out.data();
   z.avail_out = static_cast<uInt>(out.size());
-  deflate(&z, Z_FINISH);
+  deflate(&z, flush);
   out.resize(z.total_out);
   deflateEnd(&z);
   return out;
@@ -75,6 +78,15 @@ std::uint32_t Crc(const Bytes& b) {
   return CRC32(0xFFFFFFFFu, b.data(), b.size());
 }
 
+// Runs `check` with deflate items inflated as one stream, then split into tiny parts (`split`).
+template <class Check>
+void ForEachWay(Check check) {
+  check(false);
+  ZipUseSplitInflate(test::TinySplitParts());
+  check(true);
+  ZipUseSplitByDefault();
+}
+
 TEST(ItemDecoder, StoredItemsAreWrittenInPiecesOf65535) {
   for (size_t size : {size_t(0), size_t(65535), size_t(65536)}) {
     const Bytes plain = RandomBytes(size, 1);
@@ -91,12 +103,14 @@ TEST(ItemDecoder, DeflateAcrossChunksEqualsThePlainData) {
   const Bytes plain = RandomBytes(3 * kZipChunkSize + 12345, 2);  // incompressible: 4 chunks
   const Bytes packed = RawDeflate(plain, 6);
   ASSERT_GT(packed.size(), 3u * kZipChunkSize);
-  RecordingSink sink;
-  const Decoded d = Decode(packed, 8, plain.size(), sink);
-  ASSERT_TRUE(d.result.ok);
-  EXPECT_EQ(d.result.totalOut, static_cast<std::int64_t>(plain.size()));
-  EXPECT_EQ(d.out, std::string(plain.begin(), plain.end()));
-  EXPECT_EQ(d.result.crc, Crc(plain));
+  ForEachWay([&](bool split) {
+    RecordingSink sink;
+    const Decoded d = Decode(packed, 8, plain.size(), sink);
+    ASSERT_TRUE(d.result.ok) << split;
+    EXPECT_EQ(d.result.totalOut, static_cast<std::int64_t>(plain.size()));
+    EXPECT_EQ(d.out, std::string(plain.begin(), plain.end())) << split;
+    EXPECT_EQ(d.result.crc, Crc(plain));
+  });
 }
 
 // Bytes after the end of the deflate stream, inside the stated compressed size, are read and
@@ -122,59 +136,69 @@ TEST(ItemDecoder, WindowsReturnTheirBytesWithoutReadingPastThem) {
   const Bytes plain = RandomBytes(3 * kZipChunkSize, 3);
   const Bytes packed = RawDeflate(plain, 1);
   const std::int64_t cases[][2] = {{100, 0}, {100, kZipChunkSize + 7}, {5000, kZipChunkSize - 10}};
-  for (const auto& c : cases) {
-    RecordingSink sink;
-    TStringStream source(std::string(packed.begin(), packed.end()));
-    TStringStream dest;
-    TZipDecodeRequest req{&source,      &dest, static_cast<std::int64_t>(packed.size()),
-                          plain.size(), 8,     nullptr,
-                          c[0],         c[1]};
-    TZipDecodeWorkspace workspace;
-    ASSERT_TRUE(ZipDecodeItemData(req, sink, workspace).ok);
-    EXPECT_EQ(dest.Size(), c[0]);  // the window's bytes alone
-    dest.SetPosition(0);
-    std::string window(static_cast<size_t>(c[0]), '\0');
-    dest.ReadBuffer(window.data(), c[0]);
-    EXPECT_EQ(window, std::string(plain.begin() + c[1], plain.begin() + c[1] + c[0]));
-    EXPECT_LT(source.Position(), static_cast<std::int64_t>(packed.size()));
-  }
+  ForEachWay([&](bool split) {
+    for (const auto& c : cases) {
+      RecordingSink sink;
+      TStringStream source(std::string(packed.begin(), packed.end()));
+      TStringStream dest;
+      TZipDecodeRequest req{&source,      &dest, static_cast<std::int64_t>(packed.size()),
+                            plain.size(), 8,     nullptr,
+                            c[0],         c[1]};
+      TZipDecodeWorkspace workspace;
+      ASSERT_TRUE(ZipDecodeItemData(req, sink, workspace).ok);
+      EXPECT_EQ(dest.Size(), c[0]);  // the window's bytes alone
+      dest.SetPosition(0);
+      std::string window(static_cast<size_t>(c[0]), '\0');
+      dest.ReadBuffer(window.data(), c[0]);
+      EXPECT_EQ(window, std::string(plain.begin() + c[1], plain.begin() + c[1] + c[0])) << split;
+      EXPECT_LT(source.Position(), static_cast<std::int64_t>(packed.size())) << split;
+    }
+  });
 }
 
 // A cancel ends the item at the progress call that asked for it: nothing is written after it,
-// also when a multi-chunk item is inflated ahead on a helper thread.
+// also when a multi-chunk item is inflated ahead on a helper thread, or split (which reports
+// each 1 MiB of output).
 TEST(ItemDecoder, CancelEndsTheItemAtOnce) {
   const struct {
     size_t size;
     int cancelAfter;
   } cases[] = {{200000, 0}, {3 * kZipChunkSize + 5, 2}};
-  for (const auto& c : cases) {
-    const Bytes plain = RandomBytes(c.size, 4);
-    for (std::uint16_t method : {std::uint16_t(0), std::uint16_t(8)}) {
-      RecordingSink sink;
-      sink.cancelAfter = c.cancelAfter;
-      const Decoded d = Decode(method ? RawDeflate(plain, 6) : plain, method, plain.size(), sink);
-      EXPECT_TRUE(d.result.ok);
-      EXPECT_EQ(sink.progress.size(), static_cast<size_t>(c.cancelAfter + 1)) << method;
-      EXPECT_EQ(sink.writes.size(), static_cast<size_t>(c.cancelAfter)) << method;
-      EXPECT_EQ(d.out, std::string(plain.begin(), plain.begin() + d.out.size())) << method;
+  ForEachWay([&](bool split) {
+    for (const auto& c : cases) {
+      const Bytes plain = RandomBytes(c.size, 4);
+      for (std::uint16_t method : {std::uint16_t(0), std::uint16_t(8)}) {
+        RecordingSink sink;
+        sink.cancelAfter = c.cancelAfter;
+        const Decoded d = Decode(method ? RawDeflate(plain, 6) : plain, method, plain.size(), sink);
+        EXPECT_TRUE(d.result.ok);
+        EXPECT_EQ(sink.progress.size(), static_cast<size_t>(c.cancelAfter + 1)) << method;
+        if (split && method == 8)
+          EXPECT_EQ(d.out.size() / kZipChunkSize, static_cast<size_t>(c.cancelAfter));
+        else
+          EXPECT_EQ(sink.writes.size(), static_cast<size_t>(c.cancelAfter)) << method;
+        EXPECT_EQ(d.out, std::string(plain.begin(), plain.begin() + d.out.size())) << method;
+      }
     }
-  }
+  });
 }
 
-TEST(ItemDecoder, OutputPastTheStatedSizeFailsTheItem) {
-  const Bytes plain(10 * kZipChunkSize, 'z');  // a bomb: tiny input, lots of output
-  const Bytes packed = RawDeflate(plain, 9);
-  RecordingSink sink;
-  const Decoded d = Decode(packed, 8, 1000, sink);
-  EXPECT_FALSE(d.result.ok);
-  EXPECT_LE(d.out.size(), 1000u);
-}
-
-TEST(ItemDecoder, CorruptDeflateDataFails) {
-  Bytes packed = RawDeflate(RandomBytes(1000, 5), 6);
-  packed[0] = 0xFF;  // an invalid block type
-  RecordingSink sink;
-  EXPECT_FALSE(Decode(packed, 8, 1000, sink).result.ok);
+// Output past the stated size fails the item with its bytes up to that size written, and damage
+// with every byte before it, however the item is inflated.
+TEST(ItemDecoder, OutputPastTheStatedSizeOrDamageFailsTheItem) {
+  const Bytes bomb(10 * kZipChunkSize, 'z');  // tiny input, lots of output
+  const Bytes plain = RandomBytes(3 * kZipChunkSize, 5);
+  Bytes damaged = RawDeflate(plain, 6, Z_SYNC_FLUSH);
+  damaged.push_back(0xFF);  // a block of the reserved type
+  ForEachWay([&](bool split) {
+    RecordingSink sink;
+    const Decoded d = Decode(RawDeflate(bomb, 9), 8, 1000, sink);
+    EXPECT_FALSE(d.result.ok) << split;
+    EXPECT_EQ(d.out, std::string(1000, 'z')) << split;
+    const Decoded cut = Decode(damaged, 8, plain.size(), sink);
+    EXPECT_FALSE(cut.result.ok) << split;
+    EXPECT_TRUE(cut.out == std::string(plain.begin(), plain.end())) << split;
+  });
 }
 
 }  // namespace
