@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -13,6 +14,10 @@
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "ZipPartInflate.h"
 #include "ZipRawInflate.h"
@@ -46,16 +51,19 @@ std::uint64_t BitsAt(const std::uint8_t* data, std::size_t size, std::uint64_t b
   return word >> (bit & 7);
 }
 
+// Whether the four bytes at `at` may be a stored block's length and its complement.
+bool StoredLengthsAt(const std::uint8_t* data, std::size_t size, std::size_t at) {
+  return at + 4 > size ||
+         ((data[at] ^ data[at + 2]) == 0xFF && (data[at + 1] ^ data[at + 3]) == 0xFF);
+}
+
 // Whether a block header that zlib accepts may start at `bit`: a stored one whose two lengths
 // agree, or one with codes of its own whose symbol counts are in range and whose code-length code
 // is complete. Rules out nearly every other bit at a few reads, before the full header is read.
 bool MayStartBlock(const std::uint8_t* data, std::size_t size, std::uint64_t bit) {
   const std::uint64_t head = BitsAt(data, size, bit);
-  if ((head & 7) == 0) {  // stored: the length and its complement at the next byte
-    const std::size_t at = static_cast<std::size_t>((bit + 3 + 7) / 8);
-    return at + 4 > size ||
-           ((data[at] ^ data[at + 2]) == 0xFF && (data[at + 1] ^ data[at + 3]) == 0xFF);
-  }
+  if ((head & 7) == 0)  // stored: the length and its complement at the next byte
+    return StoredLengthsAt(data, size, static_cast<std::size_t>((bit + 3 + 7) / 8));
   if ((head & 7) != 4 || ((head >> 3) & 31) > 29 || ((head >> 8) & 31) > 29) return false;
   const int count = 4 + static_cast<int>((head >> 13) & 15);
   const std::uint64_t lengths =  // 3 bits each: 57 for 19
@@ -64,6 +72,42 @@ bool MayStartBlock(const std::uint8_t* data, std::size_t size, std::uint64_t bit
   for (int shift = 0; shift < 3 * count; shift += 12)
     space += kCodeSpace[(lengths >> shift) & 4095];
   return space == 128;
+}
+
+// Symbols that are all bytes, as bytes.
+void NarrowSymbols(const std::uint16_t* symbols, std::size_t count, std::uint8_t* bytes) {
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  for (; i + 16 <= count; i += 16) {
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(symbols + i));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(symbols + i + 8));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes + i), _mm_packus_epi16(low, high));
+  }
+#endif
+  for (; i < count; ++i) bytes[i] = static_cast<std::uint8_t>(symbols[i]);
+}
+
+// Per 13 bits: whether they may open a block with codes of its own that is not the last: its
+// type, and at most 286 literal/length and 30 distance codes.
+constexpr auto kOwnCodesHead = [] {
+  std::array<std::uint8_t, 8192> head{};
+  for (std::size_t v = 0; v < head.size(); ++v)
+    head[v] = (v & 7) == 4 && ((v >> 3) & 31) <= 29 && ((v >> 8) & 31) <= 29;
+  return head;
+}();
+
+// The bits of byte `at` (bit 0 first) where MayStartBlock may hold, found for all 8 at once
+// without a branch on the data, but for the stored lengths looked at once per byte.
+std::uint32_t PossibleStarts(const std::uint8_t* data, std::size_t size, std::size_t at) {
+  const std::uint64_t bits = BitsAt(data, size, std::uint64_t{at} * 8);
+  std::uint32_t starts = 0;
+  for (int bit = 0; bit < 8; ++bit)
+    starts |= std::uint32_t{kOwnCodesHead[(bits >> bit) & 8191]} << bit;
+  const bool near = StoredLengthsAt(data, size, at + 1), far = StoredLengthsAt(data, size, at + 2);
+  if (near || far)  // bits 0-5 have their lengths at the next byte, bits 6-7 at the one after
+    for (int bit = 0; bit < 8; ++bit)
+      if (((bits >> bit) & 7) == 0 && (bit < 6 ? near : far)) starts |= 1u << bit;
+  return starts;
 }
 
 // A part decoded ahead by a helper, from the first block start found past its guess.
@@ -129,10 +173,12 @@ class TSegments {
 class TDelivery {
  public:
   explicit TDelivery(const TZipSplitSink& sink) : sink_(sink) {}
-  // Passes the bytes on; false where the sink stopped the decode.
-  bool Pass(const std::uint8_t* bytes, std::size_t count) {
+  // Passes the bytes on; false where the sink stopped the decode. `last`: whether they may be
+  // among the last 32 KiB passed on before the next look at the window.
+  bool Pass(const std::uint8_t* bytes, std::size_t count, bool last = true) {
     if (!sink_(bytes, count)) return false;
     delivered_ += count;
+    if (!last) return true;
     const std::size_t keep = std::min(windowSize_, kWindow - std::min(count, kWindow));
     std::memmove(window_, window_ + windowSize_ - keep, keep);
     const std::size_t take = std::min(count, kWindow);
@@ -265,21 +311,27 @@ void TSplitRun::Search(TPart& part) {
   TZipPartInflate& decoder = *part.decoder;
   const std::uint64_t end =
       std::min<std::uint64_t>(part.guess + options_.searchBytes * 8, std::uint64_t{size_} * 8);
-  for (std::uint64_t bit = part.guess; bit < end && !part.cancelled; ++bit) {
-    if (!MayStartBlock(data_, size_, bit)) continue;  // not last; stored or own codes
-    decoder.Start(data_, size_, bit, nullptr, 0);
-    decoder.LimitInput(heldEnd_);
-    const TStatus first = decoder.Decode(bit + 1);
-    if (first != TZipPartInflate::kFull &&
-        !(first == TZipPartInflate::kBoundary && decoder.HeaderFollows()))
-      continue;
-    part.found = true;
-    part.start = bit;
-    part.status = first;
-    while (part.status == TZipPartInflate::kBoundary && !part.cancelled &&
-           decoder.Position() < part.stop)
-      part.status = decoder.Decode(part.stop);
-    return;
+  for (std::size_t at = static_cast<std::size_t>(part.guess / 8);
+       at * std::uint64_t{8} < end && !part.cancelled; ++at) {
+    for (std::uint32_t starts = PossibleStarts(data_, size_, at); starts != 0;
+         starts &= starts - 1) {
+      const std::uint64_t bit =
+          at * std::uint64_t{8} + static_cast<unsigned>(std::countr_zero(starts));
+      if (bit < part.guess || bit >= end || !MayStartBlock(data_, size_, bit)) continue;
+      decoder.Start(data_, size_, bit, nullptr, 0);
+      decoder.LimitInput(heldEnd_);
+      const TStatus first = decoder.Decode(bit + 1);
+      if (first != TZipPartInflate::kFull &&
+          !(first == TZipPartInflate::kBoundary && decoder.HeaderFollows()))
+        continue;
+      part.found = true;
+      part.start = bit;
+      part.status = first;
+      while (part.status == TZipPartInflate::kBoundary && !part.cancelled &&
+             decoder.Position() < part.stop)
+        part.status = decoder.Decode(part.stop);
+      return;
+    }
   }
 }
 
@@ -327,8 +379,8 @@ bool TSplitRun::Emit(std::size_t count) {
   for (std::size_t left = count; left > 0;) {
     const std::size_t piece = std::min(left, kChunk);
     std::uint8_t* const bytes = bytes_.data();
-    for (std::size_t i = 0; i < piece; ++i) bytes[i] = static_cast<std::uint8_t>(symbols[i]);
-    if (!delivery_.Pass(bytes, piece)) return false;
+    NarrowSymbols(symbols, piece, bytes);
+    if (!delivery_.Pass(bytes, piece, left <= piece + kWindow)) return false;
     symbols += piece;
     left -= piece;
   }
