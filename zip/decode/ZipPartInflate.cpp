@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "ZipDeflateSymbols.h"
 
 namespace talu::zip {
@@ -34,6 +38,7 @@ void TZipPartInflate::Start(const std::uint8_t* data, std::size_t size, std::uin
   kept_ = used_ = 0;
   drained_ = 0;
   markersEnd_ = 0;
+  mapped_ = false;
   windowKnown_ = window != nullptr;
   windowSize_ = window ? std::min(windowSize, kWindow) : 0;
   if (window) std::memcpy(window_.get(), window + windowSize - windowSize_, windowSize_);
@@ -196,27 +201,46 @@ bool TZipPartInflate::Copy(std::size_t distance, std::size_t length) {
 bool TZipPartInflate::Resolve(const std::uint8_t* window, std::size_t windowSize) {
   windowSize_ = std::min(windowSize, kWindow);
   std::memcpy(window_.get(), window + windowSize - windowSize_, windowSize_);
-  std::uint16_t* const out = out_.get();
   windowKnown_ = true;
-  if (windowSize_ == kWindow) {  // every marker has its byte: one lookup per symbol
-    std::uint8_t* const bytes = bytes_.get();
-    std::memcpy(bytes + kMarker, window_.get(), kWindow);
-    for (std::size_t i = 0; i < markersEnd_; ++i) out[i] = bytes[out[i]];
+  if (windowSize_ == kWindow) {  // every marker has its byte: one lookup per symbol, when taken
+    std::memcpy(bytes_.get() + kMarker, window_.get(), kWindow);
+    mapped_ = true;
     return true;
   }
+  std::uint16_t* const out = out_.get();
   for (std::size_t i = 0; i < markersEnd_; ++i) {
     if (out[i] < kMarker) continue;
     const std::size_t before = kWindow - (out[i] - kMarker);
     if (before > windowSize_) return false;
     out[i] = window_[windowSize_ - before];
   }
+  markersEnd_ = 0;
   return true;
+}
+
+void TZipPartInflate::TakeBytes(std::size_t from, std::size_t count, std::uint8_t* to) const {
+  const std::uint16_t* const symbols = out_.get() + kept_ + from;
+  const std::size_t marked =
+      mapped_ ? std::min(count, markersEnd_ - std::min(markersEnd_, kept_ + from)) : 0;
+  const std::uint8_t* const bytes = bytes_.get();
+  for (std::size_t i = 0; i < marked; ++i) to[i] = bytes[symbols[i]];
+  std::size_t i = marked;
+#if defined(__SSE2__)
+  for (; i + 16 <= count; i += 16) {
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(symbols + i));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(symbols + i + 8));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), _mm_packus_epi16(low, high));
+  }
+#endif
+  for (; i < count; ++i) to[i] = static_cast<std::uint8_t>(symbols[i]);
 }
 
 void TZipPartInflate::Drain() {
   if (used_ > kWindow) {
-    std::copy(out_.get() + used_ - kWindow, out_.get() + used_, out_.get());
-    drained_ += used_ - kWindow;
+    const std::size_t dropped = used_ - kWindow;
+    std::copy(out_.get() + dropped, out_.get() + used_, out_.get());
+    drained_ += dropped;
+    markersEnd_ -= std::min(markersEnd_, dropped);
     used_ = kWindow;
   }
   kept_ = used_;

@@ -57,12 +57,14 @@ class TZipPartInflate {
   std::uint64_t BlockStart() const { return blockStart_; }
   std::uint64_t ProducedAtBlockStart() const { return blockStartProduced_; }
 
-  // The symbols decoded since the last Drain (all bytes once resolved).
-  const std::uint16_t* Symbols() const { return out_.get() + kept_; }
+  // The symbols decoded since the last Drain; once resolved, `count` of them from `from` on as
+  // bytes.
   std::size_t SymbolCount() const { return used_ - kept_; }
+  void TakeBytes(std::size_t from, std::size_t count, std::uint8_t* to) const;
   std::uint64_t Produced() const { return drained_ + used_; }
   bool Resolved() const { return windowKnown_; }
-  // Makes bytes of the markers; false where one reaches before the start of the stream.
+  // Makes bytes of the markers (where the window is whole, as they are taken); false where one
+  // reaches before the start of the stream.
   bool Resolve(const std::uint8_t* window, std::size_t windowSize);
   // Keeps only the last kWindow symbols, for the references of what follows (resolved only).
   void Drain();
@@ -91,6 +93,7 @@ class TZipPartInflate {
   std::size_t kept_ = 0;
   std::size_t used_ = 0;
   std::size_t markersEnd_ = 0;  // no marker at or past it (copies carry them on)
+  bool mapped_ = false;         // markers become bytes through bytes_ when taken
   std::uint64_t drained_ = 0;   // symbols dropped from the front by Drain
   bool windowKnown_ = false;
   std::unique_ptr<std::uint8_t[]> window_;  // the bytes before the part, once known

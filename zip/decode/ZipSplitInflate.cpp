@@ -15,10 +15,6 @@
 #include <thread>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "ZipPartInflate.h"
 #include "ZipRawInflate.h"
 
@@ -74,19 +70,6 @@ bool MayStartBlock(const std::uint8_t* data, std::size_t size, std::uint64_t bit
   return space == 128;
 }
 
-// Symbols that are all bytes, as bytes.
-void NarrowSymbols(const std::uint16_t* symbols, std::size_t count, std::uint8_t* bytes) {
-  std::size_t i = 0;
-#if defined(__SSE2__)
-  for (; i + 16 <= count; i += 16) {
-    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(symbols + i));
-    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(symbols + i + 8));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes + i), _mm_packus_epi16(low, high));
-  }
-#endif
-  for (; i < count; ++i) bytes[i] = static_cast<std::uint8_t>(symbols[i]);
-}
-
 // Per 13 bits: whether they may open a block with codes of its own that is not the last: its
 // type, and at most 286 literal/length and 30 distance codes.
 constexpr auto kOwnCodesHead = [] {
@@ -138,7 +121,7 @@ class TSegments {
     std::size_t kept = 0;
     if (from >= base_ && from <= base_ + held_) {
       kept = static_cast<std::size_t>(base_ + held_ - from);
-      std::memmove(buffer_.data(), buffer_.data() + (from - base_), kept);
+      if (kept > 0) std::memmove(buffer_.data(), buffer_.data() + (from - base_), kept);
     } else {
       source_.SetPosition(start_ + static_cast<std::int64_t>(from));
     }
@@ -375,14 +358,11 @@ bool TSplitRun::MoveOn() {
 // Passes the first `count` of the live part's symbols (all bytes) on; false where the sink
 // stopped the decode.
 bool TSplitRun::Emit(std::size_t count) {
-  const std::uint16_t* symbols = live_->Symbols();
-  for (std::size_t left = count; left > 0;) {
-    const std::size_t piece = std::min(left, kChunk);
-    std::uint8_t* const bytes = bytes_.data();
-    NarrowSymbols(symbols, piece, bytes);
-    if (!delivery_.Pass(bytes, piece, left <= piece + kWindow)) return false;
-    symbols += piece;
-    left -= piece;
+  for (std::size_t from = 0; from < count;) {
+    const std::size_t piece = std::min(count - from, kChunk);
+    live_->TakeBytes(from, piece, bytes_.data());
+    from += piece;
+    if (!delivery_.Pass(bytes_.data(), piece, from + kWindow >= count)) return false;
   }
   return true;
 }
