@@ -60,6 +60,7 @@ class TZipPartInflate {
   // The symbols decoded since the last Drain; once resolved, `count` of them from `from` on as
   // bytes.
   std::size_t SymbolCount() const { return used_ - kept_; }
+  std::size_t MaxSymbolCount() const { return kWindow + capacity_; }
   void TakeBytes(std::size_t from, std::size_t count, std::uint8_t* to) const;
   std::uint64_t Produced() const { return drained_ + used_; }
   bool Resolved() const { return windowKnown_; }

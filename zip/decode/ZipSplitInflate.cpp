@@ -152,6 +152,19 @@ class TSegments {
   std::size_t held_ = 0;
 };
 
+// The last 32 KiB of some bytes.
+struct TWindow {
+  void Append(const std::uint8_t* data, std::size_t count) {
+    const std::size_t keep = std::min(size, kWindow - std::min(count, kWindow));
+    std::memmove(bytes, bytes + size - keep, keep);
+    const std::size_t take = std::min(count, kWindow);
+    std::memcpy(bytes + keep, data + count - take, take);
+    size = keep + take;
+  }
+  std::uint8_t bytes[kWindow];
+  std::size_t size = 0;
+};
+
 // The bytes passed on so far, and the last 32 KiB of them.
 class TDelivery {
  public:
@@ -161,23 +174,26 @@ class TDelivery {
   bool Pass(const std::uint8_t* bytes, std::size_t count, bool last = true) {
     if (!sink_(bytes, count)) return false;
     delivered_ += count;
-    if (!last) return true;
-    const std::size_t keep = std::min(windowSize_, kWindow - std::min(count, kWindow));
-    std::memmove(window_, window_ + windowSize_ - keep, keep);
-    const std::size_t take = std::min(count, kWindow);
-    std::memcpy(window_ + keep, bytes + count - take, take);
-    windowSize_ = keep + take;
+    if (last) window_.Append(bytes, count);
     return true;
   }
   std::uint64_t Delivered() const { return delivered_; }
-  const std::uint8_t* Window() const { return window_; }
-  std::size_t WindowSize() const { return windowSize_; }
+  const TWindow& Window() const { return window_; }
 
  private:
   const TZipSplitSink& sink_;
-  std::uint8_t window_[kWindow];
-  std::size_t windowSize_ = 0;
+  TWindow window_;
   std::uint64_t delivered_ = 0;
+};
+
+// A part the live one has passed over: whole, its window known, its bytes made by a helper (or
+// the caller) and passed on in order.
+struct TReady {
+  std::unique_ptr<TZipPartInflate> decoder;
+  std::unique_ptr<std::uint8_t[]> bytes;
+  std::size_t count = 0;
+  bool taken = false;  // a thread makes its bytes
+  bool made = false;
 };
 
 class TSplitRun {
@@ -209,7 +225,11 @@ class TSplitRun {
   std::unique_ptr<TZipPartInflate> Decoder();
   void Recycle(TPart& part);
   bool MoveOn();
-  bool Emit(std::size_t count);
+  void PassOver();
+  TReady* Untaken();
+  void Make(TReady& ready, std::unique_lock<std::mutex>& lock);
+  bool PassReady(bool all);
+  bool EmitLive(std::size_t count);
   TOutcome GiveUp();
 
   TSegments& segments_;
@@ -224,12 +244,16 @@ class TSplitRun {
   bool stopping_ = false;
   std::vector<std::thread> helpers_;
   std::vector<std::unique_ptr<TZipPartInflate>> spare_;
+  std::deque<TReady> ready_;  // passed over by the live part, in order
+  std::vector<std::unique_ptr<std::uint8_t[]>> spareBytes_;
   // The segment held, as the helpers see it (set while no part is in flight).
   const std::uint8_t* data_ = nullptr;
   std::size_t size_ = 0;
   std::size_t heldEnd_ = 0;
 
   std::unique_ptr<TZipPartInflate> live_;  // the part whose start is known true
+  TWindow window_;                         // the 32 KiB before what the live part has to pass on
+  std::uint64_t made_ = 0;                 // output passed on or passed over
   std::uint64_t nextGuess_ = 0;            // bits into the segment
   std::vector<std::uint8_t> bytes_;        // a piece of output on its way to the sink
   std::uint64_t resumeBit_ = 0;            // bits into the data
@@ -256,8 +280,12 @@ void TSplitRun::StopHelpers() {
 void TSplitRun::Help() {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    work_.wait(lock, [this] { return stopping_ || taken_ < parts_.size(); });
+    work_.wait(lock, [this] { return stopping_ || Untaken() || taken_ < parts_.size(); });
     if (stopping_) return;
+    if (TReady* ready = Untaken()) {
+      Make(*ready, lock);
+      continue;
+    }
     TPart& part = parts_[taken_++];
     lock.unlock();
     try {
@@ -283,7 +311,7 @@ void TSplitRun::Recycle(TPart& part) {
   std::unique_lock<std::mutex> lock(mutex_);
   part.cancelled = true;
   settled_.wait(lock, [&part] { return part.settled; });
-  spare_.push_back(std::move(part.decoder));
+  if (part.decoder) spare_.push_back(std::move(part.decoder));
   parts_.pop_front();
   --taken_;
 }
@@ -323,7 +351,7 @@ void TSplitRun::Search(TPart& part) {
 void TSplitRun::Launch() {
   if (helpers_.empty()) return;
   const std::uint64_t read = segments_.Base() + live_->Position() / 8;
-  const double ratio = read > (1 << 16) ? double(delivery_.Delivered()) / double(read) : 4.0;
+  const double ratio = read > (1 << 16) ? double(made_) / double(read) : 4.0;
   const auto partBytes = static_cast<std::uint64_t>(
       std::clamp<double>(double(options_.partSymbols) * 0.9 / std::max(ratio, 0.5),
                          double(options_.minPartBytes), double(options_.maxPartBytes)));
@@ -355,24 +383,93 @@ bool TSplitRun::MoveOn() {
   return true;
 }
 
-// Passes the first `count` of the live part's symbols (all bytes) on; false where the sink
-// stopped the decode.
-bool TSplitRun::Emit(std::size_t count) {
+// The first ready part not taken by a thread to make its bytes (under the lock).
+TReady* TSplitRun::Untaken() {
+  for (TReady& ready : ready_)
+    if (!ready.taken) return &ready;
+  return nullptr;
+}
+
+// Makes a ready part's bytes, the lock let go meanwhile.
+void TSplitRun::Make(TReady& ready, std::unique_lock<std::mutex>& lock) {
+  ready.taken = true;
+  lock.unlock();
+  ready.decoder->TakeBytes(0, ready.count, ready.bytes.get());
+  lock.lock();
+  ready.made = true;
+  settled_.notify_all();
+}
+
+// The live part, whole, goes to the ready ones; its last 32 KiB are made at once, as the window
+// of the part that takes over.
+void TSplitRun::PassOver() {
+  const std::size_t count = live_->SymbolCount();
+  const std::size_t tail = std::min(count, kWindow);
+  live_->TakeBytes(count - tail, tail, bytes_.data());
+  window_.Append(bytes_.data(), tail);
+  made_ += count;
+  if (count == 0) {
+    spare_.push_back(std::move(live_));
+    return;
+  }
+  std::unique_ptr<std::uint8_t[]> bytes;
+  if (spareBytes_.empty()) {
+    bytes.reset(new std::uint8_t[live_->MaxSymbolCount()]);
+  } else {
+    bytes = std::move(spareBytes_.back());
+    spareBytes_.pop_back();
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  TReady& ready = ready_.emplace_back();
+  ready.decoder = std::move(live_);
+  ready.bytes = std::move(bytes);
+  ready.count = count;
+  work_.notify_one();
+}
+
+// Passes the ready parts on in order: all of them, making the bytes of one no thread has taken, or
+// those made already and no more than one per helper left. False where the sink stopped.
+bool TSplitRun::PassReady(bool all) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  while (!ready_.empty()) {
+    TReady& front = ready_.front();
+    if (!front.made) {
+      if (!all && ready_.size() <= helpers_.size()) return true;
+      if (!front.taken) Make(front, lock);
+      settled_.wait(lock, [&front] { return front.made; });
+    }
+    lock.unlock();
+    if (!delivery_.Pass(front.bytes.get(), front.count)) return false;
+    lock.lock();
+    spare_.push_back(std::move(front.decoder));
+    spareBytes_.push_back(std::move(front.bytes));
+    ready_.pop_front();
+  }
+  return true;
+}
+
+// Passes on the ready parts, then the first `count` of the live part's symbols since it was last
+// drained; false where the sink stopped the decode.
+bool TSplitRun::EmitLive(std::size_t count) {
+  if (!PassReady(true)) return false;
   for (std::size_t from = 0; from < count;) {
     const std::size_t piece = std::min(count - from, kChunk);
     live_->TakeBytes(from, piece, bytes_.data());
     from += piece;
     if (!delivery_.Pass(bytes_.data(), piece, from + kWindow >= count)) return false;
   }
+  made_ += count;
+  window_ = delivery_.Window();
   return true;
 }
 
 // The live part failed in its last block: what it made before that block passes on, and the
 // single-stream inflater takes over at the block's start, unless part of the block has passed on.
 TSplitRun::TOutcome TSplitRun::GiveUp() {
+  if (!PassReady(true)) return kStopped;
   const std::uint64_t passed = live_->Produced() - live_->SymbolCount();
   if (live_->ProducedAtBlockStart() < passed) return kRestart;
-  if (!Emit(static_cast<std::size_t>(live_->ProducedAtBlockStart() - passed))) return kStopped;
+  if (!EmitLive(static_cast<std::size_t>(live_->ProducedAtBlockStart() - passed))) return kStopped;
   resumeBit_ = segments_.Base() * 8 + live_->BlockStart();
   return kResume;
 }
@@ -384,7 +481,7 @@ TSplitRun::TOutcome TSplitRun::Run() {
   heldEnd_ = segments_.HeldEnd();
   StartHelpers();
   live_ = Decoder();
-  live_->Start(data_, size_, 0, delivery_.Window(), 0);
+  live_->Start(data_, size_, 0, window_.bytes, 0);
   live_->LimitInput(heldEnd_);
   Launch();
   std::uint64_t stop;
@@ -396,8 +493,12 @@ TSplitRun::TOutcome TSplitRun::Run() {
   for (;;) {
     if (status == TZipPartInflate::kCorrupt || status == TZipPartInflate::kInputEnd)
       return GiveUp();
-    if (!Emit(live_->SymbolCount())) return kStopped;
-    live_->Drain();
+    if (status != TZipPartInflate::kBoundary) {  // the live part's output goes on now
+      if (!EmitLive(live_->SymbolCount())) return kStopped;
+      live_->Drain();
+    } else if (!PassReady(false)) {
+      return kStopped;
+    }
     const bool moved = status == TZipPartInflate::kHeldEnd;
     if (moved && !MoveOn()) return kShortSource;
     Launch();
@@ -415,16 +516,23 @@ TSplitRun::TOutcome TSplitRun::Run() {
     TPart& next = parts_.front();
     {
       std::unique_lock<std::mutex> lock(mutex_);
-      settled_.wait(lock, [&next] { return next.settled; });
+      while (!next.settled) {  // makes ready bytes meanwhile
+        if (TReady* ready = Untaken())
+          Make(*ready, lock);
+        else
+          settled_.wait(lock);
+      }
     }
     const std::uint64_t end = live_->Position();
     if (next.found && next.start == end) {  // the next part starts where this one ends
-      std::swap(live_, next.decoder);
+      PassOver();
+      live_ = std::move(next.decoder);
       status = next.status;
       stop = next.stop;
       Recycle(next);
-      if (!live_->Resolve(delivery_.Window(), delivery_.WindowSize())) {
-        resumeBit_ = segments_.Base() * 8 + end;  // a reference before the stream's start
+      if (!live_->Resolve(window_.bytes, window_.size)) {  // a reference before the stream's start
+        if (!PassReady(true)) return kStopped;
+        resumeBit_ = segments_.Base() * 8 + end;
         return kResume;
       }
     } else if (next.found && next.start > end) {
@@ -444,9 +552,10 @@ TZipSplitEnd InflateFrom(TSegments& segments, std::uint64_t from, TDelivery& del
                          std::uint64_t skip) {
   constexpr std::uint32_t kBlock = 1 << 20;
   if (!segments.Load(from / 8)) return TZipSplitEnd::kShortSource;
-  const auto single = from == 0 ? ZipMakeRawInflate(TZipInflaterKind::kZlib)
-                                : ZipMakeResumedInflate(segments.Data(), from % 8,
-                                                        delivery.Window(), delivery.WindowSize());
+  const auto single = from == 0
+                          ? ZipMakeRawInflate(TZipInflaterKind::kZlib)
+                          : ZipMakeResumedInflate(segments.Data(), from % 8,
+                                                  delivery.Window().bytes, delivery.Window().size);
   std::vector<std::uint8_t> block(kBlock);
   for (std::size_t given = from % 8 ? 1 : 0;; given = 0) {
     const bool final = segments.Final();

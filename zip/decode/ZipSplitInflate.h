@@ -3,17 +3,21 @@
 // past each guess and decode the part from there (TZipPartInflate, back-references before the
 // part kept as markers), while the caller's thread decodes the first part, then resolves each
 // next part from the 32 KiB before it, in order. A part is taken only where the one before ends
-// exactly where it starts; otherwise the one before decodes on through it. The next segment
+// exactly where it starts; otherwise the one before decodes on through it. A part passed over
+// has its bytes made on a helper too, so that the caller's thread makes only the last 32 KiB of
+// each part, as the window of the next, and passes the bytes on. The next segment
 // starts at the first block boundary of the last part past its end. Damaged or cut-short data end
 // the parallel decode: zlib's inflater then goes on from the start of the block the damage lies
 // in, with the 32 KiB before it (or, where part of that block has passed on already, runs the
 // data again from the start and passes on only the bytes not yet delivered), so the bytes and the
 // outcome are the single-stream inflater's own, whatever the damage.
 //
-// Memory: a segment (segmentBytes), and the parts in flight (one per helper, plus one) and the
-// caller's part each hold 2 * (32 KiB + partSymbols) bytes of output and about 150 KiB of
-// tables, window and byte map: 2.2 MiB each with the defaults. With the defaults: 12.4 MiB (the
-// segment's 8 MiB and two parts), and 3.2 MiB per helper (a part, 1 MiB more of segment).
+// Memory: a segment (segmentBytes); the parts in flight (one per helper, plus one), the caller's
+// part and the parts passed over but not passed on yet (one per helper, plus one), each with
+// 2 * (32 KiB + partSymbols) bytes of output and about 150 KiB of tables, window and byte map
+// (2.2 MiB each with the defaults), the last ones also with their bytes (1 MiB). With the
+// defaults: 15.6 MiB (the segment's 8 MiB and three parts), and 6.4 MiB per helper (two parts, the
+// bytes of one, 1 MiB more of segment).
 //
 // Usage: end = ZipSplitInflate(source, size, options, sink);
 #pragma once
