@@ -98,7 +98,9 @@ struct TPart {
   std::uint64_t guess = 0;  // bits
   std::uint64_t stop = 0;   // the guess of the part after it
   std::unique_ptr<TZipPartInflate> decoder;
+  bool claimed = false;  // a helper decodes it
   bool settled = false;  // the helper is done with it
+  bool known = false;    // its guess is a block start, found by the live part
   bool found = false;
   std::uint64_t start = 0;
   TStatus status = TZipPartInflate::kCorrupt;
@@ -227,6 +229,7 @@ class TSplitRun {
   bool MoveOn();
   void PassOver();
   TReady* Untaken();
+  TPart* Unclaimed();
   void Make(TReady& ready, std::unique_lock<std::mutex>& lock);
   bool PassReady(bool all);
   bool EmitLive(std::size_t count);
@@ -240,7 +243,6 @@ class TSplitRun {
   std::condition_variable work_;     // helpers: a part to decode, or the end
   std::condition_variable settled_;  // the caller: a part is settled
   std::deque<TPart> parts_;          // ahead of the live part, in order
-  std::size_t taken_ = 0;            // parts of parts_ a helper has taken
   bool stopping_ = false;
   std::vector<std::thread> helpers_;
   std::vector<std::unique_ptr<TZipPartInflate>> spare_;
@@ -280,13 +282,14 @@ void TSplitRun::StopHelpers() {
 void TSplitRun::Help() {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    work_.wait(lock, [this] { return stopping_ || Untaken() || taken_ < parts_.size(); });
+    work_.wait(lock, [this] { return stopping_ || Untaken() || Unclaimed(); });
     if (stopping_) return;
     if (TReady* ready = Untaken()) {
       Make(*ready, lock);
       continue;
     }
-    TPart& part = parts_[taken_++];
+    TPart& part = *Unclaimed();
+    part.claimed = true;
     lock.unlock();
     try {
       Search(part);
@@ -313,13 +316,24 @@ void TSplitRun::Recycle(TPart& part) {
   settled_.wait(lock, [&part] { return part.settled; });
   if (part.decoder) spare_.push_back(std::move(part.decoder));
   parts_.pop_front();
-  --taken_;
 }
 
 // The first bit past the guess where a stored block or one with its own codes (not the last)
-// decodes to its end and another block follows, or that fills the part's output.
+// decodes to its end and another block follows, or that fills the part's output; for a known
+// start, the guess itself.
 void TSplitRun::Search(TPart& part) {
   TZipPartInflate& decoder = *part.decoder;
+  if (part.known) {
+    decoder.Start(data_, size_, part.guess, nullptr, 0);
+    decoder.LimitInput(heldEnd_);
+    part.found = true;
+    part.start = part.guess;
+    part.status = TZipPartInflate::kBoundary;
+    while (part.status == TZipPartInflate::kBoundary && !part.cancelled &&
+           decoder.Position() < part.stop)
+      part.status = decoder.Decode(part.stop);
+    return;
+  }
   const std::uint64_t end =
       std::min<std::uint64_t>(part.guess + options_.searchBytes * 8, std::uint64_t{size_} * 8);
   for (std::size_t at = static_cast<std::size_t>(part.guess / 8);
@@ -355,7 +369,8 @@ void TSplitRun::Launch() {
   const auto partBytes = static_cast<std::uint64_t>(
       std::clamp<double>(double(options_.partSymbols) * 0.9 / std::max(ratio, 0.5),
                          double(options_.minPartBytes), double(options_.maxPartBytes)));
-  if (nextGuess_ == 0) nextGuess_ = live_->Position() + partBytes * 8;
+  // The live part decodes an eighth of a part alone before the helpers' parts take over.
+  if (nextGuess_ == 0) nextGuess_ = live_->Position() + partBytes;
   const std::uint64_t limit = std::min<std::uint64_t>(heldEnd_, size_) * 8;
   std::lock_guard<std::mutex> lock(mutex_);
   while (parts_.size() < helpers_.size() + 1 && nextGuess_ < limit) {
@@ -381,6 +396,13 @@ bool TSplitRun::MoveOn() {
   live_->LimitInput(heldEnd_);
   nextGuess_ = 0;
   return true;
+}
+
+// The first part no helper has claimed (under the lock).
+TPart* TSplitRun::Unclaimed() {
+  for (TPart& part : parts_)
+    if (!part.claimed) return &part;
+  return nullptr;
 }
 
 // The first ready part not taken by a thread to make its bytes (under the lock).
@@ -538,10 +560,12 @@ TSplitRun::TOutcome TSplitRun::Run() {
     } else if (next.found && next.start > end) {
       stop = next.start;
       status = live_->Decode(stop);
-    } else {  // a wrong guess, or none: this part decodes on through the next one
-      stop = next.stop;
-      Recycle(next);
-      status = live_->Decode(stop);
+    } else {  // a wrong guess, or none: a helper decodes the part again, from where this one ends
+      std::lock_guard<std::mutex> lock(mutex_);
+      next.guess = end;
+      next.known = true;
+      next.claimed = next.settled = next.found = false;
+      work_.notify_one();
     }
   }
 }
