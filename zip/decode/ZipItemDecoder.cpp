@@ -164,9 +164,9 @@ bool TDecodeRun::Emit(const std::uint8_t* data, std::int64_t size) {
   result_.totalOut += size;
   const bool outgrown = static_cast<std::uint64_t>(result_.totalOut) > req_.sizeLimit;
   const std::int64_t from = std::max(start, req_.offset);
-  const std::int64_t to =
-      std::min({result_.totalOut, windowEnd_,
-                outgrown ? static_cast<std::int64_t>(req_.sizeLimit) : windowEnd_});
+  const std::int64_t end =
+      outgrown ? std::min(windowEnd_, static_cast<std::int64_t>(req_.sizeLimit)) : windowEnd_;
+  const std::int64_t to = std::min(result_.totalOut, end);
   if (to > from && !sink_.Write(*req_.dest, data + (from - start), to - from)) stopped_ = true;
   return !outgrown;
 }
