@@ -7,7 +7,7 @@
 #   TDfls-bad.zdt    a file that is no archive
 # Edition files hold "TaluDemo <letter>" so a test can tell which one was kept.
 set -euo pipefail
-out=$(realpath -m "$1") uninstaller=$(realpath "$2")
+out=$(realpath -m "$1") uninstaller=$(realpath "$2") here=$(dirname "$(realpath "$0")")
 password=qarvu-tn.pzo
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -36,5 +36,10 @@ zip -q -X -r -P "$password" "$out/TDfls.zdt" Talu_Demo_0107?.exe TaluDemo.ico Un
   CSTALU -x CSTALU/aes.dat
 7z a -tzip -mem=AES256 -p"$password" "$out/TDfls.zdt" CSTALU/aes.dat >/dev/null
 cp "$out/TDfls.zdt" "$out/TDfls-extra.zdt"
-zip -q -X -P other-password "$out/TDfls-extra.zdt" Extra.txt
+# The setup test answers its password box with "not-the-password" first: the item is written
+# again until its random header rejects that password at the check byte.
+add_extra() { zip -q -X -P other-password "$out/TDfls-extra.zdt" Extra.txt; }
+add_extra
+until python3 "$here/../../zip/tests/wrong_password.py" "$out/TDfls-extra.zdt" Extra.txt \
+  not-the-password; do add_extra; done
 printf 'This is no archive.\n' >"$out/TDfls-bad.zdt"

@@ -18,6 +18,9 @@ import time
 import zipfile
 import zlib
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from wrong_password import wrong_password  # noqa: E402
+
 failures = []
 
 
@@ -88,7 +91,7 @@ def check_table(tool, work, a):
         (["test", a["damaged"]], 2, "a.txt: Invalid size or check sum", None),
         (["test", a["damaged"]], 2, "-Native error", None),
         (["test", a["damaged"], "-v"], 2, "Native error: 00008", None),
-        (["test", a["secret"], "-p", "wrong"], 82, "a.txt: skipped: incorrect password", None),
+        (["test", a["secret"], "-p", wrong_password(a["secret"], "a.txt")], 82, "a.txt: skipped: incorrect password", None),
         (["test", a["secret"]], 82, "a.txt: skipped: no password given", None),
         (["test", a["secret"], "-p", "right"], 0, "", None),
         (["test", a["lzma"]], 81, "compression method 14 is not supported", None),
