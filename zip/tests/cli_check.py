@@ -70,6 +70,7 @@ def check_table(tool, work, a):
     subprocess.run([tool, "extract", "-q", a["plain"], "-d", existing], check=True)
     # args, exit code, text in stderr (or stdout when it starts with "out:"), files left in
     # the destination (None: not checked); "-" in stderr text means "not in it".
+    wrong = wrong_password(a["secret"], "a.txt")
     cases = [
         (["extract", a["plain"], "-qo", "-d", out + "/1"], 0, "", {"a.txt", "d/B.TXT", "d/c.log", "-dash.txt"}),
         (["extract", "-d" + out + "/2", a["plain"], "a.txt"], 0, "out:extracted: a.txt", {"a.txt"}),
@@ -91,7 +92,7 @@ def check_table(tool, work, a):
         (["test", a["damaged"]], 2, "a.txt: Invalid size or check sum", None),
         (["test", a["damaged"]], 2, "-Native error", None),
         (["test", a["damaged"], "-v"], 2, "Native error: 00008", None),
-        (["test", a["secret"], "-p", wrong_password(a["secret"], "a.txt")], 82, "a.txt: skipped: incorrect password", None),
+        (["test", a["secret"], "-p", wrong], 82, "a.txt: skipped: incorrect password", None),
         (["test", a["secret"]], 82, "a.txt: skipped: no password given", None),
         (["test", a["secret"], "-p", "right"], 0, "", None),
         (["test", a["lzma"]], 81, "compression method 14 is not supported", None),
